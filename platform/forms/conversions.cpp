@@ -1,0 +1,84 @@
+#include "platform/forms/conversions.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace forms {
+
+namespace {
+
+std::optional<double> toDecimal(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    // Only plain decimal notation: digits, one point, an optional sign.
+    // (The C locale would also take "1e3", "inf" and "nan".)
+    int digits = 0;
+    int points = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit() && c.unicode() < 128)
+            ++digits;
+        else if (c == u'.')
+            ++points;
+        else if ((c == u'-' || c == u'+') && i == 0)
+            continue;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0 || points > 1)
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+bool isNumeric(QStringView text) { return toDecimal(text).has_value(); }
+
+std::optional<std::int16_t> toInt16(QStringView text)
+{
+    const std::optional<double> v = toDecimal(text);
+    if (!v)
+        return std::nullopt;
+    // std::nearbyint rounds ties to even under the default rounding mode.
+    const double r = std::nearbyint(*v);
+    if (r < -32768.0 || r > 32767.0)
+        return std::nullopt;
+    return static_cast<std::int16_t>(r);
+}
+
+std::optional<QColor> colourFromHex(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    if (t.isEmpty() || t.size() > 6)
+        return std::nullopt;
+    std::uint32_t v = 0;
+    for (QChar c : t) {
+        const char16_t u = c.unicode();
+        int d;
+        if (u >= u'0' && u <= u'9')
+            d = u - u'0';
+        else if (u >= u'a' && u <= u'f')
+            d = u - u'a' + 10;
+        else if (u >= u'A' && u <= u'F')
+            d = u - u'A' + 10;
+        else
+            return std::nullopt;
+        v = v * 16 + static_cast<std::uint32_t>(d);
+    }
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+std::uint32_t colourToBgr(const QColor &colour)
+{
+    return std::uint32_t(colour.red()) | (std::uint32_t(colour.green()) << 8)
+           | (std::uint32_t(colour.blue()) << 16);
+}
+
+} // namespace forms

@@ -1,0 +1,30 @@
+#pragma once
+
+// Conversions of configuration text into the numbers the windows use.
+// QtCore only: shared with schedule and with the pure rule units.
+
+#include <QColor>
+#include <QStringView>
+
+#include <cstdint>
+#include <optional>
+
+namespace forms {
+
+// Decimal text (blanks around it allowed) rounded to the nearest whole number,
+// ties to even, and accepted only inside the 16-bit signed range:
+// "121.5" -> 122, "120.5" -> 120, "abc" -> nothing, "40000" -> nothing.
+std::optional<std::int16_t> toInt16(QStringView text);
+
+// True when the text (blanks around it allowed) is a decimal number.
+bool isNumeric(QStringView text);
+
+// Hexadecimal digits without prefix, read as 0xBBGGRR (red in the low byte):
+// "FF0000" is blue, "0000FF" is red. Anything that is not 1 to 6 hex digits
+// gives nothing, so the caller leaves its target unchanged.
+std::optional<QColor> colourFromHex(QStringView text);
+
+// The 0xBBGGRR number of a colour (for tests and diagnostics).
+std::uint32_t colourToBgr(const QColor &colour);
+
+} // namespace forms

@@ -1,0 +1,152 @@
+#include "platform/forms/form.h"
+
+#include "platform/forms/picture_button.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace forms {
+
+Form::Form(QWidget *window) : QObject(window), m_window(window)
+{
+    m_width = pixelsToTwips(window->width());
+    m_height = pixelsToTwips(window->height());
+}
+
+Form::~Form() = default;
+
+QList<Control *> Form::controls() const
+{
+    QList<Control *> out;
+    out.reserve(m_controls.size());
+    for (const QPointer<Control> &c : m_controls)
+        if (c && c->widget())
+            out.append(c.data());
+    return out;
+}
+
+Control *Form::control(const QString &name, int index) const
+{
+    for (const QPointer<Control> &c : m_controls) {
+        if (!c || !c->widget())
+            continue;
+        if ((index < 0 || c->index() == index)
+            && c->name().compare(name, Qt::CaseInsensitive) == 0)
+            return c.data();
+    }
+    return nullptr;
+}
+
+QList<Control *> Form::family(const QString &name) const
+{
+    QList<Control *> out;
+    for (Control *c : controls())
+        if (c->index() >= 0 && c->name().compare(name, Qt::CaseInsensitive) == 0)
+            out.append(c);
+    std::sort(out.begin(), out.end(),
+              [](const Control *a, const Control *b) { return a->index() < b->index(); });
+    return out;
+}
+
+Control *Form::create(Kind kind, const QString &name, int index, Control *container)
+{
+    return make(kind, name, index, container, false);
+}
+
+Control *Form::createDesign(Kind kind, const QString &name, int index, Control *container)
+{
+    return make(kind, name, index, container, true);
+}
+
+Control *Form::make(Kind kind, const QString &name, int index, Control *container, bool design)
+{
+    QWidget *parent = container ? container->contentWidget() : m_window.data();
+    QWidget *w = nullptr;
+    switch (kind) {
+    case Kind::TextBox: w = new QLineEdit(parent); break;
+    case Kind::ComboBox: {
+        auto *c = new QComboBox(parent);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->setCurrentIndex(-1);
+        w = c;
+        break;
+    }
+    case Kind::OptionButton: w = new QRadioButton(parent); break;
+    case Kind::CheckBox: w = new QCheckBox(parent); break;
+    case Kind::Label: {
+        auto *l = new QLabel(parent);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        l->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        w = l;
+        break;
+    }
+    case Kind::Frame: {
+        auto *f = new QFrame(parent);
+        f->setFrameShape(QFrame::NoFrame);
+        w = f;
+        break;
+    }
+    case Kind::Image: w = new PictureLabel(parent); break;
+    case Kind::PictureButton: w = new PictureButton(parent); break;
+    case Kind::ListBox: {
+        auto *s = new QScrollArea(parent);
+        auto *inner = new QWidget;
+        inner->setAutoFillBackground(false);
+        s->setWidget(inner);
+        s->setWidgetResizable(false);
+        s->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        w = s;
+        break;
+    }
+    }
+    w->setObjectName(index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name);
+    auto *c = new Control(this, w, kind, name, index, design);
+    m_controls.append(c);
+    c->applyGeometry();
+    c->setVisible(true);
+    return c;
+}
+
+bool Form::remove(Control *control)
+{
+    if (!control || control->isDesignTime() || !control->widget())
+        return false;
+    // Controls inside the removed one go with it.
+    QWidget *w = control->widget();
+    delete w;
+    m_controls.removeIf([](const QPointer<Control> &c) { return !c || !c->widget(); });
+    return true;
+}
+
+int Form::width() const { return m_width; }
+int Form::height() const { return m_height; }
+
+void Form::setWidth(int twips)
+{
+    m_width = twips;
+    m_window->setFixedSize(twipsToPixels(m_width), twipsToPixels(m_height));
+}
+
+void Form::setHeight(int twips)
+{
+    m_height = twips;
+    m_window->setFixedSize(twipsToPixels(m_width), twipsToPixels(m_height));
+}
+
+int Form::left() const { return pixelsToTwips(m_window->x()); }
+int Form::top() const { return pixelsToTwips(m_window->y()); }
+void Form::move(int left, int top) { m_window->move(twipsToPixels(left), twipsToPixels(top)); }
+
+QString Form::caption() const { return m_window->windowTitle(); }
+void Form::setCaption(const QString &caption) { m_window->setWindowTitle(caption); }
+
+} // namespace forms

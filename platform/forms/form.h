@@ -1,0 +1,72 @@
+#pragma once
+
+// A window's control collection: the fixed layout's controls in layout order,
+// then run-time controls in creation order. Qt's children() order changes with
+// raise()/lower(), so the order is kept here explicitly.
+
+#include "platform/forms/control.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace forms {
+
+class Form : public QObject {
+    Q_OBJECT
+public:
+    explicit Form(QWidget *window);
+    ~Form() override;
+
+    QWidget *window() const { return m_window; }
+
+    // The live controls in collection order.
+    QList<Control *> controls() const;
+    int count() const { return int(controls().size()); }
+
+    // Lookup ignores letter case ("txtFirstname" finds txtFirstName). With
+    // index -1 the first control of that name is returned, array or not.
+    Control *control(const QString &name, int index = -1) const;
+    // Elements of a control array, in index order.
+    QList<Control *> family(const QString &name) const;
+
+    // Creates a control at run time, on the window or inside a frame; it is
+    // visible and goes to the end of the collection.
+    Control *create(Kind kind, const QString &name, int index = -1, Control *container = nullptr);
+    // Used by the fixed layouts: the control belongs to the window's design
+    // and cannot be removed at run time.
+    Control *createDesign(Kind kind, const QString &name, int index = -1,
+                          Control *container = nullptr);
+
+    // Removes a run-time control (and what it contains). Design-time controls
+    // cannot be removed: false.
+    bool remove(Control *control);
+
+    // Client size of the window in twips, and its position on the screen.
+    int width() const;
+    int height() const;
+    void setWidth(int twips);
+    void setHeight(int twips);
+    int left() const;
+    int top() const;
+    void move(int left, int top);
+    // Outer size: the client plus the border, as dialog layouts measure it.
+    static constexpr int kBorderTwips = 60;
+    int outerWidth() const { return width() + 2 * kBorderTwips; }
+    int outerHeight() const { return height() + 2 * kBorderTwips; }
+
+    QString caption() const;
+    void setCaption(const QString &caption);
+
+private:
+    Control *make(Kind kind, const QString &name, int index, Control *container, bool design);
+
+    QPointer<QWidget> m_window;
+    QList<QPointer<Control>> m_controls;
+    int m_width = 0, m_height = 0;
+};
+
+} // namespace forms

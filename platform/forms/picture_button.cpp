@@ -1,0 +1,91 @@
+#include "platform/forms/picture_button.h"
+
+#include <QBitmap>
+#include <QCursor>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+namespace forms {
+
+PictureLabel::PictureLabel(QWidget *parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_TranslucentBackground, false);
+}
+
+void PictureLabel::mouseMoveEvent(QMouseEvent *event)
+{
+    emit mouseMoved();
+    QLabel::mouseMoveEvent(event);
+}
+
+PictureButton::PictureButton(QWidget *parent) : PictureLabel(parent)
+{
+    setCursor(pointer());
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QCursor PictureButton::pointer()
+{
+    static const QCursor cursor = [] {
+        QPixmap pm;
+        if (QFile::exists(QStringLiteral(":/cursor/pointer.png")))
+            pm.load(QStringLiteral(":/cursor/pointer.png"));
+        if (pm.isNull())
+            return QCursor(Qt::PointingHandCursor);
+        return QCursor(pm, 12, 1);
+    }();
+    return cursor;
+}
+
+void PictureButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    PictureLabel::mousePressEvent(event);
+}
+
+void PictureButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool wasPressed = m_pressed;
+    m_pressed = false;
+    if (event->button() == Qt::LeftButton && wasPressed && rect().contains(event->position().toPoint()))
+        emit clicked();
+    PictureLabel::mouseReleaseEvent(event);
+}
+
+void PictureButton::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            emit clicked();
+        return;
+    default:
+        PictureLabel::keyPressEvent(event);
+    }
+}
+
+void PictureButton::paintEvent(QPaintEvent *event)
+{
+    PictureLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A keyboard user must see which button Enter or Space will press.
+    QPainter p(this);
+    QPen pen(palette().color(QPalette::Highlight));
+    pen.setWidth(2);
+    pen.setStyle(Qt::DotLine);
+    p.setPen(pen);
+    p.drawRect(rect().adjusted(1, 1, -2, -2));
+}
+
+} // namespace forms

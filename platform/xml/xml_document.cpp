@@ -1,0 +1,247 @@
+#include "platform/xml/xml_document.h"
+
+#include <QFile>
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <sstream>
+
+namespace xml {
+
+namespace {
+
+// Whitespace-only text belongs to the element's text, and offsets let problems
+// be reported with a line.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
+
+QString toQ(const pugi::char_t *s) { return QString::fromUtf8(s); }
+
+void appendText(pugi::xml_node node, std::string &out)
+{
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            out += c.value();
+        else if (c.type() == pugi::node_element)
+            appendText(c, out);
+    }
+}
+
+// Parsed form of the two supported paths.
+struct Path {
+    std::string parent; // empty for "//name"
+    std::string name;
+    bool valid = false;
+};
+
+Path parsePath(const QString &path)
+{
+    Path p;
+    if (!path.startsWith(QLatin1String("//")))
+        return p;
+    const QStringList parts = path.mid(2).split(u'/');
+    if (parts.size() == 1 && !parts[0].isEmpty()) {
+        p.name = parts[0].toStdString();
+        p.valid = true;
+    } else if (parts.size() == 2 && !parts[0].isEmpty() && !parts[1].isEmpty()) {
+        p.parent = parts[0].toStdString();
+        p.name = parts[1].toStdString();
+        p.valid = true;
+    }
+    return p;
+}
+
+bool matches(pugi::xml_node n, const Path &p)
+{
+    if (n.type() != pugi::node_element || p.name != n.name())
+        return false;
+    return p.parent.empty() || p.parent == n.parent().name();
+}
+
+// Visits the elements below root in document order; stops when visit returns
+// false. Iterative, so a deeply nested document cannot exhaust the stack.
+template <typename F> void walk(pugi::xml_node root, F &&visit)
+{
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element && !visit(n))
+            return;
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n != root && !n.next_sibling())
+            n = n.parent();
+        if (n == root)
+            return;
+        n = n.next_sibling();
+    }
+}
+
+} // namespace
+
+QString Node::name() const { return isNull() ? QString() : toQ(pugi::xml_node(m_node).name()); }
+
+std::optional<QString> Node::attribute(const QString &name) const
+{
+    if (isNull())
+        return std::nullopt;
+    const pugi::xml_attribute a = pugi::xml_node(m_node).attribute(name.toUtf8().constData());
+    if (!a)
+        return std::nullopt;
+    return toQ(a.value());
+}
+
+QString Node::text() const
+{
+    if (isNull())
+        return {};
+    std::string out;
+    appendText(pugi::xml_node(m_node), out);
+    return QString::fromStdString(out);
+}
+
+QString Node::xml() const
+{
+    if (isNull())
+        return {};
+    std::ostringstream os;
+    pugi::xml_node(m_node).print(os, "", pugi::format_raw);
+    return QString::fromStdString(os.str());
+}
+
+QList<Node> Node::children(const QString &name) const
+{
+    QList<Node> out;
+    if (isNull())
+        return out;
+    const QByteArray n = name.toUtf8();
+    for (pugi::xml_node c : pugi::xml_node(m_node).children(n.constData()))
+        out.append(Node(c.internal_object(), m_doc));
+    return out;
+}
+
+Node Node::firstChild(const QString &name) const
+{
+    if (isNull())
+        return {};
+    return Node(pugi::xml_node(m_node).child(name.toUtf8().constData()).internal_object(), m_doc);
+}
+
+int Node::line() const
+{
+    if (isNull() || !m_doc)
+        return 0;
+    return m_doc->lineOf(pugi::xml_node(m_node).offset_debug());
+}
+
+Document::Document() : m_doc(std::make_unique<pugi::xml_document>()) {}
+Document::~Document() = default;
+
+void Document::clear()
+{
+    m_doc->reset();
+    m_lineStarts.clear();
+    m_error.clear();
+}
+
+bool Document::isEmpty() const { return !m_doc->document_element(); }
+
+int Document::lineOf(std::ptrdiff_t offset) const
+{
+    if (offset < 0 || m_lineStarts.empty())
+        return 0;
+    auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset);
+    return int(it - m_lineStarts.begin());
+}
+
+static QString describe(const pugi::xml_parse_result &r, const std::vector<std::ptrdiff_t> &lines,
+                        const QString &where)
+{
+    auto it = std::upper_bound(lines.begin(), lines.end(), r.offset);
+    const int line = int(it - lines.begin());
+    const std::ptrdiff_t col = r.offset - (line > 0 ? lines[line - 1] : 0) + 1;
+    return QStringLiteral("%1: %2 at line %3, column %4")
+        .arg(where, QString::fromUtf8(r.description()))
+        .arg(line)
+        .arg(col);
+}
+
+bool Document::load(const QString &path)
+{
+    clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("%1: %2").arg(path, f.errorString());
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    m_lineStarts.push_back(0);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n')
+            m_lineStarts.push_back(i + 1);
+    const pugi::xml_parse_result r =
+        m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions);
+    if (!r || !m_doc->document_element()) {
+        m_error = r ? QStringLiteral("%1: no root element").arg(path) : describe(r, m_lineStarts, path);
+        m_doc->reset();
+        return false;
+    }
+    return true;
+}
+
+bool Document::loadXml(const QString &markup)
+{
+    clear();
+    const QByteArray bytes = markup.toUtf8();
+    m_lineStarts.push_back(0);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n')
+            m_lineStarts.push_back(i + 1);
+    const pugi::xml_parse_result r =
+        m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
+                           pugi::encoding_utf8);
+    if (!r) {
+        m_error = describe(r, m_lineStarts, QStringLiteral("markup"));
+        m_doc->reset();
+        return false;
+    }
+    return true;
+}
+
+Node Document::documentElement() const
+{
+    return Node(m_doc->document_element().internal_object(), this);
+}
+
+Node Document::selectSingleNode(const QString &path) const
+{
+    const Path p = parsePath(path);
+    if (!p.valid)
+        return {};
+    pugi::xml_node found;
+    walk(*m_doc, [&](pugi::xml_node n) {
+        if (matches(n, p)) {
+            found = n;
+            return false;
+        }
+        return true;
+    });
+    return Node(found.internal_object(), this);
+}
+
+QList<Node> Document::selectNodes(const QString &path) const
+{
+    QList<Node> out;
+    const Path p = parsePath(path);
+    if (!p.valid)
+        return out;
+    walk(*m_doc, [&](pugi::xml_node n) {
+        if (matches(n, p))
+            out.append(Node(n.internal_object(), this));
+        return true;
+    });
+    return out;
+}
+
+} // namespace xml

@@ -1,0 +1,83 @@
+#pragma once
+
+// The configuration document: load a file or markup, select nodes with the two
+// path forms the configuration uses ("//name" and "//parent/child"), read
+// attributes, text and markup. A path that matches nothing gives nothing or an
+// empty list, never an error. pugixml stays behind this header.
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pugi {
+class xml_document;
+class xml_node;
+struct xml_node_struct;
+} // namespace pugi
+
+namespace xml {
+
+class Node {
+public:
+    Node() = default;
+
+    bool isNull() const { return m_node == nullptr; }
+    explicit operator bool() const { return !isNull(); }
+
+    QString name() const;
+    // The attribute's value, or nothing when the element has no such attribute.
+    std::optional<QString> attribute(const QString &name) const;
+    // Concatenated character data of the element and all its descendants.
+    QString text() const;
+    // Markup of the element and its subtree; loads back with Document::loadXml.
+    QString xml() const;
+    // Child elements named `name`, in document order.
+    QList<Node> children(const QString &name) const;
+    Node firstChild(const QString &name) const;
+    // 1-based line of the element in the loaded text (0 when unknown).
+    int line() const;
+
+private:
+    friend class Document;
+    Node(pugi::xml_node_struct *node, const class Document *doc)
+        : m_node(node), m_doc(doc) {}
+    pugi::xml_node_struct *m_node = nullptr;
+    const Document *m_doc = nullptr;
+};
+
+class Document {
+public:
+    Document();
+    ~Document();
+    Document(const Document &) = delete;
+    Document &operator=(const Document &) = delete;
+
+    // Parses the file; false when it is missing or not well-formed (the document
+    // is then empty and errorString() says why, with line and column).
+    bool load(const QString &path);
+    // Replaces the content with the parsed markup; false when it does not parse
+    // (the document is then empty).
+    bool loadXml(const QString &markup);
+    void clear();
+
+    QString errorString() const { return m_error; }
+    bool isEmpty() const;
+    Node documentElement() const;
+
+    // "//name" or "//parent/child": the first match in document order.
+    Node selectSingleNode(const QString &path) const;
+    // All matches in document order.
+    QList<Node> selectNodes(const QString &path) const;
+
+    int lineOf(std::ptrdiff_t offset) const;
+
+private:
+    std::unique_ptr<pugi::xml_document> m_doc;
+    QString m_error;
+    std::vector<std::ptrdiff_t> m_lineStarts; // byte offsets where lines begin
+};
+
+} // namespace xml
