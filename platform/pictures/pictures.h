@@ -1,0 +1,28 @@
+#pragma once
+
+// Pictures compiled into the program: raw bytes by resource section
+// and name, and a picture decoded from bytes held in memory.
+//
+// The resources live under ":/pictures/<SECTION>/<NAME>" (no file extension),
+// supplied by the register_resources object library.
+
+#include <QByteArray>
+#include <QPixmap>
+#include <QStringView>
+
+namespace pictures {
+
+// The raw bytes of the resource `name` of the resource section `section`.
+// Both lookups ignore letter case ("English" finds ENGLISH, "back" finds BACK).
+// Empty when the section or the name does not exist.
+QByteArray resourceBytes(QStringView section, QStringView name);
+
+// Decodes a JPEG or GIF file held in memory (any format Qt can read from
+// content). Empty or undecodable bytes give a null pixmap, silently.
+// Needs a QGuiApplication.
+QPixmap pictureFromBytes(const QByteArray &bytes);
+
+// pictureFromBytes(resourceBytes(section, name)).
+QPixmap picture(QStringView section, QStringView name);
+
+} // namespace pictures
