@@ -1,0 +1,21 @@
+#pragma once
+
+// The reminder that the register-later dialog leaves behind: when it is due,
+// and the argument text that hands the due moment and the four settings to
+// schedule.
+
+#include <QDateTime>
+#include <QString>
+
+// The due moment of a confirmed reminder. "Later" with a numeric day count is
+// now plus that many days (rounded to a whole number, ties to even; zero and
+// negative counts are kept, so the reminder fires at the next logon); the time
+// of day is kept. Everything else, "tomorrow" and a non-numeric count alike,
+// is now plus one day.
+QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &daysText);
+
+// "/" due " /game=" game " /language=" language " /country=" country " /url=" url.
+// The settings are inserted as they stand; schedule splits the text with
+// GetCommandLine, where only a "/" after a blank opens a new argument.
+QString reminderArgumentText(const QString &dueText, const QString &game, const QString &language,
+                             const QString &country, const QString &url);

@@ -1,0 +1,49 @@
+#include "register/dialogs/reminder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime confirmed(QDate(2024, 3, 5), QTime(14, 5, 27));
+
+TEST(DueMoment, followsTheChosenOptionAndDayCount)
+{
+    const struct {
+        const char *name;
+        bool later;
+        QString days;
+        int expectedDays;
+    } cases[] = {
+        {"threeDays", true, "3", 3},
+        {"empty", true, "", 1},
+        {"nonNumeric", true, "soon", 1},
+        {"zero", true, "0", 0},
+        {"negative", true, "-2", -2},
+        {"halfRoundsToEvenDown", true, "2.5", 2},
+        {"halfRoundsToEvenUp", true, "3.5", 4},
+        {"blanksAround", true, " 7 ", 7},
+        {"largest16Bit", true, "32767", 32767},
+        {"beyond16BitFallsBackToTomorrow", true, "99999", 1},
+        {"tomorrowIgnoresTheBox", false, "3", 1},
+        {"tomorrowWithEmptyBox", false, "", 1},
+    };
+    for (const auto &c : cases) {
+        const QDateTime due = dueMoment(confirmed, c.later, c.days);
+        EXPECT_EQ(due, confirmed.addDays(c.expectedDays)) << c.name;
+        EXPECT_EQ(due.time(), confirmed.time()) << c.name;
+    }
+}
+
+TEST(ReminderArgumentText, listsTheDueMomentAndTheFourSettingsInOrder)
+{
+    EXPECT_EQ(reminderArgumentText("2024-03-08 14:05:27", "Deep Sky", "French", "Canada",
+                                   "http://example.test/a/register.asp"),
+              "/2024-03-08 14:05:27 /game=Deep Sky /language=French /country=Canada "
+              "/url=http://example.test/a/register.asp");
+    EXPECT_EQ(reminderArgumentText("d", "", "", "", ""), "/d /game= /language= /country= /url=");
+    // Settings go in as they stand, placeholders included.
+    EXPECT_EQ(reminderArgumentText("%2", "%1", "%3", "%4", "%5"),
+              "/%2 /game=%1 /language=%3 /country=%4 /url=%5");
+}
+
+} // namespace
