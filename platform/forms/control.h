@@ -12,7 +12,7 @@
 
 #include <optional>
 
-class QWidget;
+#include <QWidget>
 class QPixmap;
 
 namespace forms {

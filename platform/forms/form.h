@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QString>
 
-class QWidget;
+#include <QWidget>
 
 namespace forms {
 

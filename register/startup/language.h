@@ -1,0 +1,18 @@
+#pragma once
+
+// The language section of config.xml and the per-language pictures.
+
+#include <QPixmap>
+#include <QString>
+
+struct WizardState;
+
+// Chooses the language section for currentLanguage and countryName (a
+// country-specific section first, then the language's "else" section, then
+// the first section, whose id then becomes currentLanguage) and parses it on
+// its own as languageDoc.
+void LoadLanguage(WizardState &state);
+
+// A picture of the current language's resource section, by resource name
+// (letter case ignored); a null pixmap when there is none.
+QPixmap languagePicture(const WizardState &state, const QString &name);

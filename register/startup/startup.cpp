@@ -1,0 +1,170 @@
+#include "register/startup/startup.h"
+
+#include "platform/forms/form.h"
+#include "register/pages/containers.h"
+#include "register/startup/command_line.h"
+#include "register/startup/global_settings.h"
+#include "register/startup/language.h"
+#include "register/validation/country_list.h"
+#include "register/wizard/wizard_state.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+void report(const QString &problem)
+{
+    std::fprintf(stderr, "config.xml: %s\n", problem.toLocal8Bit().constData());
+}
+
+// A start-up key: its trimmed text when present and not empty.
+std::optional<QString> startupKey(const WizardState &state, const char *name)
+{
+    const xml::Node node = state.configDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(name));
+    if (!node) {
+        report(QStringLiteral("the element <%1> is missing; the built-in value stays")
+                   .arg(QLatin1String(name)));
+        return std::nullopt;
+    }
+    const QString text = node.text().trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+void applyCommandLine(WizardState &state)
+{
+    for (int i = 1; i < state.commandArgs.size(); ++i) {
+        const QStringList parts = state.commandArgs[i].split(u'=');
+        if (parts.size() != 2)
+            continue;
+        const QString &key = parts[0];
+        const QString value = parts[1].trimmed();
+        if (key == QLatin1String("game"))
+            state.gameName = value;
+        else if (key == QLatin1String("url"))
+            state.registrationUrl = value;
+        else if (key == QLatin1String("language"))
+            state.currentLanguage = value;
+        else if (key == QLatin1String("country"))
+            state.countryName = value;
+        else if (key == QLatin1String("default"))
+            state.useDefault = value;
+    }
+}
+
+// Fills cmbLanguage with an empty entry and one entry per "else" section;
+// answers the position of the current language, or 0 (the empty entry).
+int fillLanguageList(forms::Form &form, WizardState &state)
+{
+    forms::Control *list = form.control(QStringLiteral("cmbLanguage"));
+    state.languageNodes = state.configDoc.selectNodes(QStringLiteral("//language"));
+    list->clearItems();
+    list->addItem(QString());
+    int k = 0;
+    int preselected = 0;
+    bool matched = false;
+    for (int i = 0; i < state.languageNodes.size(); ++i) {
+        const xml::Node &node = state.languageNodes[i];
+        const std::optional<QString> country = node.attribute(QStringLiteral("country"));
+        if (!country) {
+            report(QStringLiteral("line %1: a <language> element has no country attribute; it is not listed")
+                       .arg(node.line()));
+            continue;
+        }
+        if (country->trimmed() != QLatin1String("else"))
+            continue;
+        const std::optional<QString> idAttr = node.attribute(QStringLiteral("id"));
+        const QString id = idAttr.value_or(QString()).trimmed();
+        if (id.isEmpty()) {
+            report(QStringLiteral("line %1: a <language country=\"else\"> element has no id; it is listed empty")
+                       .arg(node.line()));
+        }
+        ++k;
+        if (i < state.languageIds.size())
+            state.languageIds[i] = id;
+        list->addItem(id.left(1).toUpper() + id.mid(1).toLower());
+        if (id.toLower() == state.currentLanguage.toLower()) {
+            preselected = k;
+            matched = true;
+        }
+    }
+    if (!matched)
+        state.currentLanguage = QStringLiteral("English");
+    return preselected;
+}
+
+} // namespace
+
+QString builtInRegistrationUrl(bool normalMode)
+{
+    return normalMode ? QStringLiteral("http://register.velmora.example/register.asp")
+                      : QStringLiteral("http://register-test.velmora.example/nr/cd_register/register.asp");
+}
+
+StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state,
+                         const QStringList &processArguments)
+{
+    StartupResult result;
+
+    // 1-2. Test mode when nocheck.txt lies beside the program.
+    state.normalMode = !QFileInfo(QDir(state.appPath).filePath(QStringLiteral("nocheck.txt"))).isFile();
+    state.stage = 0;
+    state.submitResult = 0;
+
+    // 3. The configuration document.
+    const QString configPath = QDir(state.appPath).filePath(QStringLiteral("config.xml"));
+    if (!state.configDoc.load(configPath)) {
+        result.error = QStringLiteral("The registration wizard cannot read its configuration.\n%1")
+                           .arg(state.configDoc.errorString());
+        report(state.configDoc.errorString());
+        return result;
+    }
+    result.configLoaded = true;
+
+    // 4-6. Built-in values, then the configuration.
+    state.currentLanguage = QStringLiteral("English");
+    const xml::Node useDefault = state.configDoc.selectSingleNode(QStringLiteral("//use_default"));
+    if (!useDefault)
+        report(QStringLiteral("the element <use_default> is missing; nothing is preselected"));
+    state.useDefault = useDefault.text();
+    state.registrationUrl = builtInRegistrationUrl(state.normalMode);
+    if (auto v = startupKey(state, "default_language"))
+        state.currentLanguage = *v;
+    if (auto v = startupKey(state, "default_country"))
+        state.countryName = *v;
+    if (auto v = startupKey(state, "default_gamename"))
+        state.gameName = *v;
+    if (auto v = startupKey(state, "default_url"))
+        state.registrationUrl = *v;
+
+    // 7-8. The command line overrides the configuration.
+    state.commandArgs = GetCommandLine(rawArgumentText(processArguments), 5);
+    applyCommandLine(state);
+
+    // 9-10. The language list.
+    const int preselected = fillLanguageList(mainForm, state);
+
+    // 11-12. Countries, then the remembered language when asked to preselect.
+    LoadCountry(mainForm, state);
+    if (state.useDefault == QLatin1String("1"))
+        mainForm.control(QStringLiteral("cmbLanguage"))->setListIndex(preselected);
+
+    // 13-15. The language section and the global settings.
+    LoadLanguage(state);
+    mainForm.control(QStringLiteral("txtCountry"))
+        ->setText(mainForm.control(QStringLiteral("cmbCountry"))->text());
+    LoadGlobalSetting(mainForm, cancelForm, state);
+    SetContainer(mainForm, state, nullptr);
+
+    // 16. The background fills the window.
+    forms::Control *back = mainForm.control(QStringLiteral("imgBack"));
+    back->move(0, 0);
+    back->resize(mainForm.width(), mainForm.height());
+    back->setVisible(true);
+    mainForm.control(QStringLiteral("lblLanguage"))->setForeColor(state.defaultForeColor);
+    return result;
+}

@@ -1,0 +1,56 @@
+#include "register/validation/country_list.h"
+
+#include "platform/forms/form.h"
+#include "register/validation/countries.h"
+#include "register/wizard/wizard_state.h"
+
+void LoadCountry(forms::Form &form, WizardState &state)
+{
+    forms::Control *list = form.control(QStringLiteral("cmbCountry"));
+    list->clearItems();
+    list->addItem(QString());
+    const xml::Node node = state.configDoc.selectSingleNode(QStringLiteral("//country"));
+    const QString current = state.countryName.trimmed().toLower();
+    int remembered = 0;
+    if (const auto src = node.attribute(QStringLiteral("src"))) {
+        const QStringList pieces = src->split(u'|');
+        for (int i = 0; i < pieces.size(); ++i) {
+            list->addItem(pieces[i]);
+            if (pieces[i].trimmed().toLower() == current)
+                remembered = i;
+        }
+    }
+    list->addItem(QStringLiteral("Other"));
+    if (state.useDefault == QLatin1String("1"))
+        list->setListIndex(remembered + 1); // fires cmbCountry_Click, as a player's choice would
+}
+
+void cmbCountry_Click(forms::Form &form, WizardState &state)
+{
+    forms::Control *country = form.control(QStringLiteral("cmbCountry"));
+    forms::Control *language = form.control(QStringLiteral("cmbLanguage"));
+    forms::Control *field = form.control(QStringLiteral("txtCountry"));
+    language->setEnabled(true);
+    const QString chosen = country->text();
+    if (const auto entry = languageForCountry(chosen)) {
+        language->setText(entry->language);
+        if (entry->lockLanguage)
+            language->setEnabled(false);
+    } else {
+        language->setListIndex(0);
+    }
+    field->setText(chosen);
+    state.countryName = chosen;
+    // "Other" lets the player type the country's name.
+    field->setEnabled(chosen == QLatin1String("Other"));
+}
+
+void cmbCity_Change(forms::Form &form)
+{
+    form.control(QStringLiteral("txtCity"))->setText(form.control(QStringLiteral("cmbCity"))->text());
+}
+
+void cmbState_Change(forms::Form &form)
+{
+    form.control(QStringLiteral("txtState"))->setText(form.control(QStringLiteral("cmbState"))->text());
+}

@@ -1,0 +1,89 @@
+#include "register/wizard/main_form.h"
+
+#include "register/dialogs/dlg_cancel.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/layouts/layouts.h"
+#include "register/startup/startup.h"
+#include "register/validation/country_list.h"
+#include "register/validation/wrong_data_report.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+MainForm::MainForm(const QString &appPath, const QStringList &processArguments,
+                   WizardServices services, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_form(this), m_services(std::move(services)), m_processArguments(processArguments)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    m_state.appPath = appPath;
+    if (!m_services.endProgram) {
+        m_services.endProgram = [] {
+            QApplication::closeAllWindows();
+            QCoreApplication::exit(0);
+        };
+    }
+    layouts::buildMainForm(m_form);
+    m_dlgError = new DlgError(m_state, m_form, this);
+    m_dlgCancel = new DlgCancel(m_state, m_services, m_form, this);
+    wire();
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::wire()
+{
+    auto onClick = [this](const char *name, void (MainForm::*handler)()) {
+        connect(ctl(QString::fromLatin1(name)), &forms::Control::clicked, this, handler);
+    };
+    onClick("cmdNext", &MainForm::cmdNext_Click);
+    onClick("cmdPrev", &MainForm::cmdPrev_Click);
+    onClick("cmdSubmit", &MainForm::cmdSubmit_Click);
+    onClick("cmdRetry", &MainForm::cmdRetry_Click);
+    onClick("cmdExit", &MainForm::cmdExit_Click);
+    onClick("cmdFinish", &MainForm::cmdFinish_Click);
+    onClick("cmdCancel", &MainForm::cmdCancel_Click);
+    onClick("cmdOk", &MainForm::cmdOk_Click);
+    onClick("cmbCountry", &MainForm::cmbCountry_Click);
+    connect(ctl(QStringLiteral("cmbCity")), &forms::Control::changed, this,
+            &MainForm::cmbCity_Change);
+    connect(ctl(QStringLiteral("cmbState")), &forms::Control::changed, this,
+            &MainForm::cmbState_Change);
+
+    for (const char *name : {"cmdCancel", "cmdNext", "cmdPrev", "cmdSubmit", "cmdOk", "cmdFinish",
+                             "cmdRetry", "cmdExit"}) {
+        forms::Control *button = ctl(QString::fromLatin1(name));
+        connect(button, &forms::Control::mouseMoved, this,
+                [this, button] { pictureButton_MouseMove(button); });
+    }
+    connect(ctl(QStringLiteral("imgBack")), &forms::Control::mouseMoved, this,
+            &MainForm::imgBack_MouseMove);
+}
+
+void MainForm::Form_Load()
+{
+    const StartupResult result =
+        runStartup(m_form, m_dlgCancel->form(), m_state, m_processArguments);
+    if (!result.configLoaded)
+        DisplayWrongData(m_form, *m_dlgError, m_state, result.error, true);
+}
+
+void MainForm::cmbCountry_Click() { ::cmbCountry_Click(m_form, m_state); }
+void MainForm::cmbCountry_Change() { ::cmbCountry_Click(m_form, m_state); }
+void MainForm::cmbCity_Change() { ::cmbCity_Change(m_form); }
+void MainForm::cmbState_Change() { ::cmbState_Change(m_form); }
+
+void MainForm::keyPressEvent(QKeyEvent *event)
+{
+    // Escape acts as Cancel wherever Cancel is shown.
+    if (event->key() == Qt::Key_Escape) {
+        forms::Control *cancel = ctl(QStringLiteral("cmdCancel"));
+        if (cancel && cancel->isVisibleFlag() && cancel->widget()->isVisible()
+            && cancel->isEnabled()) {
+            cmdCancel_Click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+// The wizard-wide values, under the names every subsystem uses. MainForm owns
+// the one instance; subsystem functions take it by reference.
+
+#include "platform/xml/xml_document.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// A picture button's two pictures; either may be empty.
+struct ButtonPictures {
+    QPixmap normal;
+    QPixmap hover;
+};
+
+struct WizardState {
+    WizardState() : languageIds(101), pageXml(21) {}
+
+    // Start-up
+    bool normalMode = true;        // false when nocheck.txt lies beside the program
+    QString appPath;               // the program's folder, no trailing separator
+    xml::Document configDoc;       // config.xml
+    xml::Document languageDoc;     // the chosen language section, parsed on its own
+    QString currentLanguage = QStringLiteral("English");
+    QString countryName;
+    QString gameName;
+    QString registrationUrl;
+    QString useDefault;
+    QStringList commandArgs;       // entry 0 empty, then the arguments
+    QList<xml::Node> languageNodes;
+    QStringList languageIds;       // 101 entries, by position in languageNodes
+
+    // Navigation
+    std::int16_t stage = 0;        // 0 region and language, 1 welcome, 2 pages
+    std::int16_t pageIndex = 0;    // 0 personal information, 1.. question pages
+    std::int16_t pageCount = 0;    // question pages of the chosen language
+    std::int16_t submitResult = 0; // 0 accepted, 1 wrong form, 2 no usable reply
+
+    // Global settings of the language section
+    QColor defaultForeColor = QColor(0, 0, 0);
+    QColor defaultBackColor = QColor(0, 0, 0);
+    QString languageErrorText;
+    QString regionErrorText;
+    QString connectToServerText;
+    QString dataErrorText;
+    bool onlineOnly = false;
+    double buttonGap = 0;          // single precision in the layout rules
+    QStringList pageXml;           // 21 entries: 0 personal page, 1..20 question pages
+    QString welcomeXml;
+
+    // Pictures
+    QPixmap welcomeTitlePicture;
+    QPixmap pageTitlePicture;
+    ButtonPictures cancelPictures, nextPictures, prevPictures, submitPictures;
+    ButtonPictures okPictures, finishPictures, retryPictures, exitPictures;
+    ButtonPictures quitPictures;   // the dialogs' confirm button
+
+    // Validation and age limit
+    QString wrongDataMessage;
+    QString agePrompt;
+    QString ageOption;
+};
+
+// Host services a test answers in advance: the clock, ending the program and
+// the time-out of the registration request.
+struct WizardServices {
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::function<void()> endProgram;
+    int requestTimeoutMs = 60000;
+};
