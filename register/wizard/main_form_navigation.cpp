@@ -18,6 +18,5 @@ void MainForm::cmdCancel_Click()
     }
     DisplayCancelPage();
 }
-void MainForm::DisplayCancelPage() {}
 void MainForm::pictureButton_MouseMove(forms::Control *) {}
 void MainForm::imgBack_MouseMove() {}
