@@ -1,0 +1,136 @@
+#include "platform/shell/autostart.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace shell {
+
+namespace {
+
+// NUL cannot be stored in the file nor passed in a process argument; it is
+// left out rather than letting it cut the value short.
+QString withoutNul(const QString &value)
+{
+    QString out = value;
+    out.remove(QChar(u'\0'));
+    return out;
+}
+
+// The escapes of the file's string values. Line breaks and tabs are written
+// as escapes, so a value can never start a new line (and with it a key or a
+// group); blanks at either end are escaped because readers trim them.
+QString escapeStringValue(QStringView value)
+{
+    qsizetype leading = 0;
+    while (leading < value.size() && value[leading] == u' ')
+        ++leading;
+    qsizetype trailingFrom = value.size();
+    while (trailingFrom > leading && value[trailingFrom - 1] == u' ')
+        --trailingFrom;
+
+    QString out;
+    out.reserve(value.size() + 8);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        switch (c.unicode()) {
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        case u' ':
+            out += (i < leading || i >= trailingFrom) ? QStringView(u"\\s") : QStringView(u" ");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+void appendLine(QString &text, QStringView key, const QString &value)
+{
+    text += key;
+    text += u'=';
+    text += escapeStringValue(withoutNul(value));
+    text += u'\n';
+}
+
+} // namespace
+
+QString autostartDir()
+{
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty() || !QDir::isAbsolutePath(configHome))
+        configHome = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(configHome + QStringLiteral("/autostart"));
+}
+
+QString autostartEntryPath()
+{
+    return autostartDir() + u'/' + autostartEntryFileName.toString();
+}
+
+QString escapeExecArgument(const QString &argument)
+{
+    QString out;
+    out.reserve(argument.size() + 2);
+    out += u'"';
+    for (QChar c : withoutNul(argument)) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            out += u'\\';
+        else if (c == u'%')
+            out += u'%';
+        out += c;
+    }
+    out += u'"';
+    return out;
+}
+
+QString desktopEntryText(const AutostartEntry &entry)
+{
+    QString text = QStringLiteral("[Desktop Entry]\nType=Application\n");
+    appendLine(text, u"Name", entry.name);
+    appendLine(text, u"Comment", entry.comment);
+    // The whole argument text travels as one argument; the program joins its
+    // arguments again and so receives exactly this text.
+    appendLine(text, u"Exec",
+               escapeExecArgument(entry.program) + u' ' + escapeExecArgument(entry.argumentText));
+    if (!entry.workingDir.isEmpty())
+        appendLine(text, u"Path", entry.workingDir);
+    if (!entry.tryExec.isEmpty())
+        appendLine(text, u"TryExec", entry.tryExec);
+    text += QStringLiteral("Terminal=false\n");
+    return text;
+}
+
+bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry, QString *error)
+{
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QString folder = QFileInfo(filePath).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("cannot create the folder %1").arg(folder));
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
+    const QByteArray bytes = desktopEntryText(entry).toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return fail(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
+    return true;
+}
+
+bool removeAutostartEntry(const QString &filePath) { return QFile::remove(filePath); }
+
+} // namespace shell

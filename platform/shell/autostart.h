@@ -1,0 +1,52 @@
+#pragma once
+
+// The per-user autostart entry that brings schedule back at every logon: an
+// XDG Desktop Entry in $XDG_CONFIG_HOME/autostart, which desktop sessions run
+// when the user logs on.
+
+#include <QString>
+#include <QStringView>
+
+namespace shell {
+
+// File name of the reminder entry inside the autostart folder.
+inline constexpr QStringView autostartEntryFileName = u"velmora register.desktop";
+
+// $XDG_CONFIG_HOME/autostart; ~/.config/autostart when the variable is unset,
+// empty or not an absolute path (the XDG rules ignore relative ones).
+QString autostartDir();
+
+// autostartDir() joined with autostartEntryFileName.
+QString autostartEntryPath();
+
+struct AutostartEntry {
+    QString name = QStringLiteral("Velmora Register");
+    QString comment = QStringLiteral("Velmora Register");
+    QString program;      // absolute path of the program to start
+    QString argumentText; // handed to the program as one single argument
+    QString workingDir;   // empty: no working folder is written
+    QString tryExec;      // the entry is skipped when this program is missing; empty: not written
+};
+
+// The whole entry file. Every value is escaped so that quotes, backslashes,
+// "$", backticks, "%", blanks, line breaks and non-ASCII letters reach the
+// program unchanged and can never add a key, a line or an argument.
+// Windows shortcuts carry a window style; a Desktop Entry has no such key
+// (the program decides how its windows open), so none is written.
+QString desktopEntryText(const AutostartEntry &entry);
+
+// One argument of an Exec line: double-quoted, with "\" before '"', "`", "$"
+// and "\", and every "%" doubled so it is not taken for a field code. The
+// general string escapes of the file come on top (see desktopEntryText).
+QString escapeExecArgument(const QString &argument);
+
+// Writes the entry atomically (a temporary file in the same folder, then a
+// rename), creating the folder when needed; an older entry of that name is
+// replaced. On failure, *error (when given) says why.
+bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry,
+                         QString *error = nullptr);
+
+// Deletes the entry; false when there was none or it could not be deleted.
+bool removeAutostartEntry(const QString &filePath);
+
+} // namespace shell
