@@ -1,0 +1,168 @@
+#include "platform/clock/general_date.h"
+#include "register/startup/command_line.h"
+#include "schedule/relaunch.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+class FixedClock : public dates::Clock {
+public:
+    explicit FixedClock(QDateTime now) : m_now(std::move(now)) {}
+    QDateTime now() const override { return m_now; }
+
+private:
+    QDateTime m_now;
+};
+
+struct StartCall {
+    QString program;
+    QStringList args;
+    QString workingDir;
+};
+
+class RelaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_entry = testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop",
+                                         "[Desktop Entry]\n");
+    }
+
+    // Runs with the clock at `now` and a starter that records its calls.
+    relaunch::Outcome run(const QString &raw, const QDateTime &now, bool startSucceeds = true)
+    {
+        const FixedClock clock(now);
+        relaunch::Environment env;
+        env.programDir = m_dir.filePath("game");
+        env.entryPath = m_entry;
+        env.locale = m_locale;
+        env.clock = &clock;
+        env.start = [&](const QString &program, const QStringList &args, const QString &wd) {
+            m_calls.push_back({program, args, wd});
+            return startSucceeds;
+        };
+        return relaunch::relaunchIfDue(raw, env);
+    }
+
+    QString due(const QDateTime &moment) const { return dates::generalDateText(moment, m_locale); }
+    bool entryKept() const { return QFileInfo::exists(m_entry); }
+
+    QTemporaryDir m_dir;
+    QString m_entry;
+    QLocale m_locale{QStringLiteral("de_DE")};
+    std::vector<StartCall> m_calls;
+    const QDateTime m_now{QDate(2024, 3, 5), QTime(14, 5, 27, 500)};
+};
+
+const QString settings = QStringLiteral(
+    " /game=Deep Sky /language=French /country=Canada /url=http://example.test/nr/register.asp");
+
+TEST_F(RelaunchTest, aMomentStillToComeStartsNothing)
+{
+    EXPECT_EQ(run(u'/' + due(m_now.addSecs(60)) + settings, m_now), relaunch::Outcome::NotDue);
+    EXPECT_TRUE(m_calls.empty());
+    EXPECT_TRUE(entryKept());
+}
+
+TEST_F(RelaunchTest, aMomentEqualToNowToTheSecondIsNotDue)
+{
+    EXPECT_EQ(run(u'/' + due(m_now) + settings, m_now), relaunch::Outcome::NotDue);
+    EXPECT_TRUE(m_calls.empty());
+}
+
+TEST_F(RelaunchTest, aPassedMomentStartsRegisterOnceAndRemovesTheEntry)
+{
+    EXPECT_EQ(run(u'/' + due(m_now.addSecs(-1)) + settings, m_now),
+              relaunch::Outcome::Relaunched);
+    ASSERT_EQ(m_calls.size(), 1u);
+    EXPECT_EQ(m_calls[0].program, m_dir.filePath("game/register"));
+    EXPECT_EQ(m_calls[0].workingDir, m_dir.filePath("game"));
+    EXPECT_EQ(m_calls[0].args,
+              QStringList({"/default=1", "/game=Deep Sky ", "/language=French ",
+                           "/country=Canada ", "/url=http://example.test/nr/register.asp"}));
+    EXPECT_FALSE(entryKept());
+}
+
+TEST_F(RelaunchTest, aMidnightDueMomentIsReadAsADateAlone)
+{
+    const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
+    EXPECT_EQ(run(u'/' + due(midnight), m_now), relaunch::Outcome::Relaunched);
+    EXPECT_EQ(run(u'/' + due(midnight.addDays(1)), m_now), relaunch::Outcome::NotDue);
+}
+
+TEST_F(RelaunchTest, aMissingEntryDoesNotStopTheRelaunch)
+{
+    QFile::remove(m_entry);
+    EXPECT_EQ(run(u'/' + due(m_now.addDays(-3)) + settings, m_now),
+              relaunch::Outcome::Relaunched);
+    EXPECT_EQ(m_calls.size(), 1u);
+}
+
+TEST_F(RelaunchTest, whenRegisterCannotStartTheEntryStays)
+{
+    EXPECT_EQ(run(u'/' + due(m_now.addDays(-3)) + settings, m_now, false),
+              relaunch::Outcome::StartFailed);
+    EXPECT_EQ(m_calls.size(), 1u);
+    EXPECT_TRUE(entryKept());
+}
+
+TEST_F(RelaunchTest, anUnreadableDueTextCountsAsDue)
+{
+    EXPECT_EQ(run(QStringLiteral("/someday /game=X"), m_now), relaunch::Outcome::Relaunched);
+    ASSERT_EQ(m_calls.size(), 1u);
+    EXPECT_EQ(m_calls[0].args, QStringList({"/default=1", "/game=X"}));
+}
+
+TEST_F(RelaunchTest, withoutAnyArgumentNothingIsTouched)
+{
+    EXPECT_EQ(run(QString(), m_now), relaunch::Outcome::NoDueArgument);
+    EXPECT_TRUE(m_calls.empty());
+    EXPECT_TRUE(entryKept());
+}
+
+TEST(RegisterArguments, joinedTheyGiveTheRelaunchCommandText)
+{
+    const struct {
+        const char *name;
+        QString scheduleText;
+        QString registerText; // what register's own joining reads
+    } cases[] = {
+        {"fourSettings",
+         "/1.2.2024 /game=Deep Sky /language=French /country=Canada /url=http://h.test/a/b.asp",
+         "/default=1 /game=Deep Sky  /language=French  /country=Canada  /url=http://h.test/a/b.asp"},
+        {"onlyTheDueMoment", "/1.2.2024 10:00:00", "/default=1"},
+        {"sixthArgumentDropped", "/d /game=X /language=Y /country=Z /url=U /extra=1",
+         "/default=1 /game=X  /language=Y  /country=Z  /url=U "},
+        {"emptySettings", "/d /game= /language= /country= /url=",
+         "/default=1 /game=  /language=  /country=  /url="},
+    };
+    for (const auto &c : cases) {
+        const QStringList args =
+            relaunch::registerArguments(GetCommandLine(c.scheduleText, 5));
+        EXPECT_EQ(rawArgumentText(QStringList{"register"} + args), c.registerText) << c.name;
+        // register reads back the settings schedule was given; the extra
+        // blank before each "/" is what its trimming of values is for.
+        const QStringList sent = GetCommandLine(c.scheduleText, 5).mid(2);
+        const QStringList read =
+            GetCommandLine(rawArgumentText(QStringList{"register"} + args), 5).mid(2);
+        ASSERT_EQ(read.size(), sent.size()) << c.name;
+        for (qsizetype i = 0; i < sent.size(); ++i)
+            EXPECT_EQ(read[i].trimmed(), sent[i].trimmed()) << c.name;
+    }
+}
+
+TEST(ExitStatus, tellsTheOutcome)
+{
+    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::NotDue), 0);
+    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::Relaunched), 0);
+    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::StartFailed), 1);
+    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::NoDueArgument), 2);
+}
+
+} // namespace
