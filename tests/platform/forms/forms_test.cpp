@@ -1,0 +1,238 @@
+#include "platform/forms/form.h"
+#include "platform/forms/picture_button.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+using forms::Control;
+using forms::Form;
+using forms::Kind;
+
+namespace {
+
+class FormsTest : public ::testing::Test {
+protected:
+    QWidget window;
+    Form form{&window};
+
+    QStringList names() const
+    {
+        QStringList out;
+        for (Control *c : form.controls())
+            out << (c->index() >= 0 ? QStringLiteral("%1(%2)").arg(c->name()).arg(c->index())
+                                    : c->name());
+        return out;
+    }
+};
+
+TEST_F(FormsTest, CollectionKeepsCreationOrderAcrossZOrderChangesAndRemoval)
+{
+    Control *frame = form.createDesign(Kind::Frame, "frmPages", 0);
+    form.createDesign(Kind::TextBox, "txtFirstName", -1, frame);
+    Control *a = form.create(Kind::Label, "page_1_lbl_1", -1, frame);
+    Control *b = form.create(Kind::TextBox, "page_1_txt_2", -1, frame);
+    form.create(Kind::CheckBox, "page_1_chk_3opt0", -1, frame);
+    b->sendToBack();
+    a->bringToFront();
+    EXPECT_EQ(names(), QStringList({"frmPages(0)", "txtFirstName", "page_1_lbl_1", "page_1_txt_2",
+                                    "page_1_chk_3opt0"}));
+    EXPECT_TRUE(form.remove(b));
+    EXPECT_EQ(names(), QStringList({"frmPages(0)", "txtFirstName", "page_1_lbl_1",
+                                    "page_1_chk_3opt0"}));
+    // The window's own controls cannot be removed.
+    EXPECT_FALSE(form.remove(form.control("txtFirstName")));
+    EXPECT_EQ(form.count(), 4);
+}
+
+TEST_F(FormsTest, RemovingAContainerRemovesWhatItHolds)
+{
+    Control *group = form.create(Kind::Frame, "frm_page_1_rad_1");
+    form.create(Kind::OptionButton, "page_1_rad_1opt0", -1, group);
+    form.create(Kind::OptionButton, "page_1_rad_1opt1", -1, group);
+    Control *list = form.create(Kind::ListBox, "page_1_lst_2");
+    form.create(Kind::CheckBox, "page_1_lst_2opt0", -1, list);
+    EXPECT_EQ(form.count(), 5);
+    form.remove(group);
+    form.remove(list);
+    EXPECT_EQ(form.count(), 0);
+}
+
+TEST_F(FormsTest, LookupIgnoresLetterCaseAndKnowsArrays)
+{
+    form.createDesign(Kind::TextBox, "txtFirstName");
+    form.createDesign(Kind::ComboBox, "page_spe_cmb_Answer", 0);
+    form.create(Kind::ComboBox, "page_spe_cmb_Answer", 2);
+    form.create(Kind::ComboBox, "page_spe_cmb_Answer", 1);
+    EXPECT_NE(form.control("txtFirstname"), nullptr);
+    EXPECT_EQ(form.control("TXTFIRSTNAME"), form.control("txtFirstName"));
+    EXPECT_EQ(form.control("nothing"), nullptr);
+    EXPECT_EQ(form.control("page_spe_cmb_answer", 1)->index(), 1);
+    EXPECT_EQ(form.control("page_spe_cmb_Answer", 5), nullptr);
+    const QList<Control *> family = form.family("page_spe_cmb_Answer");
+    ASSERT_EQ(family.size(), 3);
+    EXPECT_EQ(family[0]->index(), 0);
+    EXPECT_EQ(family[2]->index(), 2);
+}
+
+TEST_F(FormsTest, VisibilityIsTheControlsOwnFlagAndSurvivesContainerMoves)
+{
+    Control *frameA = form.createDesign(Kind::Frame, "frmA");
+    Control *frameB = form.createDesign(Kind::Frame, "frmB");
+    Control *shown = form.createDesign(Kind::PictureButton, "cmdNext", -1, frameA);
+    Control *hidden = form.createDesign(Kind::PictureButton, "cmdPrev", -1, frameA);
+    hidden->setVisible(false);
+    frameA->setVisible(false);
+    window.show();
+    // Inside a hidden frame the control is not on screen, but its flag holds.
+    EXPECT_TRUE(shown->isVisibleFlag());
+    EXPECT_FALSE(shown->widget()->isVisible());
+
+    shown->setContainer(frameB);
+    hidden->setContainer(frameB);
+    EXPECT_EQ(shown->container(), frameB);
+    EXPECT_TRUE(shown->isVisibleFlag());
+    EXPECT_TRUE(shown->widget()->isVisible());
+    EXPECT_FALSE(hidden->isVisibleFlag());
+    EXPECT_FALSE(hidden->widget()->isVisible());
+
+    shown->setContainer(nullptr);
+    EXPECT_EQ(shown->container(), nullptr);
+    EXPECT_EQ(shown->widget()->parentWidget(), &window);
+    EXPECT_TRUE(shown->widget()->isVisible());
+    EXPECT_TRUE(shown->isInside(frameB) == false);
+    window.close();
+}
+
+TEST_F(FormsTest, ZOrderFollowsFrontAndBack)
+{
+    Control *back = form.createDesign(Kind::Image, "imgBack");
+    Control *button = form.createDesign(Kind::PictureButton, "cmdNext");
+    back->bringToFront();
+    EXPECT_EQ(window.children().indexOf(back->widget()), window.children().size() - 1);
+    back->sendToBack();
+    EXPECT_LT(window.children().indexOf(back->widget()),
+              window.children().indexOf(button->widget()));
+}
+
+TEST_F(FormsTest, GeometryIsTwipsReadBackExactly)
+{
+    Control *c = form.createDesign(Kind::TextBox, "txt");
+    c->move(1321, 127);
+    c->resize(2007, 373);
+    EXPECT_EQ(c->left(), 1321);
+    EXPECT_EQ(c->top(), 127);
+    EXPECT_EQ(c->width(), 2007);
+    EXPECT_EQ(c->height(), 373);
+    EXPECT_EQ(c->widget()->geometry(), QRect(88, 8, 134, 25));
+    form.setWidth(9765);
+    form.setHeight(6885);
+    EXPECT_EQ(form.width(), 9765);
+    EXPECT_EQ(window.size(), QSize(651, 459));
+    EXPECT_EQ(form.outerWidth(), 9885);
+}
+
+TEST_F(FormsTest, LabelsSizeToCaptionAndKeepLineBreaks)
+{
+    Control *l = form.createDesign(Kind::Label, "lblError");
+    l->setAutoSize(true);
+    l->setText("short");
+    const int oneLine = l->height();
+    const int shortWidth = l->width();
+    l->setText("a much longer caption\r\nwith a second line");
+    EXPECT_EQ(l->text(), "a much longer caption\r\nwith a second line");
+    EXPECT_GT(l->width(), shortWidth);
+    EXPECT_GT(l->height(), oneLine);
+}
+
+TEST_F(FormsTest, PictureButtonsTakeTheirPicturesSize)
+{
+    Control *b = form.createDesign(Kind::PictureButton, "cmdOk");
+    QPixmap pm(120, 36);
+    pm.fill(Qt::blue);
+    b->setPicture(pm);
+    EXPECT_EQ(b->width(), 1800);
+    EXPECT_EQ(b->height(), 540);
+    EXPECT_TRUE(b->hasPicture());
+    // An empty picture empties the button but keeps its size.
+    b->setPicture(QPixmap());
+    EXPECT_FALSE(b->hasPicture());
+    EXPECT_EQ(b->width(), 1800);
+    EXPECT_EQ(b->typeName(), "Image");
+}
+
+TEST_F(FormsTest, PictureButtonsClickFromMouseAndKeyboard)
+{
+    Control *b = form.createDesign(Kind::PictureButton, "cmdNext");
+    QPixmap pm(120, 36);
+    pm.fill(Qt::blue);
+    b->setPicture(pm);
+    QSignalSpy clicks(b, &Control::clicked);
+    QTest::mouseClick(b->widget(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::keyClick(b->widget(), Qt::Key_Return);
+    QTest::keyClick(b->widget(), Qt::Key_Space);
+    EXPECT_EQ(clicks.size(), 3);
+    EXPECT_NE(b->widget()->focusPolicy(), Qt::NoFocus);
+    const QCursor pointer = b->widget()->cursor();
+    EXPECT_EQ(pointer.hotSpot(), QPoint(12, 1));
+}
+
+TEST_F(FormsTest, ListsSelectOnlyWhenAskedAndTellClicksLikeThePlayer)
+{
+    Control *list = form.createDesign(Kind::ComboBox, "cmbCountry");
+    qobject_cast<QComboBox *>(list->widget())->setEditable(false);
+    QSignalSpy clicks(list, &Control::clicked);
+    list->addItem("");
+    list->addItem("Spain");
+    list->addItem("Other");
+    EXPECT_EQ(list->listIndex(), -1);
+    EXPECT_EQ(clicks.size(), 0);
+    list->setListIndex(1);
+    EXPECT_EQ(list->text(), "Spain");
+    EXPECT_EQ(clicks.size(), 1);
+    list->setText("other"); // a list without an edit field matches its entries
+    EXPECT_EQ(list->text(), "Other");
+    list->setText("Atlantis");
+    EXPECT_EQ(list->text(), "Other");
+    list->clearItems();
+    EXPECT_EQ(list->itemCount(), 0);
+
+    Control *editable = form.createDesign(Kind::ComboBox, "cmbCity");
+    editable->addItem("A");
+    editable->addItem("B");
+    editable->setText("B");
+    EXPECT_EQ(editable->text(), "B");
+    editable->setText("typed");
+    EXPECT_EQ(editable->text(), "typed");
+}
+
+TEST_F(FormsTest, ValuesTextsAndLengths)
+{
+    Control *check = form.createDesign(Kind::CheckBox, "chk");
+    check->setText("RPG");
+    EXPECT_EQ(check->value(), 0);
+    check->setValue(1);
+    EXPECT_EQ(check->value(), 1);
+    EXPECT_EQ(check->text(), "RPG");
+
+    Control *text = form.createDesign(Kind::TextBox, "txt");
+    text->setMaxLength(3);
+    text->setText("abcdef");
+    EXPECT_EQ(text->text(), "abc");
+    text->setMaxLength(0);
+    EXPECT_EQ(text->maxLength(), 0);
+    text->setText("abcdef");
+    EXPECT_EQ(text->text(), "abcdef");
+
+    Control *label = form.createDesign(Kind::Label, "lbl");
+    label->setForeColor(QColor(255, 0, 0));
+    EXPECT_EQ(label->foreColor().value(), QColor(255, 0, 0));
+    EXPECT_EQ(label->widget()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+} // namespace

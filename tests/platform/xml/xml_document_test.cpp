@@ -1,0 +1,121 @@
+#include "platform/xml/xml_document.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+namespace {
+
+const char *kConfig = R"(<?xml version="1.0"?>
+<register>
+  <use_default> 1</use_default>
+  <country src="Spain|Mexico"/>
+  <language id="english" country="else">
+    <userinfo><firstname visible="1" src="First"/><country src="In section"/></userinfo>
+    <page><object type="label" id="1"/><group><object type="text" id="2"/></group></page>
+    <page><object type="img" id="3"/></page>
+    <text>a<b>b</b>c</text>
+  </language>
+</register>)";
+
+class XmlDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        path = testsupport::writeFile(dir.path(), "config.xml", QString::fromUtf8(kConfig));
+        ASSERT_TRUE(doc.load(path)) << doc.errorString().toStdString();
+    }
+    QTemporaryDir dir;
+    QString path;
+    xml::Document doc;
+};
+
+TEST_F(XmlDocumentTest, SelectsFirstMatchInDocumentOrderAtAnyDepth)
+{
+    EXPECT_EQ(doc.selectSingleNode("//country").attribute("src").value(), "Spain|Mexico");
+    EXPECT_EQ(doc.selectSingleNode("//userinfo/country").attribute("src").value(), "In section");
+    EXPECT_EQ(doc.selectSingleNode("//use_default").text(), " 1"); // text is taken whole
+}
+
+TEST_F(XmlDocumentTest, SelectsAllMatchesIncludingNested)
+{
+    const QList<xml::Node> objects = doc.selectNodes("//object");
+    ASSERT_EQ(objects.size(), 3);
+    EXPECT_EQ(objects[0].attribute("id").value(), "1");
+    EXPECT_EQ(objects[1].attribute("id").value(), "2");
+    EXPECT_EQ(objects[2].attribute("id").value(), "3");
+    EXPECT_EQ(doc.selectNodes("//page").size(), 2);
+    EXPECT_EQ(doc.selectNodes("//group/object").size(), 1);
+}
+
+TEST_F(XmlDocumentTest, MissingPathsGiveNothingNeverAnError)
+{
+    EXPECT_TRUE(doc.selectSingleNode("//nothing").isNull());
+    EXPECT_TRUE(doc.selectNodes("//nothing").isEmpty());
+    EXPECT_TRUE(doc.selectSingleNode("//userinfo/nothing").isNull());
+    EXPECT_FALSE(doc.selectSingleNode("//country").attribute("nothing").has_value());
+    // Paths outside the two supported forms match nothing.
+    EXPECT_TRUE(doc.selectSingleNode("country").isNull());
+    EXPECT_TRUE(doc.selectSingleNode("//a/b/c").isNull());
+    EXPECT_TRUE(doc.selectSingleNode("//").isNull());
+    EXPECT_TRUE(doc.selectSingleNode("//[").isNull());
+    // A null node answers quietly too.
+    const xml::Node none;
+    EXPECT_EQ(none.text(), "");
+    EXPECT_EQ(none.xml(), "");
+    EXPECT_FALSE(none.attribute("x").has_value());
+}
+
+TEST_F(XmlDocumentTest, TextConcatenatesDescendantsAndMarkupReparses)
+{
+    const xml::Node text = doc.selectSingleNode("//text");
+    EXPECT_EQ(text.text(), "abc");
+    const xml::Node section = doc.selectSingleNode("//language");
+    xml::Document again;
+    ASSERT_TRUE(again.loadXml(section.xml()));
+    EXPECT_EQ(again.documentElement().name(), "language");
+    EXPECT_EQ(again.selectNodes("//page").size(), 2);
+    EXPECT_EQ(again.selectSingleNode("//firstname").attribute("src").value(), "First");
+}
+
+TEST(XmlDocumentErrors, MissingOrBrokenFilesFailWithAReason)
+{
+    QTemporaryDir dir;
+    xml::Document doc;
+    EXPECT_FALSE(doc.load(dir.filePath("config.xml")));
+    EXPECT_TRUE(doc.errorString().contains("config.xml"));
+
+    const QString broken = testsupport::writeFile(dir.path(), "broken.xml", "<a>\n<b>\n</a>");
+    EXPECT_FALSE(doc.load(broken));
+    EXPECT_TRUE(doc.errorString().contains("line 3")) << doc.errorString().toStdString();
+    EXPECT_TRUE(doc.isEmpty());
+    EXPECT_TRUE(doc.selectSingleNode("//a").isNull());
+
+    EXPECT_FALSE(doc.loadXml("<page><object"));
+    EXPECT_TRUE(doc.selectNodes("//object").isEmpty());
+}
+
+TEST(XmlDocumentErrors, DeepNestingDoesNotExhaustTheStack)
+{
+    QString markup;
+    for (int i = 0; i < 5000; ++i)
+        markup += "<n>";
+    markup += "<object/>";
+    for (int i = 0; i < 5000; ++i)
+        markup += "</n>";
+    xml::Document doc;
+    if (doc.loadXml(markup)) {
+        EXPECT_EQ(doc.selectNodes("//object").size(), 1);
+    }
+}
+
+TEST(XmlDocumentErrors, ReportsTheLineOfAnElement)
+{
+    xml::Document doc;
+    ASSERT_TRUE(doc.loadXml("<a>\n\n<b/></a>"));
+    EXPECT_EQ(doc.selectSingleNode("//b").line(), 3);
+}
+
+} // namespace
