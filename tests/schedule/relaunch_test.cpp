@@ -96,14 +96,6 @@ TEST_F(RelaunchTest, aMidnightDueMomentIsReadAsADateAlone)
     EXPECT_EQ(run(u'/' + due(midnight.addDays(1)), m_now), relaunch::Outcome::NotDue);
 }
 
-TEST_F(RelaunchTest, aMissingEntryDoesNotStopTheRelaunch)
-{
-    QFile::remove(m_entry);
-    EXPECT_EQ(run(u'/' + due(m_now.addDays(-3)) + settings, m_now),
-              relaunch::Outcome::Relaunched);
-    EXPECT_EQ(m_calls.size(), 1u);
-}
-
 TEST_F(RelaunchTest, whenRegisterCannotStartTheEntryStays)
 {
     EXPECT_EQ(run(u'/' + due(m_now.addDays(-3)) + settings, m_now, false),
@@ -117,13 +109,6 @@ TEST_F(RelaunchTest, anUnreadableDueTextCountsAsDue)
     EXPECT_EQ(run(QStringLiteral("/someday /game=X"), m_now), relaunch::Outcome::Relaunched);
     ASSERT_EQ(m_calls.size(), 1u);
     EXPECT_EQ(m_calls[0].args, QStringList({"/default=1", "/game=X"}));
-}
-
-TEST_F(RelaunchTest, withoutAnyArgumentNothingIsTouched)
-{
-    EXPECT_EQ(run(QString(), m_now), relaunch::Outcome::NoDueArgument);
-    EXPECT_TRUE(m_calls.empty());
-    EXPECT_TRUE(entryKept());
 }
 
 TEST(RegisterArguments, joinedTheyGiveTheRelaunchCommandText)
@@ -155,14 +140,6 @@ TEST(RegisterArguments, joinedTheyGiveTheRelaunchCommandText)
         for (qsizetype i = 0; i < sent.size(); ++i)
             EXPECT_EQ(read[i].trimmed(), sent[i].trimmed()) << c.name;
     }
-}
-
-TEST(ExitStatus, tellsTheOutcome)
-{
-    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::NotDue), 0);
-    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::Relaunched), 0);
-    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::StartFailed), 1);
-    EXPECT_EQ(relaunch::exitStatus(relaunch::Outcome::NoDueArgument), 2);
 }
 
 } // namespace

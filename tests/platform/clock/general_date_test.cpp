@@ -1,4 +1,3 @@
-#include "platform/clock/clock.h"
 #include "platform/clock/general_date.h"
 
 #include <gtest/gtest.h>
@@ -180,16 +179,6 @@ TEST(FormatRewrites, dropTheTimeZoneAndWhatSetItApart)
     for (const auto &c : cases)
         EXPECT_EQ(dates::dropTimeZone(QString::fromUtf8(c.format)), QString::fromUtf8(c.expected))
             << c.format;
-}
-
-TEST(SystemClock, tellsTheLocalTime)
-{
-    const dates::SystemClock clock;
-    const QDateTime before = QDateTime::currentDateTime();
-    const QDateTime now = clock.now();
-    EXPECT_EQ(now.timeSpec(), Qt::LocalTime);
-    EXPECT_LE(before, now);
-    EXPECT_LE(now, QDateTime::currentDateTime());
 }
 
 } // namespace
