@@ -142,7 +142,9 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
         state.registrationUrl = *v;
 
     // 7-8. The command line overrides the configuration.
-    state.commandArgs = GetCommandLine(rawArgumentText(processArguments), 5);
+    // The raw argument text is the arguments joined with single blanks, the
+    // form schedule writes them in.
+    state.commandArgs = GetCommandLine(processArguments.join(u' '), 5);
     applyCommandLine(state);
 
     // 9-10. The language list.

@@ -1,0 +1,44 @@
+// The real program under a real X server: it opens a window with the
+// configured caption. Skipped where no X server can be started.
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(RegisterSmoke, OpensTheRegionScreenWithTheConfiguredCaption)
+{
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty()
+        || QStandardPaths::findExecutable("xdotool").isEmpty())
+        GTEST_SKIP() << "xvfb-run or xdotool missing";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/register", dir.filePath("register")));
+    testsupport::writeFile(dir.path(), "config.xml", R"(<register><use_default>0</use_default>
+        <country src="Spain"/>
+        <language id="english" country="else" title="Smoke Caption 42"/></register>)");
+    const QString script = QStringLiteral(
+        "./register & pid=$!; "
+        "for i in $(seq 1 100); do "
+        "  id=$(xdotool search --onlyvisible --name 'Smoke Caption 42' 2>/dev/null | head -1); "
+        "  if [ -n \"$id\" ]; then xdotool getwindowname $id; kill $pid; exit 0; fi; "
+        "  sleep 0.1; "
+        "done; kill $pid; exit 1");
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    // The test itself runs offscreen; the program must talk to the X server.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    p.setProcessEnvironment(env);
+    p.start("xvfb-run", {"-a", "-s", "-screen 0 800x600x24", "bash", "-c", script});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(p.readAllStandardOutput().contains("Smoke Caption 42"));
+}
+
+} // namespace

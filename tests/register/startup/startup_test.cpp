@@ -1,0 +1,301 @@
+// Start-up against small configurations written into a temporary folder.
+#include "register/dialogs/dlg_cancel.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/startup/global_settings.h"
+#include "register/startup/language.h"
+#include "register/wizard/main_form.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+const QString kConfig = QStringLiteral(R"(<register>
+  <use_default>%1</use_default>
+  <default_language>%2</default_language>
+  <default_country>%3</default_country>
+  <default_gamename> Deep Sky </default_gamename>
+  <default_url>http://config.example/register.asp</default_url>
+  <country src="Spain|Mexico | Canada|Germany"/>
+  <language id="english" country="else" width="9000" height="6000" title="Deep Sky Registration"
+            forecolor="0000FF" backcolor="FFFFFF">
+    <selectlanguage>Choose</selectlanguage>
+    <errorregion>No region</errorregion>
+    <onlineonly>1</onlineonly>
+    <dataerror>Wrong`data</dataerror>
+    <thanksfax src="Printed`thanks" forecolor="FF0000" x="120.5" y="121.5"/>
+    <thanksonline src="Online thanks"/>
+    <methodpage><online src="Go`online" x="abc"/></methodpage>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <next src="NEXT" srcover="NEXT_OVER"/>
+    <userinfo>
+      <firstname visible="1" src="First" x1="100" y1="200" x2="1500" y2="200" width2="2000" patten=" a " optional="0" maxlength="5"/>
+      <lastname visible="0" src="Last"/>
+      <address1 visible=" " src="Addr"/>
+      <city visible="1" type="combo" src="City" value="A|B|C|" default="B" x2="3000"/>
+      <state visible="1" type="text" src="State" patten="u" optional="1"/>
+    </userinfo>
+    <page><object type="label" id="1" src="q"/></page>
+    <page><object type="label" id="1" src="q2"/></page>
+  </language>
+  <language id="FRENCH " country="else" title="Titre FR"><selectlanguage>Choisir</selectlanguage>
+    <userinfo><city visible="1" type="combo" value="X|Y" default="Y"/></userinfo></language>
+  <language id="french" country="Canada" title="Titre CA"/>
+  <language id="german" country="Else" title="Not listed"/>
+</register>)");
+
+class StartupTest : public ::testing::Test {
+protected:
+    std::unique_ptr<MainForm> start(const QStringList &args = {}, const QString &useDefault = "0",
+                                    const QString &language = "", const QString &country = "")
+    {
+        testsupport::writeFile(dir.path(), "config.xml",
+                               kConfig.arg(useDefault, language, country));
+        auto w = std::make_unique<MainForm>(dir.path(), args);
+        w->Form_Load();
+        return w;
+    }
+    QStringList languageEntries(MainForm &w)
+    {
+        QStringList out;
+        forms::Control *l = w.ctl("cmbLanguage");
+        for (int i = 0; i < l->itemCount(); ++i)
+            out << l->item(i);
+        return out;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(StartupTest, ModeComesFromTheMarkerFile)
+{
+    auto normal = start();
+    EXPECT_TRUE(normal->state().normalMode);
+    testsupport::writeFile(dir.path(), "nocheck.txt", "");
+    auto test = start();
+    EXPECT_FALSE(test->state().normalMode);
+}
+
+TEST_F(StartupTest, BuiltInThenConfigurationThenCommandLine)
+{
+    auto w = start();
+    EXPECT_EQ(w->state().gameName, "Deep Sky");
+    EXPECT_EQ(w->state().registrationUrl, "http://config.example/register.asp");
+    EXPECT_EQ(w->state().currentLanguage, "English");
+    EXPECT_EQ(w->state().useDefault, "0");
+
+    auto c = start({"/default=1", "/game=Foo", "/language=french", "/country=Canada",
+                    "/url=http://x.example/a/b/register.asp"});
+    EXPECT_EQ(c->state().useDefault, "1");
+    EXPECT_EQ(c->state().gameName, "Foo");
+    EXPECT_EQ(c->state().registrationUrl, "http://x.example/a/b/register.asp");
+    EXPECT_EQ(c->state().countryName, " Canada"); // copied from the list entry as written
+    // Case is ignored against the list; the Canadian section is chosen.
+    EXPECT_EQ(c->form().caption(), "Titre CA");
+    EXPECT_EQ(c->ctl("cmbLanguage")->text(), "French");
+    EXPECT_EQ(c->ctl("cmbCountry")->text(), " Canada");
+    EXPECT_EQ(c->ctl("txtCountry")->text(), " Canada");
+}
+
+TEST_F(StartupTest, CommandLineEntriesThatDoNotSplitIntoKeyAndValueAreIgnored)
+{
+    auto w = start({"/Game=X", "/game", "/url=http://h/?a=b", "/game="});
+    EXPECT_EQ(w->state().gameName, "");
+    EXPECT_EQ(w->state().registrationUrl, "http://config.example/register.asp");
+}
+
+TEST_F(StartupTest, BuiltInEndpointsByMode)
+{
+    testsupport::writeFile(dir.path(), "config.xml",
+                           "<register><language id='english' country='else'/></register>");
+    MainForm normal(dir.path(), {});
+    normal.Form_Load();
+    EXPECT_TRUE(normal.state().registrationUrl.startsWith("http://"));
+    EXPECT_TRUE(normal.state().registrationUrl.endsWith("/register.asp"));
+    testsupport::writeFile(dir.path(), "nocheck.txt", "");
+    MainForm test(dir.path(), {});
+    test.Form_Load();
+    EXPECT_TRUE(test.state().registrationUrl.endsWith("/nr/cd_register/register.asp"));
+}
+
+TEST_F(StartupTest, LanguageListOffersElseSectionsCapitalised)
+{
+    auto w = start();
+    EXPECT_EQ(languageEntries(*w), QStringList({"", "English", "French"}));
+    EXPECT_EQ(w->ctl("cmbLanguage")->listIndex(), -1); // nothing preselected without default=1
+}
+
+TEST_F(StartupTest, PreselectionNeedsDefaultOneAndAKnownLanguage)
+{
+    auto w = start({}, "1", "French", "mexico");
+    EXPECT_EQ(w->ctl("cmbLanguage")->text(), "French");
+    EXPECT_EQ(w->ctl("cmbCountry")->text(), "Mexico ");
+
+    // A leading blank in the configuration does not count as "1".
+    auto blank = start({}, " 1", "French", "Mexico");
+    EXPECT_EQ(blank->ctl("cmbCountry")->listIndex(), -1);
+    // From the command line the value is trimmed.
+    auto cmd = start({"/default= 1"}, "0", "French", "Peru");
+    EXPECT_EQ(cmd->ctl("cmbCountry")->text(), "Spain"); // unknown country: the first one
+
+    // An unknown language falls back to English and the empty entry.
+    auto latin = start({"/default=1", "/language=Latin"});
+    EXPECT_EQ(latin->state().currentLanguage, "English");
+    EXPECT_EQ(latin->ctl("cmbLanguage")->listIndex(), 0);
+}
+
+TEST_F(StartupTest, LanguageSectionFallsBackToTheFirstSection)
+{
+    auto w = start({"/language=german"});
+    // "Else" differs in case: not listed, so the language is English again.
+    EXPECT_EQ(w->state().currentLanguage, "English");
+    EXPECT_EQ(w->form().caption(), "Deep Sky Registration");
+}
+
+TEST_F(StartupTest, GlobalSettingsApply)
+{
+    auto w = start();
+    EXPECT_EQ(w->form().width(), 9000);
+    EXPECT_EQ(w->form().height(), 6000);
+    EXPECT_EQ(w->cancelDialog().windowTitle(), "Deep Sky Registration");
+    EXPECT_EQ(w->errorDialog().windowTitle(), "Attention");
+    EXPECT_EQ(w->ctl("lblLanguage")->text(), "Choose");
+    EXPECT_EQ(w->state().regionErrorText, "No region");
+    EXPECT_TRUE(w->state().onlineOnly);
+    EXPECT_EQ(w->state().dataErrorText, "Wrong`data"); // taken whole
+    EXPECT_EQ(w->state().defaultForeColor, QColor(255, 0, 0));
+
+    forms::Control *thanks = w->ctl("lblThanksPrint");
+    EXPECT_EQ(thanks->text(), "Printed\r\nthanks");
+    EXPECT_EQ(thanks->foreColor().value(), QColor(0, 0, 255));
+    EXPECT_EQ(thanks->left(), 120);
+    EXPECT_EQ(thanks->top(), 122);
+    // No forecolor attribute: the default colour.
+    EXPECT_EQ(w->ctl("lblThanksOnline")->foreColor().value(), QColor(255, 0, 0));
+    forms::Control *online = w->ctl("optOnline");
+    EXPECT_EQ(online->text(), "Go`online"); // no line breaks for option captions
+    EXPECT_EQ(online->left(), 360);         // "abc" leaves the design position
+
+    EXPECT_EQ(w->state().pageCount, 2);
+    EXPECT_TRUE(w->state().pageXml[2].contains("q2"));
+    EXPECT_EQ(w->state().pageXml[0], "<page></page>");
+    EXPECT_EQ(w->state().welcomeXml, "<page>\r\n</page>");
+}
+
+TEST_F(StartupTest, BottomRowFollowsTheWindowAndCancelPicture)
+{
+    auto w = start();
+    const int cancelWidth = w->ctl("cmdCancel")->width();
+    EXPECT_EQ(cancelWidth, 1800); // the picture's width
+    EXPECT_DOUBLE_EQ(w->state().buttonGap, (9000 - 3 * 1800) / 4.0);
+    EXPECT_EQ(w->ctl("cmdCancel")->left(), 900);
+    EXPECT_EQ(w->ctl("cmdNext")->left(), 9000 - 900 - 1800);
+    EXPECT_EQ(w->ctl("cmdNext")->top(), 5000);
+    EXPECT_EQ(w->ctl("cmdFinish")->top(), 5000);
+    EXPECT_TRUE(w->ctl("cmdNext")->hasPicture());
+    EXPECT_FALSE(w->ctl("cmdPrev")->hasPicture()); // the section names no Previous picture
+    EXPECT_EQ(w->ctl("imgBack")->width(), 9000);
+    EXPECT_EQ(w->ctl("imgBack")->container(), nullptr);
+}
+
+TEST_F(StartupTest, PersonalFieldsAndHolders)
+{
+    auto w = start();
+    forms::Form &f = w->form();
+    EXPECT_TRUE(w->ctl("lblFirstName")->isVisibleFlag());
+    EXPECT_EQ(w->ctl("lblFirstName")->text(), "First");
+    EXPECT_EQ(w->ctl("txtFirstName")->left(), 1500);
+    EXPECT_EQ(w->ctl("txtFirstName")->maxLength(), 5);
+    EXPECT_FALSE(w->ctl("lblLastName")->isVisibleFlag());
+    EXPECT_FALSE(w->ctl("txtLastName")->isVisibleFlag());
+    EXPECT_FALSE(w->ctl("txtAddress1")->isVisibleFlag()); // blanks are not "1"
+    // A field the section does not mention stays shown.
+    EXPECT_TRUE(w->ctl("txtZip")->isVisibleFlag());
+
+    forms::Control *pattern = f.control("txtFirstname_patten");
+    ASSERT_NE(pattern, nullptr);
+    EXPECT_EQ(pattern->text(), "a");
+    EXPECT_FALSE(pattern->isVisibleFlag());
+    EXPECT_EQ(pattern->container(), f.control("frmPages", 0));
+    EXPECT_EQ(f.control("txtFirstname_optional")->text(), "0");
+    EXPECT_EQ(f.control("txtZip_patten")->text(), "");
+    EXPECT_EQ(f.control("txtState_patten")->text(), "u");
+    EXPECT_EQ(f.control("txtCountry_patten"), nullptr);
+
+    // The city is a list: its entries, the default in the list and the text box.
+    forms::Control *city = w->ctl("cmbCity");
+    EXPECT_EQ(city->itemCount(), 4);
+    EXPECT_EQ(city->item(3), "");
+    EXPECT_EQ(city->text(), "B");
+    EXPECT_EQ(w->ctl("txtCity")->text(), "B");
+    EXPECT_NE(f.control("cmbCity_optional"), nullptr);
+    EXPECT_EQ(f.control("txtCity_patten"), nullptr);
+    city->setText("C");
+    EXPECT_EQ(w->ctl("txtCity")->text(), "C");
+}
+
+TEST_F(StartupTest, ReloadingASectionReplacesHolderTextsAndRefillsLists)
+{
+    auto w = start();
+    auto countNamed = [&w](const QString &name) {
+        int n = 0;
+        for (forms::Control *c : w->form().controls())
+            n += c->name().compare(name, Qt::CaseInsensitive) == 0;
+        return n;
+    };
+    w->state().currentLanguage = "French";
+    LoadLanguage(w->state());
+    LoadGlobalSetting(w->form(), w->cancelDialog().form(), w->state());
+    EXPECT_EQ(countNamed("txtFirstname_patten"), 1); // holders are reused, not duplicated
+    EXPECT_EQ(countNamed("cmbCity_optional"), 1);
+    // A field the new section does not mention is shown again, with empty holders.
+    EXPECT_TRUE(w->ctl("txtLastName")->isVisibleFlag());
+    EXPECT_EQ(w->form().control("txtLastname_optional")->text(), "");
+    EXPECT_EQ(w->ctl("cmbCity")->itemCount(), 2);
+    EXPECT_EQ(w->ctl("cmbCity")->item(0), "X");
+    EXPECT_EQ(w->form().control("txtFirstname_patten")->text(), ""); // element missing: empty
+    EXPECT_EQ(w->form().caption(), "Titre FR");
+    EXPECT_EQ(w->ctl("lblLanguage")->text(), "Choisir");
+}
+
+TEST_F(StartupTest, MissingConfigurationShowsAClearMessage)
+{
+    MainForm w(dir.path(), {});
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        shown = w.errorDialog().form().control("lblError")->text();
+        w.errorDialog().cmdQuit_Click();
+    });
+    w.Form_Load();
+    EXPECT_TRUE(shown.contains("config.xml")) << shown.toStdString();
+    EXPECT_EQ(w.ctl("cmbCountry")->itemCount(), 0);
+    EXPECT_TRUE(w.isEnabled());
+}
+
+TEST_F(StartupTest, BrokenConfigurationNamesLineAndColumn)
+{
+    testsupport::writeFile(dir.path(), "config.xml", "<register>\n<language id='x'>\n</register>");
+    MainForm w(dir.path(), {});
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        shown = w.errorDialog().form().control("lblError")->text();
+        w.errorDialog().cmdQuit_Click();
+    });
+    w.Form_Load();
+    EXPECT_TRUE(shown.contains("line 3")) << shown.toStdString();
+}
+
+TEST_F(StartupTest, MissingStartupNodesDoNotCrash)
+{
+    testsupport::writeFile(dir.path(), "config.xml",
+                           "<register><language/><language country='else'/></register>");
+    MainForm w(dir.path(), {"/default=1"});
+    w.Form_Load();
+    // The first section is used and its (missing) id becomes the language.
+    EXPECT_EQ(w.state().currentLanguage, "");
+    EXPECT_EQ(w.ctl("cmbCountry")->itemCount(), 2); // empty entry and "Other"
+}
+
+} // namespace
