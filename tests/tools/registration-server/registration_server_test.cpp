@@ -1,0 +1,201 @@
+#include "tests/tools/registration-server/server_process.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+using testsupport::RegistrationServerProcess;
+
+const QByteArray kRegistration = "GET /register.asp?ans=1%60x&FirstName=Ann HTTP/1.1\r\n"
+                                 "Host: 127.0.0.1\r\n\r\n";
+
+// Sends raw request bytes and reads until the server closes the connection.
+QByteArray exchange(quint16 port, const QByteArray &request)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(10000))
+        return "(no connection)";
+    socket.write(request);
+    QByteArray response;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(10000))
+        response += socket.readAll();
+    return response + socket.readAll();
+}
+
+QByteArray statusLine(const QByteArray &response)
+{
+    return response.left(response.indexOf("\r\n"));
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+struct RequestCase {
+    const char *name;
+    QByteArray request;
+    QByteArray expectedStatusLine;
+};
+
+void PrintTo(const RequestCase &row, std::ostream *os) { *os << row.name; }
+
+class Requests : public ::testing::TestWithParam<RequestCase> {};
+
+// Each kind of request gets its status, and the server keeps serving after it.
+TEST_P(Requests, answerWithTheRightStatusAndKeepServing)
+{
+    RegistrationServerProcess server;
+    ASSERT_NE(server.port(), 0);
+
+    EXPECT_EQ(statusLine(exchange(server.port(), GetParam().request)),
+              GetParam().expectedStatusLine);
+    const QByteArray next = exchange(server.port(), kRegistration);
+    EXPECT_EQ(statusLine(next), "HTTP/1.1 200 OK");
+    EXPECT_TRUE(next.endsWith("\r\n\r\nok`|`VLM-00000" +
+                              QByteArray(GetParam().expectedStatusLine.contains(" 200 ") ? "2" : "1")))
+        << next.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Requests,
+    ::testing::Values(
+        RequestCase{"registration", kRegistration, "HTTP/1.1 200 OK"},
+        RequestCase{"http10", "GET /register.asp?ans= HTTP/1.0\r\n\r\n", "HTTP/1.0 200 OK"},
+        RequestCase{"bareLineFeeds", "GET /register.asp?ans= HTTP/1.1\n\n", "HTTP/1.1 200 OK"},
+        RequestCase{"absoluteForm", "GET http://127.0.0.1/register.asp?ans= HTTP/1.1\r\n\r\n",
+                    "HTTP/1.1 200 OK"},
+        RequestCase{"pathLetterCase", "GET /Register.ASP?ans= HTTP/1.1\r\n\r\n", "HTTP/1.1 200 OK"},
+        RequestCase{"otherPath", "GET /admin HTTP/1.1\r\n\r\n", "HTTP/1.1 404 Not Found"},
+        RequestCase{"pathPrefix", "GET /register.aspx HTTP/1.1\r\n\r\n", "HTTP/1.1 404 Not Found"},
+        RequestCase{"post", "POST /register.asp HTTP/1.1\r\nContent-Length: 0\r\n\r\n",
+                    "HTTP/1.1 405 Method Not Allowed"},
+        RequestCase{"garbage", "hello there\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        RequestCase{"noVersion", "GET /register.asp\r\n\r\n", "HTTP/1.1 400 Bad Request"},
+        RequestCase{"relativeTarget", "GET register.asp HTTP/1.1\r\n\r\n",
+                    "HTTP/1.1 400 Bad Request"},
+        RequestCase{"hugeHead",
+                    "GET /register.asp HTTP/1.1\r\nX-Filler: " + QByteArray(200000, 'a') +
+                        "\r\n\r\n",
+                    "HTTP/1.1 431 Request Header Fields Too Large"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(RegistrationServer, announcesTheRequestedPort)
+{
+    const quint16 port = freePort();
+    RegistrationServerProcess server({QStringLiteral("--port"), QString::number(port)});
+    EXPECT_EQ(server.firstLine(), QStringLiteral("listening on 127.0.0.1:%1").arg(port));
+}
+
+TEST(RegistrationServer, numbersRegistrationsAndPrintsThemOnStdout)
+{
+    RegistrationServerProcess server;
+    ASSERT_NE(server.port(), 0);
+
+    EXPECT_TRUE(exchange(server.port(), kRegistration).endsWith("ok`|`VLM-000001"));
+    EXPECT_TRUE(exchange(server.port(), kRegistration).endsWith("ok`|`VLM-000002"));
+
+    const auto block = [](int number) {
+        return QStringLiteral("--- registration #%1\n"
+                              "answer 1: x\n"
+                              "FirstName: Ann\n"
+                              "request: /register.asp?ans=1%60x&FirstName=Ann\n")
+            .arg(number);
+    };
+    const QString expected = block(1) + block(2);
+    EXPECT_EQ(server.log(), expected);
+
+    QProcess &process = server.process();
+    QByteArray printed = process.readAllStandardOutput();
+    while (printed.size() < expected.toUtf8().size() && process.waitForReadyRead(10000))
+        printed += process.readAllStandardOutput();
+    EXPECT_EQ(QString::fromUtf8(printed), expected);
+}
+
+// A client that leaves half-way, or before a delayed answer, costs nothing.
+TEST(RegistrationServer, survivesClientsThatLeaveEarly)
+{
+    RegistrationServerProcess server({QStringLiteral("--delay-ms"), QStringLiteral("200")});
+    ASSERT_NE(server.port(), 0);
+    QProcess &process = server.process();
+    for (const QByteArray &partial : {QByteArray("GET /regis"), kRegistration}) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, server.port());
+        ASSERT_TRUE(socket.waitForConnected(10000));
+        socket.write(partial);
+        ASSERT_TRUE(socket.waitForBytesWritten(10000));
+        if (partial == kRegistration) {
+            // Leave only once the server has the request and is delaying its answer.
+            QByteArray printed;
+            while (!printed.contains("#1") && process.waitForReadyRead(10000))
+                printed += process.readAllStandardOutput();
+            ASSERT_TRUE(printed.contains("--- registration #1"));
+        }
+        socket.abort();
+    }
+    EXPECT_TRUE(exchange(server.port(), kRegistration).endsWith("ok`|`VLM-000002"));
+}
+
+TEST(RegistrationServer, exitsAfterTheRequestLimit)
+{
+    RegistrationServerProcess server({QStringLiteral("--max-requests"), QStringLiteral("2")});
+    ASSERT_NE(server.port(), 0);
+
+    EXPECT_EQ(statusLine(exchange(server.port(), "GET /other HTTP/1.1\r\n\r\n")),
+              "HTTP/1.1 404 Not Found");
+    EXPECT_TRUE(exchange(server.port(), kRegistration).endsWith("ok`|`VLM-000001"));
+    QProcess &process = server.process();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST(RegistrationServer, exitsCleanlyOnTermination)
+{
+    RegistrationServerProcess server;
+    ASSERT_NE(server.port(), 0);
+    QProcess &process = server.process();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST(RegistrationServer, exitsAtTheEndOfStandardInputWhenAsked)
+{
+    RegistrationServerProcess server({QStringLiteral("--exit-on-stdin-eof")});
+    ASSERT_NE(server.port(), 0);
+    QProcess &process = server.process();
+    process.write("anything\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST(RegistrationServer, refusesBadArguments)
+{
+    const QStringList rows[] = {{QStringLiteral("--port"), QStringLiteral("70000")},
+                                {QStringLiteral("--port"), QStringLiteral("x")},
+                                {QStringLiteral("--reply"), QStringLiteral("maybe")},
+                                {QStringLiteral("--delay-ms"), QStringLiteral("-1")},
+                                {QStringLiteral("--large-body"), QStringLiteral("many")},
+                                {QStringLiteral("--max-requests"), QStringLiteral("0")},
+                                {QStringLiteral("stray")}};
+    for (const QStringList &arguments : rows) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        QProcess process;
+        process.start(testsupport::binDir() + QStringLiteral("/registration-server"), arguments);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), 2);
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    }
+}
+
+} // namespace

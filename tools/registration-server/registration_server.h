@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+namespace registration {
+
+enum class ReplyKind {
+    Accepted,  // "ok`|`" and the registration number
+    Error,     // "error`|`Registration refused"
+    WrongForm, // "ok" without the separator
+    Empty,     // status 200, empty body
+    Status500, // status 500 with a body that looks like an acceptance
+};
+
+struct ServerOptions {
+    quint16 port = 0;
+    ReplyKind reply = ReplyKind::Accepted;
+    int delayMs = 0;
+    qint64 largeBodyBytes = -1; // below zero: the reply's own length
+    bool redirect = false;
+    int maxRequests = 0; // zero: no limit
+    QString logPath;
+};
+
+// A loopback HTTP/1.0 and 1.1 server that answers GET /register.asp the way a
+// registration server does and prints each registration it receives.
+class RegistrationServer : public QObject {
+    Q_OBJECT
+public:
+    explicit RegistrationServer(const ServerOptions &options, QObject *parent = nullptr);
+
+    // Listens on 127.0.0.1; on failure returns false with the reason.
+    bool listen(QString *error);
+    quint16 port() const { return m_server.serverPort(); }
+
+signals:
+    // The request limit was reached and every answer has been delivered.
+    void finished();
+
+private:
+    friend class Connection;
+
+    struct Response {
+        int status = 200;
+        QByteArray version;
+        QByteArray body;
+        qint64 bodyBytes = 0; // the body is padded with "x" up to this length
+        QByteArray location;
+    };
+
+    void acceptConnections();
+    // Decides the answer to one complete request head; also prints it.
+    Response respond(const QByteArray &head, const QTcpSocket &socket);
+    void report(const QStringList &lines);
+    void countAnswered();
+    void connectionClosed(bool answered);
+
+    ServerOptions m_options;
+    QTcpServer m_server;
+    QFile m_log;
+    int m_registrations = 0;
+    int m_answered = 0;
+    int m_openAnswers = 0;
+    bool m_redirectDone = false;
+};
+
+} // namespace registration
