@@ -7,6 +7,7 @@
 #include "platform/forms/form.h"
 
 #include <QDialog>
+#include <QPointer>
 
 struct WizardState;
 
@@ -23,6 +24,11 @@ public:
     // true when the dialog was left with Cancel (or closed after a question).
     bool isCanceled = false;
 
+    // The main window is disabled while a message stands. Its focused field
+    // (the one validation complained about) gets the focus back afterwards.
+    void disableMainWindow();
+    void enableMainWindow();
+
     // Colours, pictures and button layout; runs each time the dialog is shown.
     void Form_Activate();
 
@@ -35,11 +41,15 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    forms::Control *ctl(const char *name) const;
+
     WizardState &m_state;
     forms::Form &m_mainForm;
     forms::Form m_form;
+    QPointer<QWidget> m_mainFocus;
 };

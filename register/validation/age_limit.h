@@ -7,4 +7,8 @@ class Form;
 }
 struct WizardState;
 
+// Takes the //age entry for the text of txtCountry (else the <else> entry)
+// and sets the welcome page's date pattern holder (the minimum age),
+// agePrompt and ageOption. Without a usable entry no age limit applies; the
+// configuration problem is reported on standard error.
 void LoadAgeLimit(forms::Form &form, WizardState &state);

@@ -4,6 +4,8 @@
 #include "register/validation/countries.h"
 #include "register/wizard/wizard_state.h"
 
+#include <cstdio>
+
 void LoadCountry(forms::Form &form, WizardState &state)
 {
     forms::Control *list = form.control(QStringLiteral("cmbCountry"));
@@ -12,7 +14,14 @@ void LoadCountry(forms::Form &form, WizardState &state)
     const xml::Node node = state.configDoc.selectSingleNode(QStringLiteral("//country"));
     const QString current = state.countryName.trimmed().toLower();
     int remembered = 0;
-    if (const auto src = node.attribute(QStringLiteral("src"))) {
+    const std::optional<QString> src = node.attribute(QStringLiteral("src"));
+    if (!src) {
+        const QString where = node ? QStringLiteral("line %1: <country> has no src attribute")
+                                         .arg(node.line())
+                                   : QStringLiteral("the element <country> is missing");
+        std::fprintf(stderr, "config.xml: %s; the country list offers \"Other\" only\n",
+                     where.toLocal8Bit().constData());
+    } else {
         const QStringList pieces = src->split(u'|');
         for (int i = 0; i < pieces.size(); ++i) {
             list->addItem(pieces[i]);

@@ -1,6 +1,219 @@
 #include "register/validation/data_validation.h"
 
+#include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
+#include "register/validation/patterns.h"
 #include "register/wizard/wizard_state.h"
 
-bool isDataValid(forms::Form &, WizardState &) { return true; }
+#include <QStringList>
+
+namespace {
+
+// Trimming removes blanks only, as everywhere in the wizard: a tab or a
+// non-breaking space is part of the answer.
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// One pass over the window's controls. Every check answers true when the
+// field fails; the walk then stops. Rules that name a control that does not
+// exist, or read a number that does not convert, skip that step and go on:
+// a page built from a faulty configuration must not trap the player.
+class Walk {
+public:
+    Walk(forms::Form &form, WizardState &state, QDate today)
+        : m_form(form), m_state(state), m_today(today)
+    {
+    }
+
+    bool run()
+    {
+        forms::Control *personalPage = m_form.control(QStringLiteral("frmPages"), 0);
+        forms::Control *welcomePage = m_form.control(QStringLiteral("frmWelcome"));
+        const bool onPersonalPage = m_state.pageIndex == 0 && m_state.stage > 1;
+
+        // A snapshot: the collection order is the walk order, and the first
+        // failing field wins.
+        const QList<forms::Control *> controls = m_form.controls();
+        for (forms::Control *c : controls) {
+            if (c->typeName() != QLatin1String("TextBox"))
+                continue;
+            const QStringList parts = c->name().split(u'_');
+            bool failed = false;
+            if (onPersonalPage && personalPage && c->isInside(personalPage)) {
+                if (parts.size() == 2)
+                    failed = personalField(c, parts[0], parts[1]);
+                else if (parts.size() == 5)
+                    // The personal page carries configured objects too (page 0);
+                    // they are checked here, where the player can see them.
+                    failed = questionObject(c, parts);
+            } else if (m_state.stage == 1 && welcomePage && c->isInside(welcomePage)) {
+                if (parts.size() == 5)
+                    failed = welcomeObject(c, parts);
+            } else if (m_state.stage > 1 && parts.size() == 5) {
+                // Only while the pages are shown: on the welcome screen the
+                // personal page's objects (page 0, pageIndex 0) would otherwise
+                // be checked unseen, and a required one would block Next for good.
+                failed = questionObject(c, parts);
+            }
+            if (failed)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    // Stem and suffix: txtFirstname_patten, txtFirstname_optional.
+    bool personalField(forms::Control *holder, const QString &stem, const QString &suffix)
+    {
+        forms::Control *input = m_form.control(stem);
+        // Combo boxes of the personal page (city, state lists) are not checked.
+        if (!input || !input->isVisibleFlag() || !stem.startsWith(QLatin1String("txt")))
+            return false;
+        const QString answer = trimBlanks(input->text());
+        input->setFocus();
+        if (suffix == QLatin1String("patten"))
+            return !answer.isEmpty() && patternFails(holder->text(), answer);
+        if (suffix == QLatin1String("optional") && holder->text() != QLatin1String("1")
+            && answer.isEmpty())
+            return fieldMissing(holder);
+        return false;
+    }
+
+    // "page", page number, type, id, suffix.
+    bool welcomeObject(forms::Control *holder, const QStringList &parts)
+    {
+        const QString object = objectName(parts);
+        const QString &type = parts[2];
+        if (type == QLatin1String("dat"))
+            return parts[4] == QLatin1String("patten") && dateFails(holder, object);
+        if (type == QLatin1String("txt"))
+            return textFails(holder, object, parts[4], /*patternOnEmpty=*/true);
+        return false;
+    }
+
+    bool questionObject(forms::Control *holder, const QStringList &parts)
+    {
+        const std::optional<std::int16_t> page = forms::toInt16(parts[1]);
+        if (!page || *page != m_state.pageIndex)
+            return false;
+        const QString object = objectName(parts);
+        const QString &type = parts[2];
+        if (type == QLatin1String("dat"))
+            return parts[4] == QLatin1String("patten") && dateFails(holder, object);
+        if (type == QLatin1String("txt"))
+            return textFails(holder, object, parts[4], /*patternOnEmpty=*/false);
+        if (type == QLatin1String("chk") || type == QLatin1String("lst"))
+            return noOptionChosen(holder, object);
+        return false;
+    }
+
+    static QString objectName(const QStringList &parts) { return parts.mid(0, 4).join(u'_'); }
+
+    // A free-text field. A pattern of "@" or "" carries no check and the walk
+    // goes on: one comment box must not switch off the rest of its page.
+    bool textFails(forms::Control *holder, const QString &object, const QString &suffix,
+                   bool patternOnEmpty)
+    {
+        forms::Control *input = m_form.control(object);
+        if (!input)
+            return false;
+        const QString answer = trimBlanks(input->text());
+        input->setFocus();
+        if (suffix == QLatin1String("patten"))
+            return (patternOnEmpty || !answer.isEmpty()) && patternFails(holder->text(), answer);
+        if (holder->text() != QLatin1String("1") && answer.isEmpty())
+            return fieldMissing(holder);
+        return false;
+    }
+
+    // The three lists of a date, checked once, from its pattern holder.
+    bool dateFails(forms::Control *patternHolder, const QString &object)
+    {
+        forms::Control *day = m_form.control(object + u'd');
+        if (day)
+            day->setFocus();
+        const PatternResult result =
+            checkDateAnswer(textOf(object + u'y'), textOf(object + u'm'), textOf(object + u'd'),
+                            patternHolder->text(), textOf(object + QLatin1String("_optional")),
+                            m_today);
+        return verdict(result);
+    }
+
+    // Check lists and lists: the holder holds the number of options, or "0"
+    // when no choice is needed.
+    bool noOptionChosen(forms::Control *holder, const QString &object)
+    {
+        if (holder->text() == QLatin1String("0"))
+            return false;
+        const std::optional<std::int16_t> count = forms::toInt16(holder->text());
+        if (!count)
+            return false;
+        int sum = 0;
+        forms::Control *first = nullptr;
+        for (int i = 0; i < *count; ++i) {
+            forms::Control *option = m_form.control(object + QLatin1String("opt") + QString::number(i));
+            if (!option)
+                continue; // adds nothing
+            if (!first)
+                first = option;
+            sum += option->value();
+        }
+        // The player is taken to the list, at its first option.
+        if (first)
+            first->setFocus();
+        return sum == 0 && fieldMissing(holder);
+    }
+
+    bool patternFails(const QString &pattern, const QString &answer)
+    {
+        return verdict(checkPattern(pattern, answer, m_today));
+    }
+
+    bool verdict(PatternResult result)
+    {
+        switch (result) {
+        case PatternResult::Pass: return false;
+        case PatternResult::Fail: return true; // dataErrorText stays
+        case PatternResult::TooYoung:
+            m_state.wrongDataMessage = m_state.agePrompt;
+            return true;
+        }
+        return false;
+    }
+
+    // A required answer is missing: the field's own text when it has one.
+    bool fieldMissing(const forms::Control *optionalHolder)
+    {
+        if (!optionalHolder->tag().isEmpty())
+            m_state.wrongDataMessage = optionalHolder->tag();
+        return true;
+    }
+
+    QString textOf(const QString &name) const
+    {
+        const forms::Control *c = m_form.control(name);
+        return c ? c->text() : QString();
+    }
+
+    forms::Form &m_form;
+    WizardState &m_state;
+    QDate m_today;
+};
+
+} // namespace
+
+bool isDataValid(forms::Form &form, WizardState &state, QDate today)
+{
+    if (!state.normalMode)
+        return true;
+    state.wrongDataMessage = state.dataErrorText;
+    return Walk(form, state, today).run();
+}

@@ -20,12 +20,16 @@ void DisplayWrongData(forms::Form &mainForm, DlgError &dialog, const WizardState
 {
     forms::Form &dlg = dialog.form();
     forms::Control *label = dlg.control(QStringLiteral("lblError"));
+    label->setAutoSize(true);
     label->setText(withLineBreaks(message.isEmpty() ? state.wrongDataMessage : message));
-    label->setLeft((dlg.width() - label->width()) / 2);
+    // Centred on the dialog's outer width, the measure its buttons are laid
+    // out on, so the text and a lone OK share one centre line. A text wider
+    // than the dialog gets a negative left and is not wrapped.
+    label->setLeft((dlg.outerWidth() - label->width()) / 2);
 
     dlg.move(mainForm.left() + (mainForm.outerWidth() - dlg.outerWidth()) / 2,
              mainForm.top() + (mainForm.outerHeight() - dlg.outerHeight()) / 2);
-    mainForm.window()->setEnabled(false);
+    dialog.disableMainWindow();
     if (modal) {
         dialog.exec();
     } else {
