@@ -1,6 +1,30 @@
 #include "register/submission/request_url.h"
 
-#include "platform/forms/form.h"
+#include "register/submission/registration_fields.h"
+#include "register/submission/url_encoding.h"
 #include "register/wizard/wizard_state.h"
 
-QString buildRequestUrl(forms::Form &, WizardState &state) { return state.registrationUrl; }
+QString buildRequestUrl(const forms::Form &form, WizardState &state)
+{
+    const QuestionPages pages = readQuestionPages(form);
+    applyProductName(pages, state);
+
+    QString answers;
+    for (const QuestionItem &item : pages.items) {
+        if (item.kind == QuestionItem::Kind::Answer)
+            answers += u'|' + item.id + u'`' + item.text;
+    }
+    answers.remove(0, 1); // the first entry's "|"
+
+    QString query = QLatin1String("?ans=") + encodeValue(answers);
+    for (const PersonalEntry &field : visiblePersonalFields(form))
+        query += u'&' + field.key + u'=' + encodeValue(field.value);
+    // The birth date follows the other personal fields. Its "/" separators
+    // carry its structure, so it is not value-encoded.
+    if (const std::optional<BirthDate> birth = birthDate(form, state))
+        query += QLatin1String("&dob=") + birth->date.value_or(QString());
+    query += QLatin1String("&pname=") + encodeValue(state.gameName);
+    query += QLatin1String("&lang=") + encodeValue(state.currentLanguage);
+
+    return state.registrationUrl + encodeUrl(query);
+}

@@ -11,5 +11,10 @@ class Form;
 }
 struct WizardState;
 
-// May replace gameName with the answer of a text box whose id is "1".
-QString buildRequestUrl(forms::Form &form, WizardState &state);
+// The registration URL followed by the encoded query
+//   ?ans=<answers>&<Key>=<value>...&dob=<y/m/d>&pname=<game>&lang=<language>
+// where <answers> are the question pages' answers as "id`value" joined by
+// "|" in walk order. Each value passes the value encoder, the whole query the
+// URL encoder; the birth date is sent as typed and empty when it is no real
+// date. May replace gameName with the product named on a question page.
+QString buildRequestUrl(const forms::Form &form, WizardState &state);

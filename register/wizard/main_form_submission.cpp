@@ -1,4 +1,92 @@
 // The method screen's OK: the online submission or the printed form.
 #include "register/wizard/main_form.h"
 
-void MainForm::cmdOk_Click() {}
+#include "platform/http/http_client.h"
+#include "platform/printing/line_printer.h"
+#include "platform/printing/printer_dialog.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/submission/print_form.h"
+#include "register/submission/reply.h"
+#include "register/submission/request_url.h"
+#include "register/validation/wrong_data_report.h"
+#include "register/wizard/screens.h"
+
+#include <QPrinter>
+
+namespace {
+
+// A reply longer than this is no registration server's answer.
+constexpr qint64 kMaxReplyBytes = 1 << 20;
+constexpr int kMaxRedirects = 5;
+
+} // namespace
+
+void MainForm::cmdOk_Click()
+{
+    const bool online = ctl(QStringLiteral("optOnline"))->value() != 0;
+    const bool print = ctl(QStringLiteral("optPrint"))->value() != 0;
+    if (!online && !print)
+        return;
+
+    // The connecting notice has no button: the wizard takes it down itself.
+    forms::Control *quit = m_dlgError->form().control(QStringLiteral("cmdQuit"));
+    quit->setVisible(false);
+    DisplayWrongData(m_form, *m_dlgError, m_state, m_state.connectToServerText, false);
+    forms::Control *ok = ctl(QStringLiteral("cmdOk"));
+    ok->setEnabled(false);
+
+    bool printFailed = false;
+    if (print && !online) {
+        const QList<PrintedEntry> entries = gatherPrintedEntries(m_form, m_state);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(QStringLiteral("Product Registration"));
+        const printing::PrinterChooser choose =
+            m_services.choosePrinter ? m_services.choosePrinter : printing::choosePrinter;
+        if (!choose(printer, this)) {
+            // Cancelled: nothing printed, the method screen stays.
+            ok->setEnabled(true);
+        } else if (printing::printLines(printer, printedFormLines(m_state.gameName, entries)) == 0) {
+            printFailed = true;
+            ok->setEnabled(true);
+        } else {
+            DisplayThanksPrint(m_form, m_state);
+        }
+    } else {
+        m_state.submitResult = 2;
+        const QString url = buildRequestUrl(m_form, m_state);
+        http::GetOptions options;
+        options.timeoutMs = m_services.requestTimeoutMs;
+        options.maxRedirects = kMaxRedirects;
+        options.maxBodyBytes = kMaxReplyBytes;
+        // The window stays disabled while the request runs (the notice
+        // disabled it, and cmdOk is off), so the event loop inside the call
+        // keeps it painting without letting a second request start.
+        const QString reply = http::get(url, options);
+
+        // In test mode the thanks page shows the exact request that was sent.
+        forms::Control *shownUrl = ctl(QStringLiteral("Text1"));
+        shownUrl->setText(url);
+        shownUrl->setVisible(!m_state.normalMode);
+
+        m_state.submitResult = std::int16_t(submitResultFromReply(reply));
+        if (m_state.submitResult == 0)
+            DisplayThanksOnline(m_form, m_state);
+        else
+            DisplayErrorOnline(m_form, m_state);
+    }
+
+    m_form.window()->setEnabled(true);
+    quit->setVisible(true);
+    m_dlgError->hide();
+
+    if (printFailed) {
+        // The printer could not take the form (a file that cannot be written,
+        // a printer that went away). Saying nothing would leave the player
+        // believing the form is on its way; the method screen stays for
+        // another try or the online way.
+        DisplayWrongData(m_form, *m_dlgError, m_state,
+                         QStringLiteral("The registration form could not be printed.`"
+                                        "Please check the printer and try again."),
+                         true);
+    }
+}

@@ -69,10 +69,16 @@ struct WizardState {
     QString ageOption;
 };
 
-// Host services a test answers in advance: the clock, ending the program and
-// the time-out of the registration request.
+class QPrinter;
+class QWidget;
+
+// Host services a test answers in advance: the clock, ending the program,
+// the time-out of the registration request and the printer dialog.
 struct WizardServices {
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     std::function<void()> endProgram;
     int requestTimeoutMs = 60000;
+    // Chooses where the printed form goes; false when the player cancels.
+    // Empty: the platform's printer dialog.
+    std::function<bool(QPrinter &printer, QWidget *parent)> choosePrinter;
 };

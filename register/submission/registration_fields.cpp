@@ -1,0 +1,132 @@
+#include "register/submission/registration_fields.h"
+
+#include "platform/forms/form.h"
+#include "register/validation/patterns.h"
+#include "register/wizard/wizard_state.h"
+
+namespace {
+
+// Label and text box of each personal field, in the registration's order.
+constexpr std::pair<const char *, const char *> personalFields[] = {
+    {"lblFirstName", "txtFirstName"}, {"lblLastName", "txtLastName"},
+    {"lblAddress1", "txtAddress1"},   {"lblAddress2", "txtAddress2"},
+    {"lblCity", "txtCity"},           {"lblState", "txtState"},
+    {"lblZip", "txtZip"},             {"lblCountry", "txtCountry"},
+    {"lblPhone", "txtPhone"},         {"lblEmail", "txtEmail"},
+    {"lblLogin", "txtLogin"},
+};
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+QString textOf(const forms::Form &form, const QString &name)
+{
+    const forms::Control *c = form.control(name);
+    return c ? c->text() : QString();
+}
+
+// The question id of an option button or check box: the part before "opt".
+QString idBeforeOpt(const QString &id)
+{
+    const qsizetype at = id.indexOf(QLatin1String("opt"));
+    return at < 0 ? id : id.left(at);
+}
+
+bool isAnswerCombo(const forms::Control &c)
+{
+    return c.name().compare(QLatin1String("page_spe_cmb_Answer"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QList<PersonalEntry> visiblePersonalFields(const forms::Form &form)
+{
+    QList<PersonalEntry> entries;
+    for (const auto &[labelName, boxName] : personalFields) {
+        const forms::Control *label = form.control(QString::fromLatin1(labelName));
+        const forms::Control *box = form.control(QString::fromLatin1(boxName));
+        if (!label || !box || !label->isVisibleFlag())
+            continue;
+        entries.append({QString::fromLatin1(boxName).mid(3), label->text(), box->text()});
+    }
+    return entries;
+}
+
+std::optional<BirthDate> birthDate(const forms::Form &form, const WizardState &state)
+{
+    const QString page = QStringLiteral("page_%1_").arg(int(state.pageCount) + 1);
+    const forms::Control *label = form.control(page + QLatin1String("lbl_0"));
+    if (!label || !label->isVisibleFlag())
+        return std::nullopt;
+    // Each box is trimmed: a blank typed around a part is no part of the
+    // date, and the date travels without value encoding.
+    const QString text = textOf(form, page + QLatin1String("dat_0y")).trimmed() + u'/'
+                         + textOf(form, page + QLatin1String("dat_0m")).trimmed() + u'/'
+                         + textOf(form, page + QLatin1String("dat_0d")).trimmed();
+    BirthDate birth{label->text(), std::nullopt};
+    if (parseYmdDate(text))
+        birth.date = text;
+    return birth;
+}
+
+QuestionPages readQuestionPages(const forms::Form &form)
+{
+    const forms::Control *welcome = form.control(QStringLiteral("frmWelcome"));
+    const forms::Control *personal = form.control(QStringLiteral("frmPages"), 0);
+
+    QuestionPages pages;
+    for (const forms::Control *c : form.controls()) {
+        const QStringList parts = c->name().split(u'_');
+        if (parts.size() != 4)
+            continue;
+        // The welcome page's and the personal page's own objects belong to
+        // other parts of the registration. Only the direct container counts.
+        const forms::Control *container = c->container();
+        if (container && (container == welcome || container == personal))
+            continue;
+        const QString &page = parts[1];
+        QString id = parts[3];
+
+        if (c->kind() == forms::Kind::ComboBox) {
+            // Every answer combo shares one name whose id is no number; the
+            // question it answers is recorded in its Tag. Element 0 is the
+            // design-time template.
+            if (!isAnswerCombo(*c) || c->index() <= 0)
+                continue;
+            const QStringList tag = c->tag().split(u'_');
+            if (tag.size() != 4 || tag[3].isEmpty() || !isDigit(tag[3][0]))
+                continue;
+            pages.items.append({QuestionItem::Kind::Answer, tag[1], tag[3], c->text()});
+            continue;
+        }
+
+        if (id.isEmpty() || !isDigit(id[0]))
+            continue;
+        switch (c->kind()) {
+        case forms::Kind::Label:
+            if (isDigit(id.back()))
+                pages.items.append({QuestionItem::Kind::Question, page, id, c->text()});
+            break;
+        case forms::Kind::TextBox:
+            if (id == QLatin1String("1"))
+                pages.productName = c->text();
+            if (!isDigit(id.back()))
+                id.chop(1);
+            pages.items.append({QuestionItem::Kind::Answer, page, id, c->text()});
+            break;
+        case forms::Kind::OptionButton:
+        case forms::Kind::CheckBox:
+            if (c->value() != 0)
+                pages.items.append({QuestionItem::Kind::Answer, page, idBeforeOpt(id), c->text()});
+            break;
+        default:
+            break;
+        }
+    }
+    return pages;
+}
+
+void applyProductName(const QuestionPages &pages, WizardState &state)
+{
+    if (pages.productName && !pages.productName->trimmed().isEmpty())
+        state.gameName = *pages.productName;
+}
