@@ -3,6 +3,8 @@
 #include "platform/forms/form.h"
 #include "register/wizard/wizard_state.h"
 
+#include <QPointer>
+
 #include <cmath>
 
 namespace {
@@ -52,8 +54,15 @@ void RemoveAllObject(forms::Form &form)
     // controls cannot be removed and keep their state, so the screens that
     // carry them (the personal page, method, thanks and error pages) work on
     // the next pass exactly as on the first.
+    //
+    // Removing a frame or a list removes what it holds (the option buttons of
+    // a group, the options of a list), so the walk keeps guarded pointers and
+    // passes over the controls that went with their container.
+    QList<QPointer<forms::Control>> all;
     for (forms::Control *c : form.controls())
-        if (!c->isDesignTime())
+        all.append(c);
+    for (const QPointer<forms::Control> &c : all)
+        if (c && !c->isDesignTime())
             form.remove(c);
 
     // The region-and-language screen stands as after start-up.

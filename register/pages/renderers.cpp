@@ -1,0 +1,291 @@
+#include "register/pages/renderers.h"
+
+#include "platform/forms/form.h"
+#include "register/startup/global_settings.h"
+#include "register/startup/language.h"
+#include "register/wizard/wizard_state.h"
+
+#include <algorithm>
+
+using forms::Control;
+using forms::Kind;
+using pages::Colour;
+
+namespace {
+
+constexpr int kDateListWidth = 1000;
+constexpr int kDateListStep = 1200;
+constexpr int kDateSeparatorOffset = 1100;
+constexpr int kYearsListed = 100;
+constexpr int kOptionHeight = 300;
+
+// List boxes: each option is one row; the rows leave room on the right for
+// the scroll bar, so no caption hides under it.
+constexpr int kListRowHeight = 300;
+constexpr int kListPadding = 45;
+constexpr int kListScrollBarRoom = 300;
+
+const QString kAnswerFamily = QStringLiteral("page_spe_cmb_Answer");
+
+// A control of that name on the window, or a new one inside the container.
+// Creating it in place spares moving a fresh widget between parents.
+Control *findOrCreate(forms::Form &form, Kind kind, const QString &name, Control *container)
+{
+    if (Control *c = form.control(name))
+        return c;
+    return form.create(kind, name, -1, container);
+}
+
+void applyFore(Control *c, const Colour &colour, const WizardState &state)
+{
+    if (!colour.present)
+        c->setForeColor(state.defaultForeColor);
+    else if (colour.value)
+        c->setForeColor(*colour.value);
+}
+
+void applyBack(Control *c, const Colour &colour, const WizardState &state)
+{
+    if (!colour.present)
+        c->setBackColor(state.defaultBackColor);
+    else if (colour.value)
+        c->setBackColor(*colour.value);
+}
+
+// An invisible text box beside the field whose text validation reads.
+Control *setHolder(forms::Form &form, const QString &name, const QString &text, Control *container)
+{
+    Control *holder = findOrCreate(form, Kind::TextBox, name, container);
+    holder->setVisible(false);
+    holder->setText(text);
+    holder->setContainer(container);
+    return holder;
+}
+
+// The fourth "_"-separated field of a control name: the object's id up to its
+// first "_" ("page_2_txt_1" gives "1").
+QString idField(const QString &name)
+{
+    const QStringList fields = name.split(u'_');
+    return fields.size() > 3 ? fields[3] : QString();
+}
+
+void fillDateList(Control *list, const QString &part, int currentYear)
+{
+    list->clearItems();
+    if (part == QLatin1String("m")) {
+        for (int m = 1; m <= 12; ++m)
+            list->addItem(QString::number(m));
+    } else if (part == QLatin1String("d")) {
+        for (int d = 1; d <= 31; ++d)
+            list->addItem(QString::number(d));
+    } else if (part == QLatin1String("y")) {
+        for (int y = currentYear; y >= currentYear - kYearsListed; --y)
+            list->addItem(QString::number(y));
+    }
+}
+
+} // namespace
+
+bool Render_Image(forms::Form &form, const WizardState &state, const pages::ImageObject &object,
+                  Control *container)
+{
+    Control *c = findOrCreate(form, Kind::Image, object.name, container);
+    const QPixmap picture = languagePicture(state, object.src);
+    if (!picture.isNull())
+        c->setPicture(picture);
+    c->move(object.x, object.y);
+    c->resize(object.width, object.height);
+    c->setContainer(container);
+    c->setVisible(true);
+    c->sendToBack();
+    return !picture.isNull();
+}
+
+void Render_Label(forms::Form &form, const WizardState &state, const pages::LabelObject &object,
+                  Control *container)
+{
+    Control *c = findOrCreate(form, Kind::Label, object.name, container);
+    c->setAutoSize(true);
+    c->move(object.x, object.y);
+    c->setText(graveToLineBreaks(object.src));
+    applyFore(c, object.fore, state);
+    c->setContainer(container);
+    c->setVisible(true);
+    c->bringToFront();
+}
+
+void Render_TextBox(forms::Form &form, const WizardState &state, const pages::TextObject &object,
+                    Control *container)
+{
+    Control *c = findOrCreate(form, Kind::TextBox, object.name, container);
+    c->move(object.x, object.y);
+    c->setText(object.src);
+    c->resize(object.width, object.height);
+    c->setMaxLength(object.maxLength);
+    c->setPasswordChar(object.password.left(1));
+    if (idField(object.name) == QLatin1String("1")) {
+        c->setText(state.gameName);
+        c->setEnabled(state.gameName.isEmpty());
+    }
+    c->setVisible(true);
+    applyFore(c, object.fore, state);
+    applyBack(c, object.back, state);
+    c->setContainer(container);
+    setHolder(form, object.name + QStringLiteral("_patten"), object.patten, container);
+    setHolder(form, object.name + QStringLiteral("_optional"), object.optional, container);
+}
+
+void Render_Date(forms::Form &form, const WizardState &state, const pages::DateObject &object,
+                 Control *container, int currentYear)
+{
+    for (int k = 0; k < 3; ++k) {
+        Control *list = findOrCreate(form, Kind::ComboBox, object.name + object.parts[k], container);
+        list->setWidth(kDateListWidth);
+        list->move(object.x + kDateListStep * k, object.y);
+        list->setVisible(true);
+        list->bringToFront();
+        list->setText(object.texts[k]);
+        list->setContainer(container);
+        applyFore(list, object.fore, state);
+        applyBack(list, object.back, state);
+        // A screen reader names each list by the text it starts with ("Day").
+        list->widget()->setAccessibleName(object.texts[k]);
+
+        if (k < 2) {
+            Control *separator = findOrCreate(
+                form, Kind::Label, object.name + QStringLiteral("lbl") + object.parts[k], container);
+            applyFore(separator, object.fore, state);
+            separator->setAutoSize(true);
+            separator->setText(QString(object.separator));
+            separator->setContainer(container);
+            separator->move(list->left() + kDateSeparatorOffset, object.y);
+            separator->setVisible(true);
+            separator->bringToFront();
+        }
+        fillDateList(list, object.parts[k], currentYear);
+    }
+    setHolder(form, object.name + QStringLiteral("_patten"), object.patten, container);
+    setHolder(form, object.name + QStringLiteral("_optional"), object.optional, container);
+}
+
+void Render_Combo(forms::Form &form, const WizardState &state, const pages::ComboObject &object,
+                  Control *container)
+{
+    const QList<Control *> family = form.family(kAnswerFamily);
+    Control *c = nullptr;
+    for (qsizetype i = 1; i < family.size() && !c; ++i) {
+        if (family[i]->tag() == object.name) {
+            c = family[i];
+            c->clearItems();
+        }
+    }
+    if (!c) {
+        // The next index after the family's last element; with the family
+        // kept contiguous this is its count.
+        const int index = family.isEmpty() ? 1 : family.last()->index() + 1;
+        c = form.create(Kind::ComboBox, kAnswerFamily, index, container);
+        c->setTag(object.name);
+    }
+    c->addItem(object.defaultText);
+    c->move(object.x, object.y);
+    for (const QString &value : object.values)
+        if (value != object.defaultText)
+            c->addItem(value);
+    applyFore(c, object.fore, state);
+    applyBack(c, object.back, state);
+    c->setWidth(object.width);
+    c->setContainer(container);
+    c->setVisible(true);
+}
+
+void Render_ListBox(forms::Form &form, const WizardState &state, const pages::ListObject &object,
+                    Control *container)
+{
+    // The list is a real multiple-selection list: a bordered scroll box whose
+    // options are check boxes inside it, named N + "opt" + k. A click toggles
+    // one option, and validation finds the chosen options by name exactly as
+    // it does for a check-box question. Its optional holder N + "_optional"
+    // follows the same contract: "0" when the list may stay empty, otherwise
+    // the number of options.
+    Control *list = findOrCreate(form, Kind::ListBox, object.name, container);
+    list->move(object.x, object.y);
+    list->resize(object.width, object.height);
+    applyFore(list, object.fore, state);
+    applyBack(list, object.back, state);
+    list->setContainer(container);
+    list->setVisible(true);
+
+    const int rowWidth = std::max(0, object.width - 2 * kListPadding - kListScrollBarRoom);
+    for (int k = 0; k < object.values.size(); ++k) {
+        Control *option =
+            findOrCreate(form, Kind::CheckBox, object.name + QStringLiteral("opt") + QString::number(k), list);
+        option->move(kListPadding, kListPadding + k * kListRowHeight);
+        option->resize(rowWidth, kListRowHeight);
+        option->setText(object.values[k]);
+        applyFore(option, object.fore, state);
+        applyBack(option, object.back, state);
+        option->setContainer(list);
+        option->setVisible(true);
+    }
+    setHolder(form, object.name + QStringLiteral("_optional"),
+              object.optional == QLatin1String("1") ? QStringLiteral("0")
+                                                    : QString::number(object.values.size()),
+              container);
+}
+
+void Render_CheckBox(forms::Form &form, const WizardState &state,
+                     const pages::CheckObject &object, Control *container)
+{
+    for (int k = 0; k < object.captions.size(); ++k) {
+        Control *box = findOrCreate(form, Kind::CheckBox,
+                                    object.name + QStringLiteral("opt") + QString::number(k), container);
+        box->move(object.xs[k], object.ys[k]);
+        box->setText(object.captions[k]);
+        box->setWidth(object.width);
+        box->setContainer(container);
+        box->setVisible(true);
+        applyFore(box, object.fore, state);
+        applyBack(box, object.back, state);
+    }
+    Control *holder = findOrCreate(form, Kind::TextBox, object.name + QStringLiteral("_optional"), container);
+    if (object.error)
+        holder->setTag(*object.error);
+    holder->setVisible(false);
+    holder->setContainer(container);
+    holder->setText(object.optional == QLatin1String("1") ? QStringLiteral("0")
+                                                          : QString::number(object.captions.size()));
+}
+
+void Render_RadioBox(forms::Form &form, const WizardState &state,
+                     const pages::RadioObject &object, Control *container)
+{
+    // The group frame spans the options' positions. With positions in
+    // ascending order (as configurations write them) this is the first to the
+    // last value; taking the extremes keeps every option inside the frame,
+    // and so answerable, whatever the order.
+    const auto [minX, maxX] = std::minmax_element(object.xs.begin(), object.xs.end());
+    const auto [minY, maxY] = std::minmax_element(object.ys.begin(), object.ys.end());
+
+    Control *frame = findOrCreate(form, Kind::Frame, QStringLiteral("frm_") + object.name, container);
+    frame->move(*minX, *minY);
+    frame->resize(object.width + (*maxX - *minX), *maxY - *minY + kOptionHeight);
+    frame->setContainer(container);
+    frame->setVisible(true);
+    frame->bringToFront();
+    frame->setBackColor(state.defaultBackColor);
+
+    for (int k = 0; k < object.captions.size(); ++k) {
+        Control *option = findOrCreate(form, Kind::OptionButton,
+                                       object.name + QStringLiteral("opt") + QString::number(k), frame);
+        option->move(object.xs[k] - frame->left(), object.ys[k] - frame->top());
+        option->resize(object.width, kOptionHeight);
+        option->setText(object.captions[k]);
+        option->setValue(object.defaultIndex == k ? 1 : 0);
+        applyFore(option, object.fore, state);
+        applyBack(option, object.back, state);
+        option->setContainer(frame);
+        option->setVisible(true);
+        option->bringToFront();
+    }
+}
