@@ -35,7 +35,8 @@ bool installTerminationHandlers()
     action.sa_flags = SA_RESTART;
     // A reader of stdout that goes away must not kill the server mid-answer.
     std::signal(SIGPIPE, SIG_IGN);
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::sigaction(SIGINT, &action, nullptr) == 0;
 }
 
 std::optional<qint64> parseNumber(const QString &text, qint64 minimum, qint64 maximum)
@@ -81,14 +82,14 @@ int main(int argc, char **argv)
     const QCommandLineOption redirectOption(
         QStringLiteral("redirect"),
         QStringLiteral("Answer the first registration with a redirect to itself."));
-    const QCommandLineOption maxRequestsOption(
-        QStringLiteral("max-requests"), QStringLiteral("Exit after answering N requests."),
-        QStringLiteral("N"));
+    const QCommandLineOption maxRequestsOption(QStringLiteral("max-requests"),
+                                               QStringLiteral("Exit after answering N requests."),
+                                               QStringLiteral("N"));
     const QCommandLineOption stdinOption(QStringLiteral("exit-on-stdin-eof"),
                                          QStringLiteral("Exit when standard input ends."));
-    const QCommandLineOption logOption(
-        QStringLiteral("log"), QStringLiteral("Also append the printed lines to FILE."),
-        QStringLiteral("FILE"));
+    const QCommandLineOption logOption(QStringLiteral("log"),
+                                       QStringLiteral("Also append the printed lines to FILE."),
+                                       QStringLiteral("FILE"));
     parser.addOptions({portOption, replyOption, delayOption, largeBodyOption, redirectOption,
                        maxRequestsOption, stdinOption, logOption});
     parser.process(app);
@@ -114,7 +115,8 @@ int main(int argc, char **argv)
     else if (reply == QLatin1String("status500"))
         options.reply = registration::ReplyKind::Status500;
     else
-        return usageError(QStringLiteral("--reply must be ok, error, wrong-form, empty or status500"));
+        return usageError(
+            QStringLiteral("--reply must be ok, error, wrong-form, empty or status500"));
 
     if (const auto delay = parseNumber(parser.value(delayOption), 0, 3600 * 1000))
         options.delayMs = static_cast<int>(*delay);

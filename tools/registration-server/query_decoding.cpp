@@ -31,7 +31,10 @@ char16_t windows1252(unsigned char byte)
     return byte;
 }
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
 
 // Length of the well-formed UTF-8 sequence at bytes[i] (RFC 3629: no overlong
 // forms, no surrogates, nothing above U+10FFFF), or 0 when there is none.

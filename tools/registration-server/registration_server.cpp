@@ -65,7 +65,7 @@ qsizetype headEnd(const QByteArray &buffer)
 
 // One client connection: reads one request head, answers it, closes.
 class Connection : public QObject {
-public:
+  public:
     Connection(QTcpSocket *socket, RegistrationServer *server)
         : QObject(socket), m_socket(socket), m_server(server)
     {
@@ -77,19 +77,16 @@ public:
             m_timer.start(kIdleMs);
             writeMore();
         });
-        connect(socket, &QTcpSocket::disconnected, this, [this] {
-            m_timer.stop();
-            if (m_answered)
-                m_server->connectionClosed(true);
-            m_answered = false;
-            m_socket->deleteLater();
-        });
+        connect(socket, &QTcpSocket::disconnected, this, &Connection::finish);
         m_timer.setSingleShot(true);
-        connect(&m_timer, &QTimer::timeout, socket, &QTcpSocket::abort);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_socket->abort();
+            finish();
+        });
         m_timer.start(kIdleMs);
     }
 
-private:
+  private:
     void readHead()
     {
         if (m_headRead) {
@@ -110,16 +107,16 @@ private:
         if (end < 0 || end > kMaxHeadBytes) {
             response.status = 431;
             response.body = "Request header too large";
-            m_server->report({QStringLiteral("--- not a registration: 431 (request head over %1 bytes)")
-                                  .arg(kMaxHeadBytes)});
+            m_server->report(
+                {QStringLiteral("--- not a registration: 431 (request head over %1 bytes)")
+                     .arg(kMaxHeadBytes)});
         } else {
             response = m_server->respond(m_buffer.left(end), *m_socket);
         }
         m_buffer.clear();
         m_socket->readAll();
-        const int delay = response.status == 431 || response.status == 400
-                              ? 0
-                              : m_server->m_options.delayMs;
+        const int delay =
+            response.status == 431 || response.status == 400 ? 0 : m_server->m_options.delayMs;
         if (delay > 0)
             QTimer::singleShot(delay, this, [this, response] { send(response); });
         else
@@ -162,6 +159,18 @@ private:
         }
     }
 
+    // Runs once per connection, however it ended.
+    void finish()
+    {
+        if (m_finished)
+            return;
+        m_finished = true;
+        m_timer.stop();
+        if (m_answered)
+            m_server->connectionClosed();
+        m_socket->deleteLater();
+    }
+
     QTcpSocket *m_socket;
     RegistrationServer *m_server;
     QTimer m_timer;
@@ -169,6 +178,7 @@ private:
     bool m_headRead = false;
     bool m_answered = false;
     bool m_sending = false;
+    bool m_finished = false;
     qint64 m_padding = 0;
 };
 
@@ -309,10 +319,9 @@ void RegistrationServer::countAnswered()
         m_server.close();
 }
 
-void RegistrationServer::connectionClosed(bool answered)
+void RegistrationServer::connectionClosed()
 {
-    if (answered)
-        --m_openAnswers;
+    --m_openAnswers;
     if (m_options.maxRequests > 0 && m_answered >= m_options.maxRequests && m_openAnswers == 0)
         emit finished();
 }

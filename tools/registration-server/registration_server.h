@@ -31,18 +31,18 @@ struct ServerOptions {
 // registration server does and prints each registration it receives.
 class RegistrationServer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit RegistrationServer(const ServerOptions &options, QObject *parent = nullptr);
 
     // Listens on 127.0.0.1; on failure returns false with the reason.
     bool listen(QString *error);
     quint16 port() const { return m_server.serverPort(); }
 
-signals:
+  signals:
     // The request limit was reached and every answer has been delivered.
     void finished();
 
-private:
+  private:
     friend class Connection;
 
     struct Response {
@@ -56,9 +56,12 @@ private:
     void acceptConnections();
     // Decides the answer to one complete request head; also prints it.
     Response respond(const QByteArray &head, const QTcpSocket &socket);
+    // Prints to stdout and the log, flushed, before the answer leaves.
     void report(const QStringList &lines);
+    // A connection has a request to answer; it reports back once it is closed,
+    // which is when the request limit can end the server.
     void countAnswered();
-    void connectionClosed(bool answered);
+    void connectionClosed();
 
     ServerOptions m_options;
     QTcpServer m_server;

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTcpServer>
 #include <QNetworkProxyFactory>
+#include <QTcpServer>
 
 namespace {
 
@@ -20,7 +20,10 @@ struct ReplyCase {
     QString expected;
 };
 
-void PrintTo(const ReplyCase &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const ReplyCase &row, std::ostream *os)
+{
+    *os << row.name;
+}
 
 class ServerReply : public ::testing::TestWithParam<ReplyCase> {};
 
@@ -55,19 +58,19 @@ TEST(HttpGet, sendsTheCallersEscapesOnTheRequestLine)
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
 
-    const QString query = QStringLiteral(
-        "?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
-        "&FirstName=Ann&LastName=Lee&Email=ann%40mail%252Eexample%252Ecom"
-        "&dob=1990/5/17&City=Caf%E9&State=a%2526b%253Dc&Login=x%2Dy%5Fz%7e"
-        "&pname=Demo%20Game&lang=English");
+    const QString query =
+        QStringLiteral("?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
+                       "&FirstName=Ann&LastName=Lee&Email=ann%40mail%252Eexample%252Ecom"
+                       "&dob=1990/5/17&City=Caf%E9&State=a%2526b%253Dc&Login=x%2Dy%5Fz%7e"
+                       "&pname=Demo%20Game&lang=English");
     ASSERT_EQ(http::get(server.url(QStringLiteral("/register.asp") + query)),
               QStringLiteral("ok`|`VLM-000001"));
 
-    const QString expectedTarget = QStringLiteral(
-        "/register.asp?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
-        "&FirstName=Ann&LastName=Lee&Email=ann%40mail%252Eexample%252Ecom"
-        "&dob=1990/5/17&City=Caf%E9&State=a%2526b%253Dc&Login=x-y_z~"
-        "&pname=Demo%20Game&lang=English");
+    const QString expectedTarget =
+        QStringLiteral("/register.asp?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
+                       "&FirstName=Ann&LastName=Lee&Email=ann%40mail%252Eexample%252Ecom"
+                       "&dob=1990/5/17&City=Caf%E9&State=a%2526b%253Dc&Login=x-y_z~"
+                       "&pname=Demo%20Game&lang=English");
     const QString expectedLog = QStringLiteral("--- registration #1\n"
                                                "answer 2: Fred's Garage\n"
                                                "answer 5: Yes\n"
@@ -144,7 +147,10 @@ struct BodyLimitCase {
     bool accepted;
 };
 
-void PrintTo(const BodyLimitCase &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const BodyLimitCase &row, std::ostream *os)
+{
+    *os << row.name;
+}
 
 class BodyLimit : public ::testing::TestWithParam<BodyLimitCase> {};
 
@@ -167,13 +173,12 @@ TEST_P(BodyLimit, rejectsBodiesOverTheLimit)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bodies, BodyLimit,
-    ::testing::Values(BodyLimitCase{"exactlyAtLimit", 300000, 300000, true},
-                      BodyLimitCase{"oneByteOver", 300001, 300000, false},
-                      BodyLimitCase{"farOverDefaultLimit", 50 << 20, http::GetOptions().maxBodyBytes,
-                                    false}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bodies, BodyLimit,
+                         ::testing::Values(BodyLimitCase{"exactlyAtLimit", 300000, 300000, true},
+                                           BodyLimitCase{"oneByteOver", 300001, 300000, false},
+                                           BodyLimitCase{"farOverDefaultLimit", 50 << 20,
+                                                         http::GetOptions().maxBodyBytes, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // A proxy named in the environment, with the platform's proxy settings in
 // use, must not capture requests to this machine.
@@ -202,9 +207,9 @@ TEST(HttpGet, reachesLoopbackDespiteAnEnvironmentProxy)
 
 TEST(HttpGet, rejectsWhatIsNotAnHttpUrl)
 {
-    for (const QString &url : {QString(), QStringLiteral("not a url"),
-                               QStringLiteral("ftp://127.0.0.1/register.asp"),
-                               QStringLiteral("file:///etc/hostname")}) {
+    for (const QString &url :
+         {QString(), QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/register.asp"),
+          QStringLiteral("file:///etc/hostname")}) {
         SCOPED_TRACE(url.toStdString());
         EXPECT_EQ(http::get(url), QString());
     }

@@ -12,7 +12,10 @@ struct TextCase {
     QString expected;
 };
 
-void PrintTo(const TextCase &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const TextCase &row, std::ostream *os)
+{
+    *os << row.name;
+}
 
 class UrlLayer : public ::testing::TestWithParam<TextCase> {};
 
@@ -23,35 +26,36 @@ TEST_P(UrlLayer, decodesEscapesToText)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, UrlLayer,
-    ::testing::Values(
-        TextCase{"plain", "Hello", QStringLiteral("Hello")},
-        TextCase{"blank", "Hello%20world", QStringLiteral("Hello world")},
-        TextCase{"plusIsNotBlank", "a+b", QStringLiteral("a+b")},
-        TextCase{"lowerCaseHex", "%7c%2e", QStringLiteral("|.")},
-        TextCase{"onlyOneLayer", "a%252Eb", QStringLiteral("a%2Eb")},
-        TextCase{"windows1252Letter", "Caf%E9", QStringLiteral("Caf\u00e9")},
-        TextCase{"windows1252Euro", "%80", QStringLiteral("\u20ac")},
-        TextCase{"windows1252Quotes", "%93x%94", QStringLiteral("\u201cx\u201d")},
-        TextCase{"windows1252Unassigned", "%81", QString(QChar(0x81))},
-        TextCase{"utf8TwoBytes", "Caf%C3%A9", QStringLiteral("Caf\u00e9")},
-        TextCase{"utf8ThreeBytes", "%E2%82%AC", QStringLiteral("\u20ac")},
-        TextCase{"utf8FourBytes", "%F0%9F%98%80", QStringLiteral("\U0001F600")},
-        TextCase{"mixedEncodings", "%E9%C3%A9", QStringLiteral("\u00e9\u00e9")},
-        TextCase{"truncatedUtf8", "%C3", QStringLiteral("\u00c3")},
-        TextCase{"overlongUtf8", "%C0%AF", QStringLiteral("\u00c0\u00af")},
-        TextCase{"surrogateUtf8", "%ED%A0%80", QStringLiteral("\u00ed\u00a0\u20ac")},
-        TextCase{"beyondUnicode", "%F4%90%80%80", QStringLiteral("\u00f4\u0090\u20ac\u20ac")},
-        TextCase{"strayPercent", "100%", QStringLiteral("100%")},
-        TextCase{"badHexDigit", "%G1%4", QStringLiteral("%G1%4")},
-        TextCase{"rawHighByte", "\xe9", QStringLiteral("\u00e9")},
-        TextCase{"empty", "", QString()}),
+    ::testing::Values(TextCase{"plain", "Hello", QStringLiteral("Hello")},
+                      TextCase{"blank", "Hello%20world", QStringLiteral("Hello world")},
+                      TextCase{"plusIsNotBlank", "a+b", QStringLiteral("a+b")},
+                      TextCase{"lowerCaseHex", "%7c%2e", QStringLiteral("|.")},
+                      TextCase{"onlyOneLayer", "a%252Eb", QStringLiteral("a%2Eb")},
+                      TextCase{"windows1252Letter", "Caf%E9", QStringLiteral("Caf\u00e9")},
+                      TextCase{"windows1252Euro", "%80", QStringLiteral("\u20ac")},
+                      TextCase{"windows1252Quotes", "%93x%94", QStringLiteral("\u201cx\u201d")},
+                      TextCase{"windows1252Unassigned", "%81", QString(QChar(0x81))},
+                      TextCase{"utf8TwoBytes", "Caf%C3%A9", QStringLiteral("Caf\u00e9")},
+                      TextCase{"utf8ThreeBytes", "%E2%82%AC", QStringLiteral("\u20ac")},
+                      TextCase{"utf8FourBytes", "%F0%9F%98%80", QStringLiteral("\U0001F600")},
+                      TextCase{"mixedEncodings", "%E9%C3%A9", QStringLiteral("\u00e9\u00e9")},
+                      TextCase{"truncatedUtf8", "%C3", QStringLiteral("\u00c3")},
+                      TextCase{"overlongUtf8", "%C0%AF", QStringLiteral("\u00c0\u00af")},
+                      TextCase{"surrogateUtf8", "%ED%A0%80", QStringLiteral("\u00ed\u00a0\u20ac")},
+                      TextCase{"beyondUnicode", "%F4%90%80%80",
+                               QStringLiteral("\u00f4\u0090\u20ac\u20ac")},
+                      TextCase{"strayPercent", "100%", QStringLiteral("100%")},
+                      TextCase{"badHexDigit", "%G1%4", QStringLiteral("%G1%4")},
+                      TextCase{"rawHighByte", "\xe9", QStringLiteral("\u00e9")},
+                      TextCase{"empty", "", QString()}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ValueLayer, restoresExactlyTheSixStructureCharacters)
 {
     EXPECT_EQ(decodeValueEscapes(QStringLiteral("%2E%3F%2F%3A%3D%26")), QStringLiteral(".?/:=&"));
     EXPECT_EQ(decodeValueEscapes(QStringLiteral("%2e%3f%2f%3a%3d")), QStringLiteral(".?/:="));
-    EXPECT_EQ(decodeValueEscapes(QStringLiteral("100%25 %20 %7C %2")), QStringLiteral("100%25 %20 %7C %2"));
+    EXPECT_EQ(decodeValueEscapes(QStringLiteral("100%25 %20 %7C %2")),
+              QStringLiteral("100%25 %20 %7C %2"));
     EXPECT_EQ(decodeValueEscapes(QStringLiteral("%%2E")), QStringLiteral("%."));
     EXPECT_EQ(decodeValueEscapes(QString()), QString());
 }
@@ -94,9 +98,8 @@ TEST(SplitAnswers, separatesEntriesAndIds)
 
 TEST(DescribeRegistration, printsOneLinePerAnswerAndField)
 {
-    const QByteArray target =
-        "/register.asp?ans=2%60Fred%27s%20Garage%7C5%60Yes&FirstName=Ann"
-        "&Email=ann%40mail%252Ecom&dob=&pname=Demo%20Game&lang=English";
+    const QByteArray target = "/register.asp?ans=2%60Fred%27s%20Garage%7C5%60Yes&FirstName=Ann"
+                              "&Email=ann%40mail%252Ecom&dob=&pname=Demo%20Game&lang=English";
     const QStringList expected{QStringLiteral("--- registration #12"),
                                QStringLiteral("answer 2: Fred's Garage"),
                                QStringLiteral("answer 5: Yes"),

@@ -44,7 +44,10 @@ struct RequestCase {
     QByteArray expectedStatusLine;
 };
 
-void PrintTo(const RequestCase &row, std::ostream *os) { *os << row.name; }
+void PrintTo(const RequestCase &row, std::ostream *os)
+{
+    *os << row.name;
+}
 
 class Requests : public ::testing::TestWithParam<RequestCase> {};
 
@@ -58,8 +61,9 @@ TEST_P(Requests, answerWithTheRightStatusAndKeepServing)
               GetParam().expectedStatusLine);
     const QByteArray next = exchange(server.port(), kRegistration);
     EXPECT_EQ(statusLine(next), "HTTP/1.1 200 OK");
-    EXPECT_TRUE(next.endsWith("\r\n\r\nok`|`VLM-00000" +
-                              QByteArray(GetParam().expectedStatusLine.contains(" 200 ") ? "2" : "1")))
+    EXPECT_TRUE(
+        next.endsWith("\r\n\r\nok`|`VLM-00000" +
+                      QByteArray(GetParam().expectedStatusLine.contains(" 200 ") ? "2" : "1")))
         << next.toStdString();
 }
 

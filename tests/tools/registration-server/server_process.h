@@ -13,7 +13,7 @@
 namespace testsupport {
 
 class RegistrationServerProcess {
-public:
+  public:
     explicit RegistrationServerProcess(const QStringList &arguments = {})
     {
         m_logPath = m_dir.filePath(QStringLiteral("registrations.log"));
@@ -58,7 +58,7 @@ public:
     QString log() const { return readFile(m_logPath); }
     QProcess &process() { return m_process; }
 
-private:
+  private:
     QTemporaryDir m_dir;
     QString m_logPath;
     QProcess m_process;
