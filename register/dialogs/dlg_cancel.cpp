@@ -1,11 +1,125 @@
 #include "register/dialogs/dlg_cancel.h"
 
+#include "platform/clock/general_date.h"
+#include "platform/forms/conversions.h"
+#include "platform/shell/autostart.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/dialogs/reminder.h"
+#include "register/dialogs/reminder_entry.h"
 #include "register/layouts/layouts.h"
+#include "register/startup/global_settings.h"
+#include "register/startup/language.h"
+#include "register/validation/wrong_data_report.h"
 #include "register/wizard/wizard_state.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// Distances of the dialog's design, in twips.
+constexpr int kBesideGap = 200;           // between the later option, the days box and its label
+constexpr int kTrailingLabelDrop = 50;    // the label's text sits level with the box's text
+constexpr int kButtonBottomMargin = 500;  // below the buttons
+
+// One element of the language section, read for activation. Each assignment
+// stands alone: a missing attribute, a position that is no 16-bit number or a
+// colour that is not hexadecimal skips its own assignment and is recorded as
+// a problem, and the rest of the element still applies. A missing element
+// skips everything it would have set.
+class Setting {
+public:
+    Setting(const WizardState &state, const char *path, QStringList &problems)
+        : m_node(state.languageDoc.selectSingleNode(QLatin1String(path))),
+          m_path(QLatin1String(path)), m_problems(problems)
+    {
+        if (!m_node)
+            problem(QStringLiteral("is missing"));
+    }
+
+    std::optional<QString> text(const char *attribute)
+    {
+        if (!m_node)
+            return std::nullopt;
+        std::optional<QString> value = m_node.attribute(QLatin1String(attribute));
+        if (!value)
+            problem(QStringLiteral("has no \"%1\" attribute").arg(QLatin1String(attribute)));
+        return value;
+    }
+
+    template <typename Setter>
+    void number(const char *attribute, Setter &&set)
+    {
+        const std::optional<QString> value = text(attribute);
+        if (!value)
+            return;
+        if (const std::optional<std::int16_t> twips = forms::toInt16(*value))
+            set(int(*twips));
+        else
+            problem(QStringLiteral("has \"%1\" = \"%2\", not a number in the 16-bit range")
+                        .arg(QLatin1String(attribute), *value));
+    }
+
+    // An optional colour attribute: when absent, the fallback (which may be
+    // nothing, and then the controls keep their colours).
+    std::optional<QColor> colour(const char *attribute, const std::optional<QColor> &fallback)
+    {
+        const std::optional<QString> value =
+            m_node ? m_node.attribute(QLatin1String(attribute)) : std::nullopt;
+        if (!value)
+            return fallback;
+        if (const std::optional<QColor> c = forms::colourFromHex(*value))
+            return c;
+        problem(QStringLiteral("has \"%1\" = \"%2\", not hexadecimal digits")
+                    .arg(QLatin1String(attribute), *value));
+        return std::nullopt;
+    }
+
+    void problem(const QString &what) { m_problems.append(m_path + u' ' + what); }
+
+private:
+    xml::Node m_node;
+    QString m_path;
+    QStringList &m_problems;
+};
+
+// Both pictures of a button (src, srcover). A missing attribute or resource
+// keeps the picture that was there: the one loaded last by either dialog or
+// by the global settings.
+void loadButtonPictures(const WizardState &state, const char *path, ButtonPictures &pictures,
+                        QStringList &problems)
+{
+    Setting setting(state, path, problems);
+    const auto load = [&](const char *attribute, QPixmap &target) {
+        const std::optional<QString> name = setting.text(attribute);
+        if (!name)
+            return;
+        const QPixmap picture = languagePicture(state, *name);
+        if (picture.isNull())
+            setting.problem(QStringLiteral("names \"%1\", which is no picture of %2")
+                                .arg(*name, state.currentLanguage));
+        else
+            target = picture;
+    };
+    load("src", pictures.normal);
+    load("srcover", pictures.hover);
+}
+
+void applyGeometry(Setting &setting, forms::Control *c)
+{
+    setting.number("y", [c](int v) { c->setTop(v); });
+    setting.number("x", [c](int v) { c->setLeft(v); });
+    setting.number("height", [c](int v) { c->setHeight(v); });
+    setting.number("width", [c](int v) { c->setWidth(v); });
+}
+
+} // namespace
 
 DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::Form &mainForm,
                      QWidget *parent)
@@ -16,18 +130,202 @@ DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::
     setObjectName(QStringLiteral("dlgCancel"));
     setMouseTracking(true);
     layouts::buildCancelDialog(m_form);
-    connect(m_form.control(QStringLiteral("cmdQuit")), &forms::Control::clicked, this,
-            &DlgCancel::cmdQuit_Click);
-    connect(m_form.control(QStringLiteral("cmdCancel")), &forms::Control::clicked, this,
-            &DlgCancel::cmdCancel_Click);
+    forms::Control *quit = ctl("cmdQuit");
+    forms::Control *cancel = ctl("cmdCancel");
+    quit->widget()->setAccessibleName(QStringLiteral("OK"));
+    cancel->widget()->setAccessibleName(QStringLiteral("Cancel"));
+    connect(quit, &forms::Control::clicked, this, &DlgCancel::cmdQuit_Click);
+    connect(cancel, &forms::Control::clicked, this, &DlgCancel::cmdCancel_Click);
+    connect(quit, &forms::Control::mouseMoved, this, &DlgCancel::cmdQuit_MouseMove);
+    connect(cancel, &forms::Control::mouseMoved, this, &DlgCancel::cmdCancel_MouseMove);
 }
 
-void DlgCancel::Form_Activate() {}
-void DlgCancel::cmdQuit_Click() {}
-void DlgCancel::cmdCancel_Click() { hide(); }
-void DlgCancel::cmdQuit_MouseMove() {}
-void DlgCancel::cmdCancel_MouseMove() {}
-void DlgCancel::Form_MouseMove() {}
+forms::Control *DlgCancel::ctl(const char *name) const
+{
+    return m_form.control(QLatin1String(name));
+}
+
+void DlgCancel::disableMainWindow()
+{
+    QWidget *main = m_mainForm.window();
+    // Qt drops the focus of a widget that is disabled; remember it first.
+    if (main->isEnabled())
+        m_mainFocus = main->focusWidget();
+    main->setEnabled(false);
+}
+
+void DlgCancel::enableMainWindow()
+{
+    m_mainForm.window()->setEnabled(true);
+    if (m_mainFocus)
+        m_mainFocus->setFocus(Qt::OtherFocusReason);
+    m_mainFocus = nullptr;
+}
+
+void DlgCancel::Form_Activate()
+{
+    QStringList problems;
+
+    // Equal global colours come from a language section that never set them
+    // (both start black): text in them could not be read, so the dialog and
+    // the controls without colours of their own then keep the desktop's.
+    const bool globalColours = m_state.defaultForeColor != m_state.defaultBackColor;
+    const std::optional<QColor> fore =
+        globalColours ? std::optional<QColor>(m_state.defaultForeColor) : std::nullopt;
+    const std::optional<QColor> back =
+        globalColours ? std::optional<QColor>(m_state.defaultBackColor) : std::nullopt;
+
+    if (back) {
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, *back);
+        setPalette(pal);
+        setAutoFillBackground(true);
+    }
+
+    forms::Control *lblCancel = ctl("lblCancel");
+    {
+        Setting text(m_state, "//cancelpage/text", problems);
+        applyGeometry(text, lblCancel);
+        if (const auto c = text.colour("forecolor", fore))
+            lblCancel->setForeColor(*c);
+        // The explanation is the one text here that may run over several lines.
+        if (const auto caption = text.text("src"))
+            lblCancel->setText(graveToLineBreaks(*caption));
+    }
+
+    forms::Control *optLater = ctl("optLater");
+    forms::Control *txtDays = ctl("txtDays");
+    forms::Control *lblLater = ctl("lblLater");
+    {
+        Setting later(m_state, "//cancelpage/later", problems);
+        if (const auto caption = later.text("src1"))
+            optLater->setText(*caption);
+        if (const auto c = later.colour("forecolor", fore))
+            for (forms::Control *control : {optLater, lblLater, txtDays})
+                control->setForeColor(*c);
+        if (const auto c = later.colour("backcolor", back))
+            for (forms::Control *control : {optLater, txtDays, lblLater})
+                control->setBackColor(*c);
+        applyGeometry(later, optLater);
+
+        // "Remind me in [7] days" reads as one line: the box and its trailing
+        // label follow the option wherever the configuration puts it.
+        txtDays->setTop(optLater->top());
+        txtDays->setLeft(optLater->left() + optLater->width() + kBesideGap);
+        txtDays->setHeight(optLater->height());
+        // Whatever the player typed last time gives way to the configured count.
+        if (const auto days = later.text("days"))
+            txtDays->setText(*days);
+
+        lblLater->setTop(optLater->top() + kTrailingLabelDrop);
+        lblLater->setLeft(txtDays->left() + txtDays->width() + kBesideGap);
+        if (const auto caption = later.text("src2"))
+            lblLater->setText(*caption);
+    }
+
+    for (const auto &[path, name] : {std::pair{"//cancelpage/cancel", "optCancel"},
+                                     std::pair{"//cancelpage/tomorrow", "optTomorrow"}}) {
+        forms::Control *option = ctl(name);
+        Setting setting(m_state, path, problems);
+        if (const auto caption = setting.text("src"))
+            option->setText(*caption);
+        applyGeometry(setting, option);
+        if (const auto c = setting.colour("forecolor", fore))
+            option->setForeColor(*c);
+        if (const auto c = setting.colour("backcolor", back))
+            option->setBackColor(*c);
+    }
+
+    // The buttons sit on the outer size, as the dialog's design measures it:
+    // equal gaps left of Cancel, between the two and right of OK.
+    forms::Control *quit = ctl("cmdQuit");
+    forms::Control *cancel = ctl("cmdCancel");
+    loadButtonPictures(m_state, "//quit", m_state.quitPictures, problems);
+    quit->setPicture(m_state.quitPictures.normal);
+    const int w = m_form.outerWidth();
+    const int h = m_form.outerHeight();
+    const double gap = (w - 2.0 * quit->width()) / 3.0;
+    quit->move(int(std::lround(w - quit->width() - gap)), h - quit->height() - kButtonBottomMargin);
+    loadButtonPictures(m_state, "//cancel", m_state.cancelPictures, problems);
+    cancel->setPicture(m_state.cancelPictures.normal);
+    cancel->move(int(std::lround(gap)), quit->top());
+
+    report(problems);
+}
+
+void DlgCancel::report(const QStringList &problems)
+{
+    for (const QString &problem : problems) {
+        const QString line = QStringLiteral("config.xml: language section \"%1\": %2")
+                                 .arg(m_state.currentLanguage, problem);
+        if (m_reported.contains(line))
+            continue;
+        m_reported.insert(line);
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    }
+}
+
+void DlgCancel::cmdQuit_Click()
+{
+    // Not registering at all ends the wizard and leaves an older reminder
+    // where it is.
+    if (ctl("optCancel")->value() == 1) {
+        m_services.endProgram();
+        return;
+    }
+
+    const QDateTime due =
+        dueMoment(m_services.now(), ctl("optLater")->value() == 1, ctl("txtDays")->text());
+    // schedule reads the moment back in the locale of the session it runs in,
+    // which is the one the wizard runs in now.
+    const QString argumentText = reminderArgumentText(
+        dates::generalDateText(due, QLocale::system()), m_state.gameName, m_state.currentLanguage,
+        m_state.countryName, m_state.registrationUrl);
+    const QString entryPath = shell::autostartEntryPath();
+    QString error;
+    if (!shell::writeAutostartEntry(entryPath, reminderEntry(m_state.appPath, argumentText),
+                                    &error)) {
+        reminderNotWritten(entryPath, error);
+        return;
+    }
+    m_services.endProgram();
+}
+
+void DlgCancel::reminderNotWritten(const QString &entryPath, const QString &reason)
+{
+    // Ending now would lose the reminder without a word. The player is told,
+    // and the wizard stays open on its page: registering now, cancelling
+    // again to retry, or not registering remain open.
+    std::fprintf(stderr, "register: the reminder was not written: %s\n",
+                 reason.toLocal8Bit().constData());
+    enableMainWindow();
+    hide();
+    if (m_messageDialog) {
+        m_messageDialog->okOnly = true;
+        m_messageDialog->isCanceled = true;
+        DisplayWrongData(m_mainForm, *m_messageDialog, m_state,
+                         reminderFailureMessage(entryPath, reason), true);
+    }
+}
+
+void DlgCancel::cmdCancel_Click()
+{
+    enableMainWindow();
+    hide();
+}
+
+void DlgCancel::cmdQuit_MouseMove() { ctl("cmdQuit")->setPicture(m_state.quitPictures.hover); }
+
+void DlgCancel::cmdCancel_MouseMove()
+{
+    ctl("cmdCancel")->setPicture(m_state.cancelPictures.hover);
+}
+
+void DlgCancel::Form_MouseMove()
+{
+    ctl("cmdCancel")->setPicture(m_state.cancelPictures.normal);
+    ctl("cmdQuit")->setPicture(m_state.quitPictures.normal);
+}
 
 void DlgCancel::showEvent(QShowEvent *event)
 {
@@ -37,14 +335,38 @@ void DlgCancel::showEvent(QShowEvent *event)
 
 void DlgCancel::closeEvent(QCloseEvent *event)
 {
-    m_mainForm.window()->setEnabled(true);
+    // Closed from the title bar: back to the wizard, as with Cancel.
+    enableMainWindow();
     QDialog::closeEvent(event);
+}
+
+void DlgCancel::changeEvent(QEvent *event)
+{
+    // The dialog is a child window of the main window, and Qt hands a
+    // parent's disabled state down to child windows too. The main window is
+    // disabled precisely while this dialog stands, so the dialog undoes that;
+    // only an explicit setEnabled(false) on the dialog itself keeps it off.
+    if (event->type() == QEvent::EnabledChange && !isEnabled()
+        && !testAttribute(Qt::WA_ForceDisabled))
+        setEnabled(true);
+    QDialog::changeEvent(event);
 }
 
 void DlgCancel::mouseMoveEvent(QMouseEvent *event)
 {
-    Form_MouseMove();
+    // Moves over a child that does not want them (a label, a picture button)
+    // are handed on to the dialog; only the dialog's own background restores
+    // the normal pictures, or a button would lose its hover picture at once.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
     QDialog::mouseMoveEvent(event);
 }
 
-void DlgCancel::keyPressEvent(QKeyEvent *event) { QDialog::keyPressEvent(event); }
+void DlgCancel::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

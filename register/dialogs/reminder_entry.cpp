@@ -1,0 +1,61 @@
+#include "register/dialogs/reminder_entry.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+// Characters per line that fit the message window's width.
+constexpr qsizetype kMessageLineLength = 40;
+
+// Greedy line breaking: a line ends after the last blank or "/" that still
+// fits, so folder names break between their parts; a part longer than a whole
+// line is cut where the line is full.
+QStringList wrapped(const QString &text, qsizetype length)
+{
+    QStringList lines;
+    QString rest = text.trimmed();
+    while (rest.size() > length) {
+        qsizetype cut = -1;
+        for (qsizetype i = length; i > 0; --i) {
+            if (rest[i - 1] == u' ' || rest[i - 1] == u'/') {
+                cut = i;
+                break;
+            }
+        }
+        if (cut <= 0)
+            cut = length;
+        lines.append(rest.left(cut).trimmed());
+        rest = rest.mid(cut).trimmed();
+    }
+    if (!rest.isEmpty())
+        lines.append(rest);
+    return lines;
+}
+
+} // namespace
+
+shell::AutostartEntry reminderEntry(const QString &appPath, const QString &argumentText)
+{
+    shell::AutostartEntry entry;
+    entry.program = appPath + QStringLiteral("/schedule");
+    entry.argumentText = argumentText;
+    entry.workingDir = appPath;
+    entry.tryExec = entry.program;
+    return entry;
+}
+
+QString reminderFailureMessage(const QString &entryPath, const QString &reason)
+{
+    const QFileInfo entry(entryPath);
+    // The folder is named on lines of its own; the reason need not repeat it
+    // ("cannot create the folder /x" reads "cannot create the folder").
+    QString why = reason;
+    why.replace(entryPath, entry.fileName());
+    why.replace(entry.absolutePath(), QString());
+    why = why.simplified();
+    QStringList lines{QStringLiteral("Your reminder could not be saved in")};
+    lines += wrapped(entry.absolutePath(), kMessageLineLength);
+    lines += wrapped(QStringLiteral("(%1).").arg(why), kMessageLineLength);
+    return lines.join(QStringLiteral("\r\n"));
+}
