@@ -1,0 +1,134 @@
+#pragma once
+
+// A main window's control collection with the fixed layout, and helpers that
+// add question-page controls the way the page builder names them, so the
+// submission rules can be tried without a configuration.
+
+#include "platform/forms/form.h"
+#include "register/layouts/layouts.h"
+#include "register/wizard/wizard_state.h"
+
+#include <QWidget>
+
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+class RegistrationFixture {
+public:
+    RegistrationFixture() : m_form(&m_window)
+    {
+        layouts::buildMainForm(m_form);
+        state.registrationUrl = QStringLiteral("U");
+        state.gameName = QStringLiteral("Demo Game");
+        state.currentLanguage = QStringLiteral("English");
+        state.pageCount = 1;
+    }
+
+    forms::Form &form() { return m_form; }
+    forms::Control *ctl(const QString &name, int index = -1) { return m_form.control(name, index); }
+    forms::Control *page(int n) { return ctl(QStringLiteral("frmPages"), n); }
+
+    // Shows only the named personal fields (by key: "FirstName", "Email", ...)
+    // and fills them.
+    void personal(std::initializer_list<std::pair<const char *, const char *>> shown)
+    {
+        for (const char *key : {"FirstName", "LastName", "Address1", "Address2", "City", "State",
+                                "Zip", "Country", "Phone", "Email", "Login"})
+            ctl(QStringLiteral("lbl") + QLatin1String(key))->setVisible(false);
+        for (const auto &[key, value] : shown) {
+            forms::Control *label = ctl(QStringLiteral("lbl") + QLatin1String(key));
+            label->setVisible(true);
+            label->setText(QStringLiteral("Your ") + QLatin1String(key));
+            ctl(QStringLiteral("txt") + QLatin1String(key))->setText(QString::fromUtf8(value));
+        }
+    }
+
+    // The welcome page's birth label and date boxes (page pageCount + 1).
+    void birth(const QString &y, const QString &m, const QString &d, bool labelVisible = true)
+    {
+        const QString p = QStringLiteral("page_%1_").arg(state.pageCount + 1);
+        forms::Control *welcome = ctl(QStringLiteral("frmWelcome"));
+        forms::Control *label = m_form.create(forms::Kind::Label, p + "lbl_0", -1, welcome);
+        label->setText(QStringLiteral("Date of birth"));
+        label->setVisible(labelVisible);
+        m_form.create(forms::Kind::TextBox, p + "dat_0y", -1, welcome)->setText(y);
+        m_form.create(forms::Kind::TextBox, p + "dat_0m", -1, welcome)->setText(m);
+        m_form.create(forms::Kind::TextBox, p + "dat_0d", -1, welcome)->setText(d);
+    }
+
+    forms::Control *label(int pageNo, const QString &id, const QString &caption)
+    {
+        forms::Control *c = add(forms::Kind::Label, pageNo, "lbl", id);
+        c->setText(caption);
+        return c;
+    }
+    forms::Control *text(int pageNo, const QString &id, const QString &value)
+    {
+        forms::Control *c = add(forms::Kind::TextBox, pageNo, "txt", id);
+        c->setText(value);
+        return c;
+    }
+    // An option group: frame "frm_<N>" with buttons "<N>opt<k>"; selected: k or -1.
+    void options(int pageNo, const QString &id, const QStringList &captions, int selected)
+    {
+        const QString n = name(pageNo, "rad", id);
+        forms::Control *group =
+            m_form.create(forms::Kind::Frame, QStringLiteral("frm_") + n, -1, page(pageNo));
+        for (int k = 0; k < captions.size(); ++k) {
+            forms::Control *b = m_form.create(forms::Kind::OptionButton,
+                                              n + QStringLiteral("opt%1").arg(k), -1, group);
+            b->setText(captions[k]);
+            b->setValue(k == selected ? 1 : 0);
+        }
+    }
+    void checks(int pageNo, const QString &id, const QStringList &captions,
+                std::initializer_list<int> ticked)
+    {
+        const QString n = name(pageNo, "chk", id);
+        for (int k = 0; k < captions.size(); ++k) {
+            forms::Control *b = m_form.create(forms::Kind::CheckBox,
+                                              n + QStringLiteral("opt%1").arg(k), -1, page(pageNo));
+            b->setText(captions[k]);
+            b->setValue(std::find(ticked.begin(), ticked.end(), k) != ticked.end());
+        }
+    }
+    // A list: ListBox "<N>" holding CheckBox options "<N>opt<k>".
+    void list(int pageNo, const QString &id, const QStringList &captions,
+              std::initializer_list<int> selected)
+    {
+        const QString n = name(pageNo, "lst", id);
+        forms::Control *box = m_form.create(forms::Kind::ListBox, n, -1, page(pageNo));
+        for (int k = 0; k < captions.size(); ++k) {
+            forms::Control *b = m_form.create(forms::Kind::CheckBox,
+                                              n + QStringLiteral("opt%1").arg(k), -1, box);
+            b->setText(captions[k]);
+            b->setValue(std::find(selected.begin(), selected.end(), k) != selected.end());
+        }
+    }
+    // An answer combo: the next element of page_spe_cmb_Answer, Tag = N.
+    void combo(int pageNo, const QString &id, const QString &answer)
+    {
+        const int index = int(m_form.family(QStringLiteral("page_spe_cmb_Answer")).size());
+        forms::Control *c = m_form.create(forms::Kind::ComboBox,
+                                          QStringLiteral("page_spe_cmb_Answer"), index, page(pageNo));
+        c->setTag(name(pageNo, "cbo", id));
+        c->setText(answer);
+    }
+
+    WizardState state;
+
+private:
+    static QString name(int pageNo, const char *code, const QString &id)
+    {
+        return QStringLiteral("page_%1_%2_").arg(pageNo).arg(QLatin1String(code)) + id;
+    }
+    forms::Control *add(forms::Kind kind, int pageNo, const char *code, const QString &id)
+    {
+        return m_form.create(kind, name(pageNo, code, id), -1, page(pageNo));
+    }
+
+    QWidget m_window;
+    forms::Form m_form;
+};
