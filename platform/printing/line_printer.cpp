@@ -15,9 +15,9 @@ namespace printing {
 
 namespace {
 
-constexpr double kMarginMm = 20.0;
+constexpr double kMarginMm = 18.0;
 constexpr double kBodyPoints = 10.5;
-constexpr double kMinScale = 0.7;
+constexpr double kMinScale = 0.6;
 constexpr double kTabStopMm = 10.0;
 
 struct Row {

@@ -28,10 +28,10 @@ struct Line {
     bool keepWithNext = false;
 };
 
-// Prints the lines on the printer's paper inside margins of 20 mm. A line
+// Prints the lines on the printer's paper inside margins of 18 mm. A line
 // that no longer fits on the page starts the next page, together with the
 // lines kept with it; an empty line never opens a page. The body text is
-// 10.5 pt and shrinks (down to 70 %) so that the widest line fits across the
+// 10.5 pt and shrinks (down to 60 %) so that the widest line fits across the
 // page; a line still too wide continues on the next line, at its indent.
 // Returns the number of pages printed; 0 when the printer could not start
 // (nothing is printed then).
