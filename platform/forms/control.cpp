@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 
+#include <algorithm>
 #include <cmath>
 
 namespace forms {
@@ -80,6 +81,16 @@ void Control::applyGeometry()
                           twipsToPixels(m_height));
     if (m_kind == Kind::Frame)
         m_widget->setFixedSize(m_widget->size());
+    // A list box scrolls over its options: its content grows to hold each one
+    // (content widget -> viewport -> scroll area).
+    if (QWidget *content = m_widget->parentWidget()) {
+        QWidget *viewport = content->parentWidget();
+        if (viewport && qobject_cast<QScrollArea *>(viewport->parentWidget())) {
+            const QRect g = m_widget->geometry();
+            content->resize(std::max(content->width(), g.right() + 1),
+                            std::max(content->height(), g.bottom() + 1));
+        }
+    }
 }
 
 void Control::setLeft(int twips) { m_left = twips; applyGeometry(); }

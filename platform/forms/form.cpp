@@ -101,6 +101,8 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
         auto *s = new QScrollArea(parent);
         auto *inner = new QWidget;
         inner->setAutoFillBackground(false);
+        // Empty until options arrive; each contained control grows it.
+        inner->resize(0, 0);
         s->setWidget(inner);
         s->setWidgetResizable(false);
         s->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

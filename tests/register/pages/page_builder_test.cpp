@@ -1,0 +1,150 @@
+// Building every page from the language's markup, reporting what cannot be
+// built, and tearing the pages down for the next pass.
+#include "register/pages/page_builder.h"
+
+#include "page_fixture.h"
+#include "register/pages/containers.h"
+
+using forms::Kind;
+
+namespace {
+
+const QDate kToday(2030, 6, 15);
+
+class PageBuilder : public PageFixture {
+protected:
+    PageBuilder()
+    {
+        state.pageCount = 3;
+        state.pageXml[0] = QStringLiteral(R"(<page><object type="label" id="1" src="About you" x="600" y="1250"/></page>)");
+        state.pageXml[1] = QStringLiteral(R"(<page>
+            <object type="text" id="1" src="" x="1" y="2" width="3" height="4" maxlength="0" patten="" password="" optional="1"/>
+            <object type="combo" id="2" src="a|b" x="1" y="2" width="3" default="?"/>
+            <object type="radiobox" id="3" src="a|b" x="1|1" y="10|400" width="3" default="0"/></page>)");
+        state.pageXml[2] = QStringLiteral(R"(<page>
+            <object type="checkbox" id="1" src="a|b" x="1|1" y="1|2" width="3" optional="0"/>
+            <object type="list" id="2" src="a|b|c" x="1" y="2" wdith="3000" height="900" optional="1"/>
+            <object type="combo" id="3" src="x|y" x="1" y="2" width="3" default="?"/></page>)");
+        state.pageXml[3] = QStringLiteral(R"(<page><section><object type="date" id="1" src="d/m/y" text="D/M/Y" x="800" y="1850" patten="d" optional="1"/></section></page>)");
+        state.welcomeXml = QStringLiteral("<page>\r\n")
+                           + QStringLiteral(R"(<object type="label" id="0" src="Birth date" x="3800" y="2800"/>
+                              <object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)")
+                           + QStringLiteral("</page>");
+    }
+
+    int runTimeCount() const
+    {
+        int n = 0;
+        for (const forms::Control *c : form.controls())
+            n += c->isDesignTime() ? 0 : 1;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(PageBuilder, EveryPageIsBuiltIntoItsFrameUnderItsPageNumber)
+{
+    testing::internal::CaptureStderr();
+    LoadPageSetting(form, state, kToday);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    EXPECT_EQ(ctl(QStringLiteral("page_0_lbl_1"))->container(), form.control(QStringLiteral("frmPages"), 0));
+    EXPECT_EQ(ctl(QStringLiteral("page_1_txt_1"))->container(), form.control(QStringLiteral("frmPages"), 1));
+    EXPECT_EQ(ctl(QStringLiteral("page_2_lst_2opt2"))->container(), ctl(QStringLiteral("page_2_lst_2")));
+    // An object nested deeper inside its page is found too.
+    EXPECT_EQ(ctl(QStringLiteral("page_3_dat_1y"))->container(), form.control(QStringLiteral("frmPages"), 3));
+    // The welcome page carries page number pageCount + 1.
+    forms::Control *welcome = form.control(QStringLiteral("frmWelcome"));
+    EXPECT_EQ(ctl(QStringLiteral("page_4_lbl_0"))->container(), welcome);
+    EXPECT_EQ(ctl(QStringLiteral("page_4_dat_0_patten"))->text(), QStringLiteral("13"));
+    EXPECT_EQ(ctl(QStringLiteral("page_4_dat_0y"))->item(0), QStringLiteral("2030"));
+
+    // Frames are stretched over the window and stay hidden until shown.
+    for (forms::Control *f : {form.control(QStringLiteral("frmPages"), 0), form.control(QStringLiteral("frmPages"), 3), welcome}) {
+        EXPECT_EQ(f->left(), 0);
+        EXPECT_EQ(f->top(), 0);
+        EXPECT_EQ(f->width(), form.width());
+        EXPECT_EQ(f->height(), form.height());
+        EXPECT_FALSE(f->isVisibleFlag());
+    }
+    // Page 4 does not exist: its frame is left alone.
+    EXPECT_NE(form.control(QStringLiteral("frmPages"), 4)->width(), form.width());
+}
+
+TEST_F(PageBuilder, AFaultyObjectIsReportedOnceAndTheRestOfThePageIsBuilt)
+{
+    state.currentLanguage = QStringLiteral("english");
+    state.pageXml[2] = QStringLiteral(R"(<page>
+        <object type="label" id="1" src="Which kinds?" x="800" y="1500"/>
+        <object type="radiobox" id="2" src="a|b|c" x="1|1" y="1|2|3" width="3" default="0"/>
+        <object type="label" id="3" src="Anything else?" x="800" y="3550" forecolor="XYZ"/>
+        <object type="text" id="4" src="" x="800" y="3900" width="8000" height="330" maxlength="200" patten="@" password="" optional="1"/></page>)");
+    testing::internal::CaptureStderr();
+    LoadPageSetting(form, state, kToday);
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(err,
+              "config.xml, language section \"english\", question page 2, object 2 (type \"radiobox\", id \"2\"): "
+              "\"x\" has 2 value(s) for 3 option(s); the object is not shown\n"
+              "config.xml, language section \"english\", question page 2, object 3 (type \"label\", id \"3\"): "
+              "\"forecolor\" is \"XYZ\", not a hexadecimal colour; the control keeps its own colour\n");
+    EXPECT_FALSE(ctl(QStringLiteral("frm_page_2_rad_2")));
+    EXPECT_FALSE(ctl(QStringLiteral("page_2_rad_2opt0")));
+    EXPECT_TRUE(ctl(QStringLiteral("page_2_lbl_1")));
+    EXPECT_TRUE(ctl(QStringLiteral("page_2_lbl_3")));
+    EXPECT_TRUE(ctl(QStringLiteral("page_2_txt_4")));
+    // Later pages are built as usual.
+    EXPECT_TRUE(ctl(QStringLiteral("page_3_dat_1d")));
+}
+
+TEST_F(PageBuilder, AMissingPictureIsReportedAndTheImageStaysEmpty)
+{
+    state.currentLanguage = QStringLiteral("english");
+    state.pageXml[1] = QStringLiteral(R"(<page><object type="img" id="1" src="NO_SUCH" x="1" y="2" width="3" height="4"/></page>)");
+    const QStringList problems = buildPage(form, state, 1, state.pageXml[1], frame, QStringLiteral("question page 1"), kToday);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("\"NO_SUCH\""))) << problems[0].toStdString();
+    EXPECT_TRUE(ctl(QStringLiteral("page_1_img_1")));
+}
+
+TEST_F(PageBuilder, TeardownRemovesEveryPageControlAndARebuildStartsEmpty)
+{
+    const int designCount = form.count();
+    LoadPageSetting(form, state, kToday);
+    ASSERT_GT(runTimeCount(), 30);
+    ASSERT_EQ(form.family(QStringLiteral("page_spe_cmb_Answer")).size(), 3);
+    ctl(QStringLiteral("page_1_txt_1"))->setText(QStringLiteral("typed before"));
+    ctl(QStringLiteral("page_2_chk_1opt1"))->setValue(1);
+
+    // Region controls hidden by an earlier screen come back.
+    ctl(QStringLiteral("cmbCountry"))->setVisible(false);
+    RemoveAllObject(form);
+
+    EXPECT_EQ(runTimeCount(), 0);
+    EXPECT_EQ(form.count(), designCount);
+    const QList<forms::Control *> family = form.family(QStringLiteral("page_spe_cmb_Answer"));
+    ASSERT_EQ(family.size(), 1);
+    EXPECT_EQ(family[0]->index(), 0);
+    for (const char *name : {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"})
+        EXPECT_TRUE(ctl(QLatin1String(name))->isVisibleFlag()) << name;
+
+    LoadPageSetting(form, state, kToday);
+    EXPECT_EQ(ctl(QStringLiteral("page_1_txt_1"))->text(), QString());
+    EXPECT_EQ(ctl(QStringLiteral("page_2_chk_1opt1"))->value(), 0);
+    // The family grows again from element 1.
+    const QList<forms::Control *> rebuilt = form.family(QStringLiteral("page_spe_cmb_Answer"));
+    ASSERT_EQ(rebuilt.size(), 3);
+    EXPECT_EQ(rebuilt[1]->index(), 1);
+    EXPECT_EQ(rebuilt[1]->tag(), QStringLiteral("page_1_cbo_2"));
+}
+
+TEST_F(PageBuilder, ABuildBeyondTwentyPagesUsesTheTwentyFrames)
+{
+    state.pageCount = 25;
+    for (int i = 1; i <= 20; ++i)
+        state.pageXml[i] = QStringLiteral(R"(<page><object type="label" id="1" src="p" x="1" y="2"/></page>)");
+    LoadPageSetting(form, state, kToday);
+    EXPECT_TRUE(ctl(QStringLiteral("page_20_lbl_1")));
+    EXPECT_TRUE(ctl(QStringLiteral("page_21_lbl_0"))); // the welcome page
+}
