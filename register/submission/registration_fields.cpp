@@ -86,11 +86,11 @@ QuestionPages readQuestionPages(const forms::Form &form)
         const QString &page = parts[1];
         QString id = parts[3];
 
-        if (c->kind() == forms::Kind::ComboBox) {
-            // Every answer combo shares one name whose id is no number; the
-            // question it answers is recorded in its Tag. Element 0 is the
-            // design-time template.
-            if (!isAnswerCombo(*c) || c->index() <= 0)
+        // Every answer combo shares one name whose id is no number; the
+        // question it answers is recorded in its Tag. Element 0 is the
+        // design-time template.
+        if (isAnswerCombo(*c)) {
+            if (c->kind() != forms::Kind::ComboBox || c->index() <= 0)
                 continue;
             const QStringList tag = c->tag().split(u'_');
             if (tag.size() != 4 || tag[3].isEmpty() || !isDigit(tag[3][0]))
@@ -107,7 +107,10 @@ QuestionPages readQuestionPages(const forms::Form &form)
                 pages.items.append({QuestionItem::Kind::Question, page, id, c->text()});
             break;
         case forms::Kind::TextBox:
-            if (id == QLatin1String("1"))
+        case forms::Kind::ComboBox:
+            // The lists of a date ("<id>y", "<id>m", "<id>d") answer like the
+            // boxes of one question: each its own entry under the shared id.
+            if (c->kind() == forms::Kind::TextBox && id == QLatin1String("1"))
                 pages.productName = c->text();
             if (!isDigit(id.back()))
                 id.chop(1);

@@ -56,7 +56,8 @@ struct QuestionPages {
 // welcome frame nor the personal-information frame (frmPages 0):
 //  - a label whose id begins and ends with a digit gives a question text;
 //  - a text box gives its text, always, also when empty; an id ending in a
-//    non-digit loses that character, so the boxes of one date share an id;
+//    non-digit loses that character, so the boxes of one question share an
+//    id; the three lists of a date ("<id>y", "<id>m", "<id>d") answer alike;
 //  - a selected option button and a ticked check box (list options are check
 //    boxes too) give their caption; the id is the part before "opt";
 //  - an answer combo (page_spe_cmb_Answer beyond element 0, whose own id is

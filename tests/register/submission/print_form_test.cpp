@@ -86,10 +86,12 @@ TEST(PrintedForm, gathering)
              f.text(3, "1m", " ");
              f.text(3, "1d", " 3 ");
              f.label(3, "2", "Unanswered");
+             f.label(3, "3", "Played since");
+             f.date(3, "3", {{'d', "17"}, {'m', "5"}, {'y', "2024"}});
          },
          {"Product = Ember Reach", "Heard from = A friend", "How often = Weekly",
           "Kinds = Action, Sports", "Devices = Console", "Bought on = 2024, 3",
-          "Unanswered = "}},
+          "Unanswered = ", "Played since = 17, 5, 2024"}},
         {"labels that are no question, and objects of the welcome and personal pages",
          [](RegistrationFixture &f) {
              f.personal({});

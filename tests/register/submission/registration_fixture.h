@@ -53,9 +53,21 @@ public:
         forms::Control *label = m_form.create(forms::Kind::Label, p + "lbl_0", -1, welcome);
         label->setText(QStringLiteral("Date of birth"));
         label->setVisible(labelVisible);
-        m_form.create(forms::Kind::TextBox, p + "dat_0y", -1, welcome)->setText(y);
-        m_form.create(forms::Kind::TextBox, p + "dat_0m", -1, welcome)->setText(m);
-        m_form.create(forms::Kind::TextBox, p + "dat_0d", -1, welcome)->setText(d);
+        m_form.create(forms::Kind::ComboBox, p + "dat_0y", -1, welcome)->setText(y);
+        m_form.create(forms::Kind::ComboBox, p + "dat_0m", -1, welcome)->setText(m);
+        m_form.create(forms::Kind::ComboBox, p + "dat_0d", -1, welcome)->setText(d);
+    }
+
+    // A question-page date: three editable lists N + part, in the format's
+    // order, with their separator labels N + "lbl" + part.
+    void date(int pageNo, const QString &id, std::initializer_list<std::pair<char, QString>> parts)
+    {
+        const QString n = name(pageNo, "dat", id);
+        for (const auto &[part, text] : parts) {
+            m_form.create(forms::Kind::ComboBox, n + QLatin1Char(part), -1, page(pageNo))->setText(text);
+            m_form.create(forms::Kind::Label, n + "lbl" + QLatin1Char(part), -1, page(pageNo))
+                ->setText("/");
+        }
     }
 
     forms::Control *label(int pageNo, const QString &id, const QString &caption)

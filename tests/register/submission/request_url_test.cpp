@@ -108,6 +108,11 @@ TEST(RequestUrl, questionPageAnswers)
              f.text(2, "4m", "1");
          },
          "4%602020%7C4%601"},
+        {"the lists of a date send one entry each under the question's id",
+         [](RegistrationFixture &f) {
+             f.date(3, "1", {{'d', "17"}, {'m', "5"}, {'y', "2024"}});
+         },
+         "1%6017%7C1%605%7C1%602024"},
         {"repeated check-box ids send one entry per ticked box",
          [](RegistrationFixture &f) { f.checks(1, "1", {"Action", "Puzzle", "Sports"}, {0, 2}); },
          "1%60Action%7C1%60Sports"},
