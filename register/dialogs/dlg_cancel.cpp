@@ -330,6 +330,11 @@ void DlgCancel::Form_MouseMove()
 void DlgCancel::showEvent(QShowEvent *event)
 {
     Form_Activate();
+    // The keyboard starts on the chosen option: the option group is one Tab
+    // stop at the focused option, and the arrow keys move the choice.
+    for (const char *name : {"optLater", "optTomorrow", "optCancel"})
+        if (ctl(name)->value() == 1)
+            ctl(name)->setFocus();
     QDialog::showEvent(event);
 }
 

@@ -1,0 +1,365 @@
+// The register-later dialog over small configurations, with the reminder
+// written into a private autostart folder.
+#include "register/dialogs/dlg_cancel.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/dialogs/reminder.h"
+#include "register/wizard/main_form.h"
+#include "platform/clock/general_date.h"
+#include "platform/forms/conversions.h"
+#include "platform/shell/autostart.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString kUrl = QStringLiteral("http://example.test/nr/cd_register/register.asp");
+const QString kButtons = QStringLiteral(R"(<quit src="QUIT" srcover="QUIT_OVER"/>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>)");
+const QString kCancelPage = QStringLiteral(R"(<cancelpage>
+      <text src="Register now,`later or never." x="400" y="300" width="5200" height="700" forecolor="0000FF"/>
+      <later src1="Remind me in" days="7" src2="days" x="400" y="1250" width="1800" height="350" %1/>
+      <tomorrow src="Tomorrow" x="410" y="1750" width="4800" height="360"/>
+      <cancel src="Never" x="420" y="2250" width="4700" height="370" backcolor="00FF00"/>
+    </cancelpage>)");
+
+class DlgCancelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("cfg").toUtf8());
+    }
+    void TearDown() override
+    {
+        if (m_oldConfigHome.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
+    }
+
+    // The wizard over a language section with these elements, at a fixed moment.
+    MainForm &start(const QString &elements, const QString &appPath = {})
+    {
+        const QString app = appPath.isEmpty() ? m_dir.path() : appPath;
+        testsupport::writeFile(app, "config.xml", QStringLiteral(R"(<register>
+  <use_default>0</use_default><default_language>English</default_language>
+  <default_country>Canada</default_country><default_gamename>Deep Sky</default_gamename>
+  <default_url>%1</default_url><country src="Canada"/>
+  <language id="English" country="else" width="9000" height="6000" forecolor="FF0000"
+            backcolor="FFFFFF">%2</language></register>)").arg(kUrl, elements));
+        WizardServices services;
+        services.now = [this] { return m_now; };
+        services.endProgram = [this] { ++m_ended; };
+        m_wizard = std::make_unique<MainForm>(app, QStringList{}, services);
+        m_wizard->Form_Load();
+        return *m_wizard;
+    }
+    DlgCancel &dialog() { return m_wizard->cancelDialog(); }
+    forms::Control *ctl(const char *name) { return dialog().form().control(name); }
+    QString entryPath() const { return m_dir.filePath("cfg/autostart/velmora register.desktop"); }
+
+    // The entry a reminder due `days` after m_now should leave behind.
+    QString expectedEntry(int days, const QString &appPath) const
+    {
+        shell::AutostartEntry entry;
+        entry.program = appPath + "/schedule";
+        entry.argumentText = "/" + dates::generalDateText(m_now.addDays(days), QLocale::system())
+                             + " /game=Deep Sky /language=English /country=Canada /url=" + kUrl;
+        entry.workingDir = appPath;
+        entry.tryExec = appPath + "/schedule";
+        return shell::desktopEntryText(entry);
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_oldConfigHome;
+    QDateTime m_now{QDate(2024, 3, 5), QTime(14, 5, 27)};
+    int m_ended = 0;
+    std::unique_ptr<MainForm> m_wizard;
+};
+
+TEST_F(DlgCancelTest, activationPlacesTheChoicesFromTheLanguageSection)
+{
+    start(kButtons + kCancelPage.arg(""));
+    ctl("optLater")->setValue(1);
+    ctl("txtDays")->setText("12");
+    dialog().Form_Activate();
+
+    forms::Control *text = ctl("lblCancel");
+    EXPECT_EQ(QList<int>({text->left(), text->top()}), QList<int>({400, 300}));
+    EXPECT_EQ(text->text(), "Register now,\r\nlater or never.");
+    EXPECT_EQ(forms::colourToBgr(*text->foreColor()), 0x0000FFu);
+    forms::Control *later = ctl("optLater");
+    EXPECT_EQ(QList<int>({later->left(), later->top(), later->width(), later->height()}),
+              QList<int>({400, 1250, 1800, 350}));
+    // The days box and its label follow the option on its line.
+    forms::Control *days = ctl("txtDays");
+    EXPECT_EQ(QList<int>({days->left(), days->top(), days->height()}),
+              QList<int>({400 + 1800 + 200, 1250, 350}));
+    EXPECT_EQ(days->text(), "7");
+    forms::Control *label = ctl("lblLater");
+    EXPECT_EQ(QList<int>({label->left(), label->top()}),
+              QList<int>({days->left() + days->width() + 200, 1300}));
+    EXPECT_EQ(label->text(), "days");
+    for (const auto &[name, caption, geometry] :
+         {std::tuple{"optTomorrow", "Tomorrow", QList<int>{410, 1750, 4800, 360}},
+          std::tuple{"optCancel", "Never", QList<int>{420, 2250, 4700, 370}}}) {
+        forms::Control *c = ctl(name);
+        EXPECT_EQ(c->text(), caption);
+        EXPECT_EQ(QList<int>({c->left(), c->top(), c->width(), c->height()}), geometry) << name;
+    }
+    // The player's choice stands; only the count is reset.
+    EXPECT_EQ(later->value(), 1);
+}
+
+TEST_F(DlgCancelTest, colourAttributesOrTheGlobalColours)
+{
+    const struct {
+        const char *name;
+        const char *attributes;
+        std::uint32_t fore, back;
+    } cases[] = {
+        {"none", "", 0xFF0000, 0xFFFFFF},
+        {"both", R"(forecolor="00FF00" backcolor="0000FF")", 0x00FF00, 0x0000FF},
+        {"notHexKeepsTheLayoutColour", R"(forecolor="GG")", 0, 0xFFFFFF},
+    };
+    for (const auto &c : cases) {
+        start(kButtons + kCancelPage.arg(c.attributes));
+        dialog().Form_Activate();
+        for (const char *name : {"optLater", "txtDays", "lblLater"}) {
+            forms::Control *control = ctl(name);
+            EXPECT_EQ(control->foreColor() ? forms::colourToBgr(*control->foreColor()) : 0u, c.fore)
+                << c.name << " " << name;
+            EXPECT_EQ(forms::colourToBgr(control->backColor().value()), c.back)
+                << c.name << " " << name;
+        }
+    }
+    EXPECT_EQ(forms::colourToBgr(*ctl("optCancel")->backColor()), 0x00FF00u);
+    EXPECT_EQ(forms::colourToBgr(*ctl("optTomorrow")->backColor()), 0xFFFFFFu);
+    EXPECT_EQ(forms::colourToBgr(dialog().palette().color(QPalette::Window)), 0xFFFFFFu);
+}
+
+TEST_F(DlgCancelTest, buttonsShareTheOuterWidthInEqualGaps)
+{
+    // No <quit> element: the Quit picture already loaded stays, 80 pixels wide.
+    start(R"(<cancel src="CANCEL" srcover="CANCEL_OVER"/>)" + kCancelPage.arg(""));
+    m_wizard->state().quitPictures.normal = QPixmap(80, 36);
+    dialog().form().setWidth(6000 - 2 * forms::Form::kBorderTwips);
+    testing::internal::CaptureStderr();
+    dialog().Form_Activate();
+    dialog().Form_Activate();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ctl("cmdCancel")->left(), 1200);
+    EXPECT_EQ(ctl("cmdQuit")->left(), 3600);
+    EXPECT_EQ(ctl("cmdQuit")->top(), dialog().form().outerHeight() - 540 - 500);
+    EXPECT_EQ(ctl("cmdCancel")->top(), ctl("cmdQuit")->top());
+    // Reported once, however often the dialog opens.
+    EXPECT_EQ(QString::fromStdString(errors).count("//quit is missing"), 1) << errors;
+}
+
+TEST_F(DlgCancelTest, aSectionWithoutCancelPageLeavesTheLayoutAsItWas)
+{
+    start(kButtons + R"(<cancelpage><later x="abc" days="3"/></cancelpage>)");
+    forms::Control *later = ctl("optLater");
+    const int left = later->left();
+    testing::internal::CaptureStderr();
+    dialog().Form_Activate();
+    const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(later->left(), left);
+    EXPECT_EQ(ctl("txtDays")->text(), "3");
+    EXPECT_TRUE(errors.contains("//cancelpage/text is missing")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(R"(//cancelpage/later has "x" = "abc")")) << errors.toStdString();
+}
+
+TEST_F(DlgCancelTest, centredOverTheWizardWhichWaitsOnItsPage)
+{
+    MainForm &w = start(kButtons + kCancelPage.arg(""));
+    w.move(300, 200);
+    w.winId(); // the window system settles where the window is
+    const auto stage = w.state().stage;
+    // Every way back: the Cancel button, Escape, the title bar.
+    const std::function<void()> ways[] = {
+        [this] { dialog().cmdCancel_Click(); },
+        [this] { QTest::keyClick(&dialog(), Qt::Key_Escape); },
+        [this] { dialog().close(); },
+    };
+    for (const auto &leave : ways) {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            seen = dialog().isVisible();
+            EXPECT_TRUE(dialog().isModal());
+            // (9120 - 6150) / 2 = 1485 and (6120 - 4155) / 2 = 982.5 twips.
+            EXPECT_EQ(QPoint(dialog().x() - w.x(), dialog().y() - w.y()), QPoint(99, 66));
+            EXPECT_FALSE(w.isEnabled());
+            EXPECT_TRUE(dialog().isEnabled());
+            leave();
+        });
+        w.DisplayCancelPage();
+        EXPECT_TRUE(seen);
+        EXPECT_FALSE(dialog().isVisible());
+        EXPECT_TRUE(w.isEnabled());
+        EXPECT_EQ(w.state().stage, stage);
+    }
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_FALSE(QFile::exists(entryPath()));
+}
+
+TEST_F(DlgCancelTest, hoverIsDecidedByWhatThePointerIsOver)
+{
+    start(kButtons + kCancelPage.arg(""));
+    dialog().show();
+    const WizardState &s = m_wizard->state();
+    const auto moveOver = [](QWidget *target, QPoint at = {2, 2}) {
+        QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    };
+    forms::Control *quit = ctl("cmdQuit");
+    forms::Control *cancel = ctl("cmdCancel");
+    moveOver(quit->widget());
+    moveOver(cancel->widget());
+    EXPECT_EQ(quit->pictureKey(), s.quitPictures.hover.cacheKey());
+    EXPECT_EQ(cancel->pictureKey(), s.cancelPictures.hover.cacheKey());
+    // A label is no background: the buttons keep their hover pictures.
+    moveOver(ctl("lblCancel")->widget());
+    EXPECT_EQ(quit->pictureKey(), s.quitPictures.hover.cacheKey());
+    moveOver(&dialog(), {1, 1});
+    EXPECT_EQ(quit->pictureKey(), s.quitPictures.normal.cacheKey());
+    EXPECT_EQ(cancel->pictureKey(), s.cancelPictures.normal.cacheKey());
+    dialog().cmdCancel_Click();
+}
+
+TEST_F(DlgCancelTest, keyboardReachesEveryChoiceAndPressesTheFocusedButton)
+{
+    start(kButtons + kCancelPage.arg(""));
+    dialog().show();
+    QApplication::setActiveWindow(&dialog());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog()));
+    QStringList reached;
+    for (int i = 0; i < 5; ++i) {
+        reached << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // The options are one stop, at the selected one; the arrows move between them.
+    EXPECT_EQ(reached.join(' ').toStdString(), "optTomorrow cmdCancel cmdQuit txtDays optTomorrow");
+    EXPECT_EQ(ctl("cmdQuit")->widget()->accessibleName(), "OK");
+    EXPECT_EQ(ctl("cmdCancel")->widget()->accessibleName(), "Cancel");
+    ctl("optCancel")->setValue(1);
+    ctl("cmdQuit")->setFocus();
+    QTest::keyClick(ctl("cmdQuit")->widget(), Qt::Key_Space);
+    EXPECT_EQ(m_ended, 1);
+    ctl("cmdCancel")->setFocus();
+    QTest::keyClick(ctl("cmdCancel")->widget(), Qt::Key_Return);
+    EXPECT_FALSE(dialog().isVisible());
+}
+
+TEST_F(DlgCancelTest, notRegisteringEndsAndKeepsAnOlderReminder)
+{
+    start(kButtons + kCancelPage.arg(""));
+    testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", "older");
+    ctl("optCancel")->setValue(1);
+    dialog().cmdQuit_Click();
+    EXPECT_EQ(m_ended, 1);
+    EXPECT_EQ(testsupport::readFile(entryPath()), "older");
+}
+
+TEST_F(DlgCancelTest, aReminderWritesOneEntryForScheduleInTheProgramFolder)
+{
+    const struct {
+        const char *name;
+        const char *option;
+        const char *days;
+        int expectedDays;
+    } cases[] = {
+        {"tomorrow", "optTomorrow", "3", 1},    {"threeDays", "optLater", "3", 3},
+        {"zeroDays", "optLater", "0", 0},       {"nonNumeric", "optLater", "soon", 1},
+        {"beyond16Bit", "optLater", "99999", 1},
+    };
+    // Started from some other folder: schedule is still looked for beside the wizard.
+    QTemporaryDir elsewhere;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
+    const QString app = m_dir.filePath("game folder");
+    for (const auto &c : cases) {
+        start(kButtons + kCancelPage.arg(""), app);
+        ctl(c.option)->setValue(1);
+        ctl("txtDays")->setText(c.days);
+        const int ended = m_ended;
+        dialog().cmdQuit_Click();
+        EXPECT_EQ(m_ended, ended + 1) << c.name;
+        // Each reminder replaces the one before: there is only ever one.
+        EXPECT_EQ(QDir(m_dir.filePath("cfg/autostart")).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{"velmora register.desktop"});
+        EXPECT_EQ(testsupport::readFile(entryPath()), expectedEntry(c.expectedDays, app)) << c.name;
+    }
+    QDir::setCurrent(before);
+}
+
+TEST_F(DlgCancelTest, anUnwritableAutostartFolderIsReportedAndTheWizardStays)
+{
+    MainForm &w = start(kButtons + kCancelPage.arg(""));
+    testsupport::writeFile(m_dir.path(), "cfg/autostart", "a file where the folder should be");
+    QString message;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            DlgError &error = w.errorDialog();
+            EXPECT_TRUE(error.isVisible());
+            message = error.form().control("lblError")->text();
+            error.cmdQuit_Click();
+        });
+        dialog().cmdQuit_Click();
+    });
+    w.DisplayCancelPage();
+    EXPECT_EQ(m_ended, 0);
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_TRUE(w.isEnabled());
+    EXPECT_TRUE(message.startsWith("Your reminder could not be saved")) << message.toStdString();
+    EXPECT_TRUE(QString(message).remove("\r\n").contains(m_dir.filePath("cfg/autostart")))
+        << message.toStdString();
+}
+
+// The whole road: the entry the dialog wrote, started by a Desktop Entry
+// launcher, runs the real schedule, which starts register with the settings.
+TEST_F(DlgCancelTest, theWrittenReminderRelaunchesTheWizardWhenDue)
+{
+    const QString gio = QStandardPaths::findExecutable("gio");
+    if (gio.isEmpty())
+        GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    const QString app = m_dir.filePath("game folder");
+    QDir().mkpath(app);
+    ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/schedule", app + "/schedule"));
+    testsupport::writeFile(app, "register",
+                           "#!/bin/sh\nprintf '%s\\n%s' \"$#\" \"$*\" > rec.tmp\nmv rec.tmp rec.txt\n");
+    for (const char *program : {"/schedule", "/register"})
+        QFile::setPermissions(app + program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    start(kButtons + kCancelPage.arg(""), app);
+    m_now = QDateTime::currentDateTime().addSecs(-3600);
+    ctl("optLater")->setValue(1);
+    ctl("txtDays")->setText("0");
+    dialog().cmdQuit_Click();
+    ASSERT_TRUE(QFile::exists(entryPath()));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", m_dir.filePath("cfg"));
+    QProcess launcher;
+    launcher.setProcessEnvironment(env);
+    launcher.start(gio, {"launch", entryPath()});
+    ASSERT_TRUE(launcher.waitForFinished(20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(app + "/rec.txt"); }, 10000))
+        << launcher.readAllStandardError().toStdString();
+    EXPECT_EQ(testsupport::readFile(app + "/rec.txt"),
+              "5\n/default=1 /game=Deep Sky  /language=English  /country=Canada  /url=" + kUrl);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(entryPath()); }, 10000));
+}
+
+} // namespace
