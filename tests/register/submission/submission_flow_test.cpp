@@ -1,0 +1,394 @@
+// The method screen's OK through the whole wizard: pages built from a small
+// configuration, the online branch against the real registration server on
+// loopback, and the printed form through the printer seam into a PDF file.
+#include "register/dialogs/dlg_error.h"
+#include "register/wizard/main_form.h"
+#include "tests/support/test_support.h"
+#include "tests/tools/registration-server/server_process.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+inline void PrintTo(const QString &text, std::ostream *os) { *os << text.toStdString(); }
+
+namespace {
+
+using testsupport::RegistrationServerProcess;
+
+// One question page (so the welcome page is page 2) with the worked example's
+// questions; every field optional, no age limit.
+const QString kConfig = QStringLiteral(R"(<register>
+  <use_default>0</use_default>
+  <default_language>English</default_language>
+  <default_country>France</default_country>
+  <default_gamename>Demo Game</default_gamename>
+  <default_url>%1</default_url>
+  <country src="France|Germany"/>
+  <language id="english" country="else" title="Demo Game Registration">
+    <connecttoserver>Connecting to the registration server...</connecttoserver>
+    <dataerror>Wrong data</dataerror>
+    <errorpage><text_not_online src="Not reached"/><text_error src="Refused"/></errorpage>
+    <thanksfax src="Printed"/>
+    <thanksonline src="Thanks"/>
+    <welcome>
+      <object type="label" id="0" src="Date of birth" x="100" y="100"/>
+      <object type="date" id="0" src="y/m/d" text="Year/Month/Day" x="100" y="500" patten="" optional="1"/>
+    </welcome>
+    <userinfo>
+      <firstname visible="1" src="First name" patten="" optional="1"/>
+      <lastname visible="1" src="Last name" patten="" optional="1"/>
+      <email visible="1" src="E-mail" patten="" optional="1"/>
+      <address1 visible="0"/><address2 visible="0"/><city visible="0" type="text"/>
+      <state visible="0" type="text"/><zip visible="0"/><country visible="0"/>
+      <phone visible="0"/><login visible="0"/>
+    </userinfo>
+    <page>
+      <object type="label" id="2" src="Where do you play?" x="100" y="100"/>
+      <object type="text" id="2" src="" x="100" y="400" width="3000" height="330" maxlength="60" password="" patten="" optional="1"/>
+      <object type="label" id="5" src="Do you play online?" x="100" y="900"/>
+      <object type="radiobox" id="5" src="No|Yes" x="100|2000" y="1200|1200" width="1500" default="0"/>
+      <object type="label" id="7" src="Which genres?" x="100" y="1700"/>
+      <object type="checkbox" id="7" src="RPG|Racing" x="100|2000" y="2000|2000" width="1500" optional="1"/>
+%2
+    </page>
+  </language>
+</register>)");
+
+const QString kAnswers =
+    QStringLiteral("?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
+                   "&FirstName=Ann&LastName=Lee&Email=ann%40example%252Ecom"
+                   "&dob=1990/5/17&pname=Demo%20Game&lang=English");
+
+// Fails the test, rather than hanging it, when a step opens a modal dialog.
+void closeUnexpectedModal()
+{
+    QTimer::singleShot(0, qApp, [] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            ADD_FAILURE() << "unexpected modal dialog: " << modal->objectName().toStdString();
+            modal->close();
+        }
+    });
+}
+
+void selectItem(forms::Control *list, const QString &item)
+{
+    for (int i = 0; i < list->itemCount(); ++i)
+        if (list->item(i) == item)
+            list->setListIndex(i);
+    ASSERT_EQ(list->text(), item);
+}
+
+class SubmissionFlow : public ::testing::Test {
+protected:
+    // Builds the wizard from the configuration and walks it to the method
+    // screen with the worked example's answers.
+    std::unique_ptr<MainForm> toMethodScreen(const QString &url, const QString &extraObjects = {},
+                                             WizardServices services = {})
+    {
+        testsupport::writeFile(dir.path(), "config.xml", kConfig.arg(url, extraObjects));
+        services.endProgram = [] {};
+        auto w = std::make_unique<MainForm>(dir.path(), QStringList{}, services);
+        w->Form_Load();
+        MainForm &m = *w;
+        selectItem(m.ctl("cmbCountry"), "France");
+        selectItem(m.ctl("cmbLanguage"), "English");
+        closeUnexpectedModal();
+        m.cmdNext_Click();
+        EXPECT_EQ(m.state().stage, 1);
+        m.ctl("page_2_dat_0y")->setText("1990");
+        m.ctl("page_2_dat_0m")->setText("5");
+        m.ctl("page_2_dat_0d")->setText("17");
+        closeUnexpectedModal();
+        m.cmdNext_Click();
+        EXPECT_EQ(m.state().stage, 2);
+        m.ctl("txtFirstName")->setText("Ann");
+        m.ctl("txtLastName")->setText("Lee");
+        m.ctl("txtEmail")->setText("ann@example.com");
+        closeUnexpectedModal();
+        m.cmdNext_Click();
+        EXPECT_EQ(m.state().pageIndex, 1);
+        m.ctl("page_1_txt_2")->setText("Fred's Garage");
+        m.ctl("page_1_rad_5opt1")->setValue(1);
+        m.ctl("page_1_chk_7opt0")->setValue(1);
+        closeUnexpectedModal();
+        m.cmdSubmit_Click();
+        EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
+        // Let the last watchdog go by before a test sets up its own.
+        QCoreApplication::processEvents();
+        return w;
+    }
+
+    // What must hold after any submission: the window usable, the notice
+    // gone, its button back, and every answer still in place for Retry.
+    static void expectCommonEnding(MainForm &m)
+    {
+        EXPECT_TRUE(m.isEnabled());
+        EXPECT_FALSE(m.errorDialog().isVisible());
+        EXPECT_TRUE(m.errorDialog().form().control("cmdQuit")->isVisibleFlag());
+        EXPECT_EQ(m.ctl("txtFirstName")->text(), "Ann");
+        EXPECT_EQ(m.ctl("txtEmail")->text(), "ann@example.com");
+        EXPECT_EQ(m.ctl("page_1_txt_2")->text(), "Fred's Garage");
+        EXPECT_EQ(m.ctl("page_1_rad_5opt1")->value(), 1);
+        EXPECT_EQ(m.ctl("page_1_chk_7opt0")->value(), 1);
+        EXPECT_EQ(m.ctl("page_2_dat_0y")->text(), "1990");
+    }
+
+    static QString refusedUrl()
+    {
+        // A port that was free a moment ago: nothing listens there now.
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        return QStringLiteral("http://127.0.0.1:%1/register.asp").arg(port);
+    }
+
+    QTemporaryDir dir;
+};
+
+struct OnlineCase {
+    const char *name;
+    QStringList serverArguments; // empty name: nothing listening
+    bool serverRuns;
+    int requestTimeoutMs;
+    int expectedResult;
+};
+
+void PrintTo(const OnlineCase &c, std::ostream *os) { *os << c.name; }
+
+class OnlineSubmission : public SubmissionFlow, public ::testing::WithParamInterface<OnlineCase> {};
+
+TEST_P(OnlineSubmission, showsThePageOfTheReply)
+{
+    const OnlineCase &c = GetParam();
+    std::optional<RegistrationServerProcess> server;
+    QString url = refusedUrl();
+    if (c.serverRuns) {
+        server.emplace(c.serverArguments);
+        ASSERT_NE(server->port(), 0) << server->firstLine().toStdString();
+        url = server->url("/register.asp");
+    }
+    WizardServices services;
+    services.requestTimeoutMs = c.requestTimeoutMs;
+    auto w = toMethodScreen(url, {}, services);
+    MainForm &m = *w;
+    ASSERT_EQ(m.ctl("optOnline")->value(), 1);
+
+    m.cmdOk_Click();
+
+    EXPECT_EQ(m.state().submitResult, c.expectedResult);
+    const bool accepted = c.expectedResult == 0;
+    EXPECT_EQ(m.ctl("frmThanksOnline")->isVisibleFlag(), accepted);
+    EXPECT_EQ(m.ctl("frmError")->isVisibleFlag(), !accepted);
+    if (!accepted) {
+        // Result 2 shows the not-reached text (element 1), result 1 the refusal.
+        EXPECT_EQ(m.ctl("lblError", 1)->isVisibleFlag(), c.expectedResult == 2);
+        EXPECT_EQ(m.ctl("lblError", 2)->isVisibleFlag(), c.expectedResult == 1);
+    }
+    EXPECT_FALSE(m.ctl("cmdOk")->isEnabled());
+    // Normal mode: the request is on the thanks page, but hidden.
+    EXPECT_EQ(m.ctl("Text1")->text(), url + kAnswers);
+    EXPECT_FALSE(m.ctl("Text1")->isVisibleFlag());
+    expectCommonEnding(m);
+
+    if (c.serverRuns && c.expectedResult != 2) {
+        // The server decoded exactly what the player typed.
+        const QString log = server->log();
+        for (const char *line : {"answer 2: Fred's Garage", "answer 5: Yes", "answer 7: RPG",
+                                 "FirstName: Ann", "Email: ann@example.com", "dob: 1990/5/17",
+                                 "pname: Demo Game", "lang: English"})
+            EXPECT_TRUE(log.contains(QLatin1String(line))) << line << "\n" << log.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, OnlineSubmission,
+    ::testing::Values(OnlineCase{"accepted", {}, true, 10000, 0},
+                      OnlineCase{"errorReply", {"--reply", "error"}, true, 10000, 2},
+                      OnlineCase{"wrongForm", {"--reply", "wrong-form"}, true, 10000, 1},
+                      OnlineCase{"emptyBody", {"--reply", "empty"}, true, 10000, 2},
+                      OnlineCase{"status500", {"--reply", "status500"}, true, 10000, 2},
+                      OnlineCase{"bodyOver1MiB", {"--large-body", "1048577"}, true, 10000, 2},
+                      OnlineCase{"connectionRefused", {}, false, 10000, 2},
+                      OnlineCase{"timeOut", {"--delay-ms", "20000"}, true, 300, 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SubmissionFlow, testModeShowsTheExactRequest)
+{
+    RegistrationServerProcess server;
+    ASSERT_NE(server.port(), 0);
+    testsupport::writeFile(dir.path(), "nocheck.txt", "");
+    auto w = toMethodScreen(server.url("/register.asp"));
+    ASSERT_FALSE(w->state().normalMode);
+    w->cmdOk_Click();
+    EXPECT_EQ(w->state().submitResult, 0);
+    EXPECT_EQ(w->ctl("Text1")->text(), server.url("/register.asp") + kAnswers);
+    EXPECT_TRUE(w->ctl("Text1")->isVisibleFlag());
+}
+
+TEST_F(SubmissionFlow, retryAfterAnErrorSendsTheSameAnswersAgain)
+{
+    std::optional<RegistrationServerProcess> refusing(std::in_place,
+                                                      QStringList{"--reply", "error"});
+    const quint16 port = refusing->port();
+    ASSERT_NE(port, 0);
+    auto w = toMethodScreen(refusing->url("/register.asp"));
+    MainForm &m = *w;
+    m.cmdOk_Click();
+    ASSERT_EQ(m.state().submitResult, 2);
+    ASSERT_TRUE(m.ctl("frmError")->isVisibleFlag());
+
+    // The server recovers on the same address; Retry builds the request again
+    // from the answers as they are.
+    refusing.reset();
+    RegistrationServerProcess accepting({"--port", QString::number(port)});
+    ASSERT_EQ(accepting.port(), port) << accepting.firstLine().toStdString();
+    m.cmdRetry_Click();
+
+    EXPECT_EQ(m.state().submitResult, 0);
+    EXPECT_TRUE(m.ctl("frmThanksOnline")->isVisibleFlag());
+    EXPECT_FALSE(m.ctl("frmError")->isVisibleFlag());
+    EXPECT_EQ(m.ctl("Text1")->text(), accepting.url("/register.asp") + kAnswers);
+    EXPECT_TRUE(accepting.log().contains("answer 2: Fred's Garage"));
+    expectCommonEnding(m);
+}
+
+TEST_F(SubmissionFlow, neitherMethodChosenDoesNothing)
+{
+    auto w = toMethodScreen(refusedUrl());
+    MainForm &m = *w;
+    // The player cannot clear both choices; the code that calls OK directly can.
+    for (const char *name : {"optOnline", "optPrint"}) {
+        auto *button = qobject_cast<QRadioButton *>(m.ctl(name)->widget());
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+    }
+    m.cmdOk_Click();
+    EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
+    EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
+    EXPECT_FALSE(m.errorDialog().isVisible());
+}
+
+// --- The printed form ---
+
+QStringList pdfLines(const QString &path)
+{
+    QProcess p;
+    p.start("pdftotext", {"-layout", path, "-"});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    QStringList out;
+    for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split('\n'))
+        if (!line.simplified().isEmpty())
+            out << line.simplified();
+    return out;
+}
+
+int pdfPages(const QString &path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    const QString info = QString::fromUtf8(p.readAllStandardOutput());
+    const qsizetype at = info.indexOf("Pages:");
+    return at < 0 ? -1 : info.mid(at + 6).section('\n', 0, 0).trimmed().toInt();
+}
+
+// The printer seam: print into a PDF file instead of asking a person.
+WizardServices printInto(const QString &pdf, int *asked)
+{
+    WizardServices services;
+    services.choosePrinter = [pdf, asked](QPrinter &printer, QWidget *) {
+        ++*asked;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        return true;
+    };
+    return services;
+}
+
+TEST_F(SubmissionFlow, printsTheFormAndThanks)
+{
+    // A long question and enough questions for a second page.
+    const QString longQuestion = QString("Tell us more about the way you play. ").repeated(7).left(250);
+    QString extra = QStringLiteral(R"(<object type="label" id="8" src="%1" x="100" y="2500"/>)")
+                        .arg(longQuestion);
+    for (int id = 10; id < 40; ++id)
+        extra += QStringLiteral(R"(<object type="label" id="%1" src="Question %1" x="100" y="3000"/>
+<object type="text" id="%1" src="Answer %1" x="3000" y="3000" width="1000" height="300" maxlength="60" password="" patten="" optional="1"/>)")
+                     .arg(id);
+
+    const QString pdf = dir.filePath("form.pdf");
+    int asked = 0;
+    auto w = toMethodScreen(refusedUrl(), extra, printInto(pdf, &asked));
+    MainForm &m = *w;
+    m.ctl("optPrint")->setValue(1);
+    m.cmdOk_Click();
+
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(m.ctl("frmThanksPrint")->isVisibleFlag());
+    EXPECT_FALSE(m.ctl("cmdOk")->isEnabled());
+    expectCommonEnding(m);
+
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_GE(pdfPages(pdf), 2);
+    QStringList expected{"Product Registration", "Demo Game",
+                         "1. First name", "Ann", "2. Last name", "Lee",
+                         "3. Date of birth", "1990/5/17",
+                         "4. E-mail", "ann@example.com",
+                         "5. Where do you play?", "Fred's Garage",
+                         "6. Do you play online?", "Yes",
+                         "7. Which genres?", "RPG"};
+    // The line breaker counts the number, the full stop and the tab.
+    const QString numbered = "8.\t" + longQuestion;
+    // The long question has no answer: its answer line is blank.
+    expected << numbered.left(120).simplified() << numbered.mid(120, 120).simplified()
+             << numbered.mid(240).simplified();
+    for (int id = 10, n = 9; id < 40; ++id, ++n)
+        expected << QStringLiteral("%1. Question %2").arg(n).arg(id)
+                 << QStringLiteral("Answer %1").arg(id);
+    EXPECT_EQ(pdfLines(pdf), expected);
+}
+
+TEST_F(SubmissionFlow, cancellingThePrinterDialogPrintsNothingAndStays)
+{
+    WizardServices services;
+    services.choosePrinter = [](QPrinter &, QWidget *) { return false; };
+    auto w = toMethodScreen(refusedUrl(), {}, services);
+    MainForm &m = *w;
+    m.ctl("optPrint")->setValue(1);
+    m.cmdOk_Click();
+    EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
+    EXPECT_FALSE(m.ctl("frmThanksPrint")->isVisibleFlag());
+    EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
+    expectCommonEnding(m);
+}
+
+TEST_F(SubmissionFlow, aPrinterThatCannotTakeTheFormIsReportedAndTheMethodScreenStays)
+{
+    const QString pdf = dir.filePath("no/such/folder/form.pdf");
+    int asked = 0;
+    auto w = toMethodScreen(refusedUrl(), {}, printInto(pdf, &asked));
+    MainForm &m = *w;
+    m.ctl("optPrint")->setValue(1);
+    QString shown;
+    QTimer::singleShot(0, &m, [&m, &shown] {
+        shown = m.errorDialog().form().control("lblError")->text();
+        m.errorDialog().cmdQuit_Click();
+    });
+    m.cmdOk_Click();
+    EXPECT_TRUE(shown.contains("could not be printed")) << shown.toStdString();
+    EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
+    EXPECT_FALSE(m.ctl("frmThanksPrint")->isVisibleFlag());
+    EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
+    expectCommonEnding(m);
+}
+
+} // namespace
