@@ -56,6 +56,11 @@ void MainForm::cmdNext_Click()
         // Shown only once the region screen is left: a refused Next must not
         // put the title over the region screen.
         ctl(QStringLiteral("imgWelcomeTitle"))->setVisible(true);
+        // The region screen's own controls lie under the page frames; hidden,
+        // they stay out of the keyboard's way (the teardown on the way back
+        // shows them again).
+        for (const char *name : {"lblLanguage", "cmbCountry", "cmbLanguage"})
+            ctl(QLatin1String(name))->setVisible(false);
         m_state.stage = 1;
         m_state.currentLanguage = ctl(QStringLiteral("cmbLanguage"))->text();
         LoadLanguage(m_state);
@@ -78,7 +83,7 @@ void MainForm::cmdNext_Click()
             }
             DisplayPage(m_form, m_state);
         };
-        if (isDataValid(m_form, m_state)) {
+        if (isDataValid(m_form, m_state, m_services.now().date())) {
             toPersonalPage();
             return;
         }
@@ -99,7 +104,7 @@ void MainForm::cmdNext_Click()
         // The last page offers Submit only; Next never leads past it.
         if (m_state.pageIndex >= m_state.pageCount)
             return;
-        if (!isDataValid(m_form, m_state)) {
+        if (!isDataValid(m_form, m_state, m_services.now().date())) {
             reportPlain(*this, QString());
             return;
         }
@@ -150,7 +155,7 @@ void MainForm::cmdPrev_Click()
 
 void MainForm::cmdSubmit_Click()
 {
-    if (!isDataValid(m_form, m_state)) {
+    if (!isDataValid(m_form, m_state, m_services.now().date())) {
         reportPlain(*this, QString());
         return;
     }

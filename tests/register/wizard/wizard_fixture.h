@@ -1,0 +1,188 @@
+#pragma once
+
+// A main window started from a small configuration in a temporary folder.
+// The section's window is 9000 twips wide and the buttons 1800 (120 pixels),
+// so the gap between bottom buttons is 900 and the three slots start at 900,
+// 3600 and 6300.
+
+#include "register/dialogs/dlg_error.h"
+#include "register/wizard/main_form.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace wizardtest {
+
+inline constexpr int kSlot1 = 900;
+inline constexpr int kSlot2 = 3600;
+inline constexpr int kSlot3 = 6300;
+inline constexpr int kWindowWidth = 9000;
+inline constexpr int kWindowHeight = 6000;
+inline constexpr int kButtonWidth = 1800;
+inline constexpr int kButtonHeight = 540;
+
+struct Setup {
+    int pageCount = 2;
+    bool onlineOnly = false;
+    bool testMode = true; // nocheck.txt: every page passes validation
+    // Personal fields: hidden unless a test needs one (then firstname, required).
+    bool requiredFirstName = false;
+    // Welcome page: a birth date with the age limit of the country.
+    bool birthDate = false;
+    // A French section beside the English one; its question labels say "Question française".
+    bool french = false;
+};
+
+inline QString configXml(const Setup &s, const QString &languageId = QStringLiteral("english"))
+{
+    QString pages;
+    for (int i = 1; i <= s.pageCount; ++i)
+        pages += QStringLiteral(R"(<page>
+            <object type="label" id="1" src="%2 %1" x="800" y="1500"/>
+            <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/>
+            <object type="checkbox" id="3" src="a|b" x="800|800" y="2000|2400" width="2000" optional="1"/>
+            </page>)")
+                     .arg(i)
+                     .arg(languageId == QLatin1String("french") ? QStringLiteral("Question française")
+                                                                : QStringLiteral("Question"));
+    QString personal;
+    for (const char *field : {"firstname", "lastname", "address1", "address2", "zip", "phone", "login",
+                              "email", "city", "state", "country"}) {
+        const bool shown = s.requiredFirstName && QLatin1String(field) == QLatin1String("firstname");
+        personal += QStringLiteral(R"(<%1 visible="%2" type="text" src="%1" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="0"/>)")
+                        .arg(QLatin1String(field), shown ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    const QString welcome = s.birthDate
+        ? QStringLiteral(R"(<object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)")
+        : QStringLiteral(R"(<object type="text" id="0" src="" x="3800" y="3150" width="2000" height="330" maxlength="0" patten="" password="" optional="1"/>)");
+    return QStringLiteral(R"(
+  <language id="%5" country="else" width="9000" height="6000" title="Test" forecolor="000000" backcolor="FFFFFF">
+    <errorlanguage>Choose a language</errorlanguage>
+    <errorregion>Choose a region</errorregion>
+    <onlineonly>%1</onlineonly>
+    <connecttoserver>Connecting</connecttoserver>
+    <dataerror>Wrong data</dataerror>
+    <welcomepic src="WELCOMETITLE_1" src2="WELCOMETITLE_2" x="1732" y="250"/>
+    <ok src="OK" srcover="OK_OVER"/>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <prev src="PREVIOUS" srcover="PREVIOUS_OVER"/>
+    <next src="NEXT" srcover="NEXT_OVER"/>
+    <submit src="SUBMIT" srcover="SUBMIT_OVER"/>
+    <finish src="FINISH" srcover="FINISH_OVER"/>
+    <retry src="RETRY" srcover="RETRY_OVER"/>
+    <exit src="EXIT" srcover="EXIT_OVER"/>
+    <methodpage>
+      <text src="How?" x="1500" y="1600"/>
+      <online src="Online" x="1800" y="2700" width="5200" height="400"/>
+      <print src="Print" x="1800" y="3300" width="5200" height="400"/>
+    </methodpage>
+    <errorpage>
+      <text_not_online src="Not reached" x="1500" y="1800"/>
+      <text_error src="Refused" x="1500" y="1800"/>
+    </errorpage>
+    <thanksfax src="Thanks for printing" x="1500" y="1800"/>
+    <thanksonline src="Thanks" x="1500" y="1800"/>
+    <welcome>%2</welcome>
+    <userinfo>
+      <object type="label" id="1" src="About you" x="600" y="1250"/>
+      %3
+    </userinfo>
+    %4
+  </language>)")
+        .arg(s.onlineOnly ? QStringLiteral("1") : QStringLiteral("0"), welcome, personal, pages, languageId);
+}
+
+inline QString configDocument(const Setup &s)
+{
+    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<register>
+  <use_default>0</use_default>
+  <default_language>English</default_language>
+  <default_country></default_country>
+  <default_gamename>Test Game</default_gamename>
+  <default_url>http://127.0.0.1:1/register.asp</default_url>
+  <country src="Canada|Germany|United States"/>
+  <age>
+    <object country="United States" age="13" option="1" prompt="Ask a parent"/>
+    <else age="13" option="0" prompt="Too young"/>
+  </age>)")
+        + configXml(s) + (s.french ? configXml(s, QStringLiteral("french")) : QString())
+        + QStringLiteral("\n</register>\n");
+}
+
+// Answers the next modal dialog (the message dialog) as soon as it runs:
+// records what it showed, then presses OK or Cancel.
+struct ModalAnswer {
+    bool seen = false;
+    bool okOnly = true;
+    QString text;
+};
+
+class WizardFixture {
+public:
+    explicit WizardFixture(const Setup &setup = {})
+    {
+        testsupport::writeFile(m_dir.path(), QStringLiteral("config.xml"), configDocument(setup));
+        if (setup.testMode)
+            testsupport::writeFile(m_dir.path(), QStringLiteral("nocheck.txt"), QString());
+        WizardServices services;
+        services.endProgram = [this] { ++ended; };
+        services.requestTimeoutMs = 3000;
+        window = std::make_unique<MainForm>(m_dir.path(), QStringList{}, services);
+        window->Form_Load();
+    }
+    ~WizardFixture()
+    {
+        if (window)
+            window->close();
+    }
+
+    forms::Control *ctl(const QString &name, int index = -1) const { return window->ctl(name, index); }
+    WizardState &state() const { return window->state(); }
+
+    // Picks a country and a language on the region screen.
+    void chooseRegion(const QString &country = QStringLiteral("Canada"),
+                      const QString &language = QStringLiteral("English"))
+    {
+        forms::Control *countries = ctl(QStringLiteral("cmbCountry"));
+        for (int i = 0; i < countries->itemCount(); ++i)
+            if (countries->item(i) == country)
+                countries->setListIndex(i);
+        forms::Control *languages = ctl(QStringLiteral("cmbLanguage"));
+        for (int i = 0; i < languages->itemCount(); ++i)
+            if (languages->item(i) == language)
+                languages->setListIndex(i);
+    }
+
+    // Runs an action that opens the message dialog modally and answers it.
+    ModalAnswer answering(bool pressOk, const std::function<void()> &action)
+    {
+        ModalAnswer answer;
+        DlgError &dialog = window->errorDialog();
+        QTimer::singleShot(0, [&] {
+            if (!dialog.isVisible())
+                return;
+            answer.seen = true;
+            answer.okOnly = dialog.okOnly;
+            answer.text = dialog.form().control(QStringLiteral("lblError"))->text();
+            if (pressOk)
+                dialog.cmdQuit_Click();
+            else
+                dialog.cmdCancel_Click();
+        });
+        action();
+        return answer;
+    }
+
+    std::unique_ptr<MainForm> window;
+    int ended = 0;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace wizardtest
