@@ -6,7 +6,7 @@
 namespace {
 
 // Characters per line that fit the message window's width.
-constexpr qsizetype kMessageLineLength = 40;
+constexpr qsizetype kMessageLineLength = 46;
 
 // Greedy line breaking: a line ends after the last blank or "/" that still
 // fits, so folder names break between their parts; a part longer than a whole
@@ -48,11 +48,14 @@ shell::AutostartEntry reminderEntry(const QString &appPath, const QString &argum
 QString reminderFailureMessage(const QString &entryPath, const QString &reason)
 {
     const QFileInfo entry(entryPath);
-    // The folder is named on lines of its own; the reason need not repeat it
-    // ("cannot create the folder /x" reads "cannot create the folder").
-    QString why = reason;
-    why.replace(entryPath, entry.fileName());
-    why.replace(entry.absolutePath(), QString());
+    // The folder has lines of its own, so the reason leaves the paths out:
+    // the system's words after the file's path ("...: Permission denied"),
+    // or the rest without the folder ("cannot create the folder"). Three
+    // lines is what the message window holds above its button.
+    const QString afterPath = entryPath + QStringLiteral(": ");
+    const qsizetype at = reason.indexOf(afterPath);
+    QString why = at >= 0 ? reason.mid(at + afterPath.size())
+                          : QString(reason).remove(entry.absolutePath());
     why = why.simplified();
     QStringList lines{QStringLiteral("Your reminder could not be saved in")};
     lines += wrapped(entry.absolutePath(), kMessageLineLength);
