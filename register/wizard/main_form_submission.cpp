@@ -84,6 +84,7 @@ void MainForm::cmdOk_Click()
         // a printer that went away). Saying nothing would leave the player
         // believing the form is on its way; the method screen stays for
         // another try or the online way.
+        m_dlgError->okOnly = true;
         DisplayWrongData(m_form, *m_dlgError, m_state,
                          QStringLiteral("The registration form could not be printed.`"
                                         "Please check the printer and try again."),

@@ -111,15 +111,6 @@ TEST(PrintedForm, gathering)
     }
 }
 
-TEST(PrintedForm, theProductNamedOnAPageHeadsTheForm)
-{
-    RegistrationFixture f;
-    f.personal({});
-    f.text(1, "1", "Ember Reach Gold");
-    gatherPrintedEntries(f.form(), f.state);
-    EXPECT_EQ(f.state.gameName, "Ember Reach Gold");
-}
-
 TEST(PrintedForm, longQuestionsAndAnswersBreakAfter120Characters)
 {
     const QString question = QString("abcdefghij").repeated(25);
