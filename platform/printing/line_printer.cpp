@@ -48,15 +48,15 @@ QList<Row> splitRows(const QList<Line> &lines)
 
 // Fonts and measures of one printer at one scale of the body text.
 class Typesetter {
-public:
+  public:
     Typesetter(QPaintDevice *device, double bodyScale, double tabStop)
         : m_tabStop(tabStop * bodyScale)
     {
         const std::array<std::pair<double, bool>, 4> styles{{
-            {16.0, true},                      // Title
-            {13.0, true},                      // Subtitle
-            {kBodyPoints * bodyScale, true},   // Strong
-            {kBodyPoints * bodyScale, false},  // Plain
+            {16.0, true},                     // Title
+            {13.0, true},                     // Subtitle
+            {kBodyPoints * bodyScale, true},  // Strong
+            {kBodyPoints * bodyScale, false}, // Plain
         }};
         for (std::size_t i = 0; i < styles.size(); ++i) {
             QFont font(QStringLiteral("Sans Serif"));
@@ -69,10 +69,7 @@ public:
     }
 
     const QFont &font(LineStyle style) const { return m_fonts[std::size_t(style)]; }
-    const QFontMetricsF &metrics(LineStyle style) const
-    {
-        return *m_metrics[std::size_t(style)];
-    }
+    const QFontMetricsF &metrics(LineStyle style) const { return *m_metrics[std::size_t(style)]; }
 
     // Width of a text whose tabs advance to the next tab stop.
     double width(QStringView text, LineStyle style) const
@@ -103,7 +100,7 @@ public:
         }
     }
 
-private:
+  private:
     double nextTabStop(double x) const
     {
         return (std::floor(x / m_tabStop + 1e-9) + 1) * m_tabStop;
@@ -155,7 +152,10 @@ QList<Row> wrapRow(const Row &row, double width, const Typesetter &type)
     return out;
 }
 
-double millimetres(double mm, int dpi) { return mm * dpi / 25.4; }
+double millimetres(double mm, int dpi)
+{
+    return mm * dpi / 25.4;
+}
 
 } // namespace
 
@@ -184,8 +184,7 @@ int printLines(QPrinter &printer, const QList<Line> &lines)
             if (row.style == LineStyle::Strong || row.style == LineStyle::Plain)
                 widest = std::max(widest, full.width(row.text, row.style));
     }
-    const double scale =
-        widest > area.width() ? std::max(kMinScale, area.width() / widest) : 1.0;
+    const double scale = widest > area.width() ? std::max(kMinScale, area.width() / widest) : 1.0;
     const Typesetter type(&printer, scale, tabStop);
 
     QList<Row> wrapped;

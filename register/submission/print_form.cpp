@@ -61,8 +61,7 @@ QList<PrintedEntry> gatherPrintedEntries(const forms::Form &form, WizardState &s
     return entries;
 }
 
-QList<printing::Line> printedFormLines(const QString &gameName,
-                                       const QList<PrintedEntry> &entries)
+QList<printing::Line> printedFormLines(const QString &gameName, const QList<PrintedEntry> &entries)
 {
     using printing::LineStyle;
     QList<printing::Line> lines{
@@ -73,7 +72,8 @@ QList<printing::Line> printedFormLines(const QString &gameName,
         {QString(), LineStyle::Plain, false},
     };
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString question = QString::number(i + 1) + QLatin1String(".\t") + entries[i].question;
+        const QString question =
+            QString::number(i + 1) + QLatin1String(".\t") + entries[i].question;
         lines.append({brokenAndIndented(question), LineStyle::Strong, true});
         lines.append({QString(), LineStyle::Plain, true});
         lines.append({brokenAndIndented(u'\t' + entries[i].answer), LineStyle::Plain, false});

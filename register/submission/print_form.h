@@ -36,5 +36,4 @@ QList<PrintedEntry> gatherPrintedEntries(const forms::Form &form, WizardState &s
 // an empty line. Questions and answers go through the line breaker (a line
 // feed after every 120 characters); their continuation lines are indented
 // to the tab stop.
-QList<printing::Line> printedFormLines(const QString &gameName,
-                                       const QList<PrintedEntry> &entries);
+QList<printing::Line> printedFormLines(const QString &gameName, const QList<PrintedEntry> &entries);

@@ -8,15 +8,23 @@ namespace {
 
 // Label and text box of each personal field, in the registration's order.
 constexpr std::pair<const char *, const char *> personalFields[] = {
-    {"lblFirstName", "txtFirstName"}, {"lblLastName", "txtLastName"},
-    {"lblAddress1", "txtAddress1"},   {"lblAddress2", "txtAddress2"},
-    {"lblCity", "txtCity"},           {"lblState", "txtState"},
-    {"lblZip", "txtZip"},             {"lblCountry", "txtCountry"},
-    {"lblPhone", "txtPhone"},         {"lblEmail", "txtEmail"},
+    {"lblFirstName", "txtFirstName"},
+    {"lblLastName", "txtLastName"},
+    {"lblAddress1", "txtAddress1"},
+    {"lblAddress2", "txtAddress2"},
+    {"lblCity", "txtCity"},
+    {"lblState", "txtState"},
+    {"lblZip", "txtZip"},
+    {"lblCountry", "txtCountry"},
+    {"lblPhone", "txtPhone"},
+    {"lblEmail", "txtEmail"},
     {"lblLogin", "txtLogin"},
 };
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 QString textOf(const forms::Form &form, const QString &name)
 {
@@ -59,9 +67,9 @@ std::optional<BirthDate> birthDate(const forms::Form &form, const WizardState &s
         return std::nullopt;
     // Each box is trimmed: a blank typed around a part is no part of the
     // date, and the date travels without value encoding.
-    const QString text = textOf(form, page + QLatin1String("dat_0y")).trimmed() + u'/'
-                         + textOf(form, page + QLatin1String("dat_0m")).trimmed() + u'/'
-                         + textOf(form, page + QLatin1String("dat_0d")).trimmed();
+    const QString text = textOf(form, page + QLatin1String("dat_0y")).trimmed() + u'/' +
+                         textOf(form, page + QLatin1String("dat_0m")).trimmed() + u'/' +
+                         textOf(form, page + QLatin1String("dat_0d")).trimmed();
     BirthDate birth{label->text(), std::nullopt};
     if (parseYmdDate(text))
         birth.date = text;

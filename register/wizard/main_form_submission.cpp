@@ -45,7 +45,8 @@ void MainForm::cmdOk_Click()
         if (!choose(printer, this)) {
             // Cancelled: nothing printed, the method screen stays.
             ok->setEnabled(true);
-        } else if (printing::printLines(printer, printedFormLines(m_state.gameName, entries)) == 0) {
+        } else if (printing::printLines(printer, printedFormLines(m_state.gameName, entries)) ==
+                   0) {
             printFailed = true;
             ok->setEnabled(true);
         } else {

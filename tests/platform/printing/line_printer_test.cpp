@@ -8,7 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << text.toStdString(); }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << text.toStdString();
+}
 
 namespace {
 
@@ -95,7 +98,8 @@ TEST(PrintLines, aLineThatDoesNotFitStartsTheNextPage)
     for (int i = 1; i <= 150; ++i)
         expected << QStringLiteral("Line %1").arg(i);
     EXPECT_EQ(all, expected);
-    EXPECT_EQ(pdfLines(pdf, 2, 2).first(), QStringLiteral("Line %1").arg(pdfLines(pdf, 1, 1).size() + 1));
+    EXPECT_EQ(pdfLines(pdf, 2, 2).first(),
+              QStringLiteral("Line %1").arg(pdfLines(pdf, 1, 1).size() + 1));
 }
 
 TEST(PrintLines, linesKeptTogetherMoveToTheNextPageTogether)

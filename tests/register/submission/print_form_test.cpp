@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << text.toStdString(); }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << text.toStdString();
+}
 
 namespace {
 
@@ -32,9 +35,9 @@ TEST(PrintedForm, onlyTheNamesShown)
     f.personal({{"FirstName", "Ann"}, {"LastName", "Lee"}});
     const QList<printing::Line> lines =
         printedFormLines(f.state.gameName, gatherPrintedEntries(f.form(), f.state));
-    EXPECT_EQ(texts(lines), QStringList({"Product Registration", "", "Demo Game", "", "",
-                                         "1.\tYour FirstName", "", "\tAnn", "",
-                                         "2.\tYour LastName", "", "\tLee", ""}));
+    EXPECT_EQ(texts(lines),
+              QStringList({"Product Registration", "", "Demo Game", "", "", "1.\tYour FirstName",
+                           "", "\tAnn", "", "2.\tYour LastName", "", "\tLee", ""}));
     // A question stays on the page of its answer.
     EXPECT_TRUE(lines[5].keepWithNext && lines[6].keepWithNext && !lines[7].keepWithNext);
     EXPECT_EQ(lines[0].style, LineStyle::Title);
@@ -115,11 +118,10 @@ TEST(PrintedForm, longQuestionsAndAnswersBreakAfter120Characters)
 {
     const QString question = QString("abcdefghij").repeated(25);
     const QString answer = QString("0123456789").repeated(13);
-    const QStringList lines =
-        texts(printedFormLines("Game", {{question, answer}}));
+    const QStringList lines = texts(printedFormLines("Game", {{question, answer}}));
     const QString numbered = "1.\t" + question;
-    EXPECT_EQ(lines[5], numbered.left(120) + "\n\t" + numbered.mid(120, 120) + "\n\t"
-                            + numbered.mid(240));
+    EXPECT_EQ(lines[5],
+              numbered.left(120) + "\n\t" + numbered.mid(120, 120) + "\n\t" + numbered.mid(240));
     EXPECT_EQ(lines[7], "\t" + answer.left(119) + "\n\t" + answer.mid(119));
 }
 

@@ -16,7 +16,7 @@
 #include <utility>
 
 class RegistrationFixture {
-public:
+  public:
     RegistrationFixture() : m_form(&m_window)
     {
         layouts::buildMainForm(m_form);
@@ -64,7 +64,8 @@ public:
     {
         const QString n = name(pageNo, "dat", id);
         for (const auto &[part, text] : parts) {
-            m_form.create(forms::Kind::ComboBox, n + QLatin1Char(part), -1, page(pageNo))->setText(text);
+            m_form.create(forms::Kind::ComboBox, n + QLatin1Char(part), -1, page(pageNo))
+                ->setText(text);
             m_form.create(forms::Kind::Label, n + "lbl" + QLatin1Char(part), -1, page(pageNo))
                 ->setText("/");
         }
@@ -113,8 +114,8 @@ public:
         const QString n = name(pageNo, "lst", id);
         forms::Control *box = m_form.create(forms::Kind::ListBox, n, -1, page(pageNo));
         for (int k = 0; k < captions.size(); ++k) {
-            forms::Control *b = m_form.create(forms::Kind::CheckBox,
-                                              n + QStringLiteral("opt%1").arg(k), -1, box);
+            forms::Control *b =
+                m_form.create(forms::Kind::CheckBox, n + QStringLiteral("opt%1").arg(k), -1, box);
             b->setText(captions[k]);
             b->setValue(std::find(selected.begin(), selected.end(), k) != selected.end());
         }
@@ -123,15 +124,15 @@ public:
     void combo(int pageNo, const QString &id, const QString &answer)
     {
         const int index = int(m_form.family(QStringLiteral("page_spe_cmb_Answer")).size());
-        forms::Control *c = m_form.create(forms::Kind::ComboBox,
-                                          QStringLiteral("page_spe_cmb_Answer"), index, page(pageNo));
+        forms::Control *c = m_form.create(
+            forms::Kind::ComboBox, QStringLiteral("page_spe_cmb_Answer"), index, page(pageNo));
         c->setTag(name(pageNo, "cbo", id));
         c->setText(answer);
     }
 
     WizardState state;
 
-private:
+  private:
     static QString name(int pageNo, const char *code, const QString &id)
     {
         return QStringLiteral("page_%1_%2_").arg(pageNo).arg(QLatin1String(code)) + id;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << text.toStdString(); }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << text.toStdString();
+}
 
 namespace {
 
@@ -36,7 +39,9 @@ TEST(RequestUrl, personalPieceFollowsLabelVisibility)
     };
     const Case cases[] = {
         {"no question answers: the answer piece is bare",
-         [](RegistrationFixture &f) { f.personal({{"FirstName", "Ann"}, {"LastName", "Lee"}}); },
+         [](RegistrationFixture &f) {
+             f.personal({{"FirstName", "Ann"}, {"LastName", "Lee"}});
+         },
          "U?ans=" + names + tail},
         {"a hidden label drops key and value; a shown empty field keeps its key",
          [](RegistrationFixture &f) {
@@ -45,12 +50,21 @@ TEST(RequestUrl, personalPieceFollowsLabelVisibility)
          "U?ans=&FirstName=Ann&Zip=&Login=ann%5F1" + tail},
         {"every field in its fixed order",
          [](RegistrationFixture &f) {
-             f.personal({{"Login", "l"}, {"Email", "e"}, {"Phone", "p"}, {"Country", "c"},
-                         {"Zip", "z"}, {"State", "s"}, {"City", "ci"}, {"Address2", "a2"},
-                         {"Address1", "a1"}, {"LastName", "ln"}, {"FirstName", "fn"}});
+             f.personal({{"Login", "l"},
+                         {"Email", "e"},
+                         {"Phone", "p"},
+                         {"Country", "c"},
+                         {"Zip", "z"},
+                         {"State", "s"},
+                         {"City", "ci"},
+                         {"Address2", "a2"},
+                         {"Address1", "a1"},
+                         {"LastName", "ln"},
+                         {"FirstName", "fn"}});
          },
          "U?ans=&FirstName=fn&LastName=ln&Address1=a1&Address2=a2&City=ci&State=s&Zip=z"
-         "&Country=c&Phone=p&Email=e&Login=l" + tail},
+         "&Country=c&Phone=p&Email=e&Login=l" +
+             tail},
         {"an incomplete birth date is sent empty",
          [](RegistrationFixture &f) {
              f.personal({{"FirstName", "Ann"}, {"LastName", "Lee"}});
@@ -114,10 +128,14 @@ TEST(RequestUrl, questionPageAnswers)
          },
          "1%6017%7C1%605%7C1%602024"},
         {"repeated check-box ids send one entry per ticked box",
-         [](RegistrationFixture &f) { f.checks(1, "1", {"Action", "Puzzle", "Sports"}, {0, 2}); },
+         [](RegistrationFixture &f) {
+             f.checks(1, "1", {"Action", "Puzzle", "Sports"}, {0, 2});
+         },
          "1%60Action%7C1%60Sports"},
         {"no option selected sends nothing",
-         [](RegistrationFixture &f) { f.options(1, "3", {"Yes", "No"}, -1); },
+         [](RegistrationFixture &f) {
+             f.options(1, "3", {"Yes", "No"}, -1);
+         },
          ""},
         {"selected list options are sent like ticked boxes",
          [](RegistrationFixture &f) {
@@ -135,7 +153,9 @@ TEST(RequestUrl, questionPageAnswers)
         {"labels, holders, non-numeric ids and the welcome and personal pages send nothing",
          [](RegistrationFixture &f) {
              f.label(1, "1", "Question");
-             f.form().create(forms::Kind::TextBox, "page_1_txt_1_patten", -1, f.page(1))->setText("n");
+             f.form()
+                 .create(forms::Kind::TextBox, "page_1_txt_1_patten", -1, f.page(1))
+                 ->setText("n");
              f.form().create(forms::Kind::TextBox, "page_1_txt_x", -1, f.page(1))->setText("x");
              f.text(0, "1", "personal page object");
              f.form()
@@ -144,8 +164,7 @@ TEST(RequestUrl, questionPageAnswers)
          },
          ""},
         {"values are value-encoded, then URL-encoded",
-         [](RegistrationFixture &f) { f.text(1, "2", "a.b&c=d"); },
-         "2%60a%252Eb%2526c%253Dd"},
+         [](RegistrationFixture &f) { f.text(1, "2", "a.b&c=d"); }, "2%60a%252Eb%2526c%253Dd"},
     };
     for (const Case &c : cases) {
         RegistrationFixture f;

@@ -16,7 +16,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-inline void PrintTo(const QString &text, std::ostream *os) { *os << text.toStdString(); }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << text.toStdString();
+}
 
 namespace {
 
@@ -61,10 +64,9 @@ const QString kConfig = QStringLiteral(R"(<register>
   </language>
 </register>)");
 
-const QString kAnswers =
-    QStringLiteral("?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
-                   "&FirstName=Ann&LastName=Lee&Email=ann%40example%252Ecom"
-                   "&dob=1990/5/17&pname=Demo%20Game&lang=English");
+const QString kAnswers = QStringLiteral("?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C7%60RPG"
+                                        "&FirstName=Ann&LastName=Lee&Email=ann%40example%252Ecom"
+                                        "&dob=1990/5/17&pname=Demo%20Game&lang=English");
 
 // Fails the test, rather than hanging it, when a step opens a modal dialog.
 void closeUnexpectedModal()
@@ -86,7 +88,7 @@ void selectItem(forms::Control *list, const QString &item)
 }
 
 class SubmissionFlow : public ::testing::Test {
-protected:
+  protected:
     // Builds the wizard from the configuration and walks it to the method
     // screen with the worked example's answers.
     std::unique_ptr<MainForm> toMethodScreen(const QString &url, const QString &extraObjects = {},
@@ -161,7 +163,10 @@ struct OnlineCase {
     int expectedResult;
 };
 
-void PrintTo(const OnlineCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const OnlineCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class OnlineSubmission : public SubmissionFlow, public ::testing::WithParamInterface<OnlineCase> {};
 
@@ -201,9 +206,9 @@ TEST_P(OnlineSubmission, showsThePageOfTheReply)
     if (c.serverRuns && c.expectedResult != 2) {
         // The server decoded exactly what the player typed.
         const QString log = server->log();
-        for (const char *line : {"answer 2: Fred's Garage", "answer 5: Yes", "answer 7: RPG",
-                                 "FirstName: Ann", "Email: ann@example.com", "dob: 1990/5/17",
-                                 "pname: Demo Game", "lang: English"})
+        for (const char *line :
+             {"answer 2: Fred's Garage", "answer 5: Yes", "answer 7: RPG", "FirstName: Ann",
+              "Email: ann@example.com", "dob: 1990/5/17", "pname: Demo Game", "lang: English"})
             EXPECT_TRUE(log.contains(QLatin1String(line))) << line << "\n" << log.toStdString();
     }
 }
@@ -317,7 +322,8 @@ WizardServices printInto(const QString &pdf, int *asked)
 TEST_F(SubmissionFlow, printsTheFormAndThanks)
 {
     // A long question and enough questions for a second page.
-    const QString longQuestion = QString("Tell us more about the way you play. ").repeated(7).left(250);
+    const QString longQuestion =
+        QString("Tell us more about the way you play. ").repeated(7).left(250);
     QString extra = QStringLiteral(R"(<object type="label" id="8" src="%1" x="100" y="2500"/>)")
                         .arg(longQuestion);
     for (int id = 10; id < 40; ++id)
@@ -339,13 +345,22 @@ TEST_F(SubmissionFlow, printsTheFormAndThanks)
 
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_GE(pdfPages(pdf), 2);
-    QStringList expected{"Product Registration", "Demo Game",
-                         "1. First name", "Ann", "2. Last name", "Lee",
-                         "3. Date of birth", "1990/5/17",
-                         "4. E-mail", "ann@example.com",
-                         "5. Where do you play?", "Fred's Garage",
-                         "6. Do you play online?", "Yes",
-                         "7. Which genres?", "RPG"};
+    QStringList expected{"Product Registration",
+                         "Demo Game",
+                         "1. First name",
+                         "Ann",
+                         "2. Last name",
+                         "Lee",
+                         "3. Date of birth",
+                         "1990/5/17",
+                         "4. E-mail",
+                         "ann@example.com",
+                         "5. Where do you play?",
+                         "Fred's Garage",
+                         "6. Do you play online?",
+                         "Yes",
+                         "7. Which genres?",
+                         "RPG"};
     // The line breaker counts the number, the full stop and the tab.
     const QString numbered = "8.\t" + longQuestion;
     // The long question has no answer: its answer line is blank.
