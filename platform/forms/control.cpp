@@ -77,10 +77,14 @@ void Control::applyGeometry()
 {
     if (!m_widget)
         return;
-    m_widget->setGeometry(twipsToPixels(m_left), twipsToPixels(m_top), twipsToPixels(m_width),
-                          twipsToPixels(m_height));
+    const QRect pixels(twipsToPixels(m_left), twipsToPixels(m_top), twipsToPixels(m_width),
+                       twipsToPixels(m_height));
+    // A frame keeps exactly the size the code gives it. The fixed size goes
+    // first: set afterwards from the widget's size, it would pin the frame to
+    // its first size and clamp every later resize.
     if (m_kind == Kind::Frame)
-        m_widget->setFixedSize(m_widget->size());
+        m_widget->setFixedSize(pixels.size());
+    m_widget->setGeometry(pixels);
     // A list box scrolls over its options: its content grows to hold each one
     // (content widget -> viewport -> scroll area).
     if (QWidget *content = m_widget->parentWidget()) {

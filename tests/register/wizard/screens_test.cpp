@@ -134,6 +134,8 @@ TEST_F(Screens, WelcomeShowsTheWelcomeTitleAndPagesThePageTitle)
     EXPECT_EQ(title->pictureKey(), f.state().welcomeTitlePicture.cacheKey());
     EXPECT_EQ(stacking(ctl("frmWelcome")).last(), title->widget());
     EXPECT_TRUE(isBehindEverything(ctl("imgBack"), ctl("frmWelcome")));
+    // The background covers the whole frame.
+    EXPECT_EQ(ctl("imgBack")->widget()->geometry(), ctl("frmWelcome")->widget()->rect());
 
     w().cmdNext_Click();
     EXPECT_EQ(title->container(), ctl("frmPages", 0));
