@@ -175,7 +175,11 @@ void DlgError::changeEvent(QEvent *event)
 
 void DlgError::mouseMoveEvent(QMouseEvent *event)
 {
-    Form_MouseMove();
+    // A move over a button that the button leaves unhandled travels on to the
+    // dialog; only a move over the dialog's own background restores the
+    // normal pictures.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
     QDialog::mouseMoveEvent(event);
 }
 

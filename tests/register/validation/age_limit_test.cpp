@@ -1,0 +1,131 @@
+// The country's age limit: which //age entry applies, what it sets, and how
+// the welcome page's birth date is judged against it.
+#include "register/validation/age_limit.h"
+#include "register/validation/data_validation.h"
+#include "tests/register/validation/validation_fixture.h"
+
+namespace {
+
+const QString kAges = QStringLiteral(R"(<register>
+  <age>
+    <object country="Germany" age="16" option="0" prompt="At least 16 in Germany."/>
+    <object country="United States" age="13" option="1" prompt="Under 13?`Ask a parent."/>
+    <object country="Germany" age="99" option="1" prompt="A later duplicate is never used."/>
+    <else age="12" option="1" prompt="Under 12?"/>
+  </age>
+</register>)");
+
+class AgeLimit : public ValidationFixture {
+protected:
+    void load(const QString &markup, const QString &country)
+    {
+        state.configDoc.loadXml(markup);
+        form.control("txtCountry")->setText(country);
+        LoadAgeLimit(form, state);
+    }
+    QString minimumAge() { return form.control("page_3_dat_0_patten")->text(); }
+
+    void SetUp() override
+    {
+        ValidationFixture::SetUp();
+        // The welcome page's birth date (page pageCount + 1, id 0).
+        birthDay = dateObject(kPageCount + 1, "0", "", "", "", "13", "0");
+    }
+    forms::Control *birthDay = nullptr;
+};
+
+TEST_F(AgeLimit, CountryEntryOrElse)
+{
+    const struct {
+        const char *country;
+        const char *age, *prompt, *option;
+    } cases[] = {
+        {"Germany", "16", "At least 16 in Germany.", "0"},
+        {"United States", "13", "Under 13?`Ask a parent.", "1"},
+        {"germany", "12", "Under 12?", "1"}, // compared exactly
+        {"Peru", "12", "Under 12?", "1"},
+        {"", "12", "Under 12?", "1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.country);
+        load(kAges, c.country);
+        EXPECT_EQ(minimumAge(), c.age);
+        EXPECT_EQ(state.agePrompt, c.prompt);
+        EXPECT_EQ(state.ageOption, c.option);
+    }
+}
+
+TEST_F(AgeLimit, WithoutAUsableEntryNoLimitApplies)
+{
+    const struct {
+        const char *name;
+        const char *markup;
+        const char *age, *prompt, *option;
+    } cases[] = {
+        {"noAgeElement", "<register/>", "", "", ""},
+        {"noMatchNoElse", R"(<register><age><object country="Spain" age="18" option="0" prompt="p"/></age></register>)", "", "", ""},
+        {"entryWithoutAge", R"(<register><age><else option="0" prompt="p"/></age></register>)", "", "", ""},
+        {"ageNotANumber", R"(<register><age><else age="teen" option="0" prompt="p"/></age></register>)", "", "", ""},
+        {"entryWithoutPrompt", R"(<register><age><else age="18" option="1"/></age></register>)", "", "", ""},
+        {"entryWithoutOptionBlocks", R"(<register><age><else age="18" prompt="p"/></age></register>)", "18", "p", ""},
+        {"objectWithoutCountryIsPassedOver", R"(<register><age><object age="18" option="1" prompt="no country"/><else age="14" option="0" prompt="else"/></age></register>)", "14", "else", "0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        load(kAges, "Germany"); // a limit from an earlier pass
+        load(QString::fromUtf8(c.markup), "Germany");
+        EXPECT_EQ(minimumAge(), c.age);
+        EXPECT_EQ(state.agePrompt, c.prompt);
+        EXPECT_EQ(state.ageOption, c.option);
+    }
+}
+
+TEST_F(AgeLimit, WelcomePageWithoutBirthDateStillSetsThePrompt)
+{
+    state.pageCount = 5; // the holder page_3_... is not the welcome page's now
+    load(kAges, "Germany");
+    EXPECT_EQ(minimumAge(), "13");
+    EXPECT_EQ(state.agePrompt, "At least 16 in Germany.");
+}
+
+TEST_F(AgeLimit, BirthDateIsJudgedAgainstTheCountrysAge)
+{
+    showPage(1, 0);
+    const struct {
+        const char *country;
+        int year;
+        bool valid;
+        const char *message;
+    } cases[] = {
+        {"Germany", 2008, true, ""},  // 16 by calendar year, birthday still to come
+        {"Germany", 2009, false, "At least 16 in Germany."},
+        {"United States", 2011, true, ""},
+        {"United States", 2012, false, "Under 13?`Ask a parent."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.country);
+        load(kAges, c.country);
+        form.control("page_3_dat_0y")->setText(QString::number(c.year));
+        form.control("page_3_dat_0m")->setText("12");
+        form.control("page_3_dat_0d")->setText("31");
+        state.wrongDataMessage.clear();
+        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        if (!c.valid) {
+            EXPECT_EQ(state.wrongDataMessage, c.message);
+            // The navigation tells the age warning from other failures so.
+            EXPECT_EQ(state.wrongDataMessage, state.agePrompt);
+            EXPECT_TRUE(hasFocus(birthDay));
+        }
+    }
+}
+
+TEST_F(AgeLimit, MissingBirthDateIsADataErrorNotAnAgeWarning)
+{
+    showPage(1, 0);
+    load(kAges, "United States");
+    EXPECT_FALSE(isDataValid(form, state, today));
+    EXPECT_EQ(state.wrongDataMessage, state.dataErrorText);
+    EXPECT_NE(state.wrongDataMessage, state.agePrompt);
+}
+
+} // namespace

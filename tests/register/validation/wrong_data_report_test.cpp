@@ -1,0 +1,104 @@
+// Showing a message: the text, its centring, the dialog over the main window,
+// and the main window disabled for as long as the message stands.
+#include "register/dialogs/dlg_error.h"
+#include "register/validation/data_validation.h"
+#include "register/validation/wrong_data_report.h"
+#include "tests/register/validation/validation_fixture.h"
+
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class WrongData : public ValidationFixture {
+protected:
+    DlgError &dialog = window.errorDialog();
+    forms::Form &dlg = dialog.form();
+    forms::Control *label() { return dlg.control("lblError"); }
+    void TearDown() override { dialog.hide(); }
+};
+
+TEST_F(WrongData, GraveAccentsBreakLinesAndTheLabelIsCentred)
+{
+    DisplayWrongData(form, dialog, state, "One`two`three", false);
+    EXPECT_EQ(label()->text(), "One\r\ntwo\r\nthree");
+    EXPECT_EQ(label()->left(), (dlg.outerWidth() - label()->width()) / 2);
+    EXPECT_EQ(label()->top(), 120); // the design's
+    // Three lines are taller than one.
+    const int threeLines = label()->height();
+    DisplayWrongData(form, dialog, state, "One", false);
+    EXPECT_LT(label()->height(), threeLines);
+}
+
+TEST_F(WrongData, EmptyArgumentShowsWrongDataMessage)
+{
+    state.wrongDataMessage = "Collected`message";
+    DisplayWrongData(form, dialog, state, "", false);
+    EXPECT_EQ(label()->text(), "Collected\r\nmessage");
+
+    state.wrongDataMessage.clear();
+    DisplayWrongData(form, dialog, state, "", false);
+    EXPECT_EQ(label()->text(), "");
+    EXPECT_EQ(label()->left(), (dlg.outerWidth() - label()->width()) / 2);
+    EXPECT_FALSE(window.isEnabled());
+}
+
+TEST_F(WrongData, TextWiderThanTheDialogGetsANegativeLeft)
+{
+    DisplayWrongData(form, dialog, state, QString(300, u'W'), false);
+    EXPECT_GT(label()->width(), dlg.outerWidth());
+    EXPECT_LT(label()->left(), 0);
+    EXPECT_EQ(label()->left(), (dlg.outerWidth() - label()->width()) / 2);
+}
+
+TEST_F(WrongData, DialogIsCentredOverTheMainWindow)
+{
+    form.move(3000, 1500);
+    DisplayWrongData(form, dialog, state, "Centred", false);
+    const int tolerance = forms::kTwipsPerPixel; // positions land on whole pixels
+    EXPECT_NEAR(dlg.left(), 3000 + (form.outerWidth() - dlg.outerWidth()) / 2, tolerance);
+    EXPECT_NEAR(dlg.top(), 1500 + (form.outerHeight() - dlg.outerHeight()) / 2, tolerance);
+}
+
+TEST_F(WrongData, ModelessDialogWorksWhileTheMainWindowIsDisabled)
+{
+    DisplayWrongData(form, dialog, state, "Check this", false);
+    ASSERT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(window.isEnabled());
+    EXPECT_TRUE(dialog.isEnabled());
+    forms::Control *ok = dlg.control("cmdQuit");
+    ASSERT_TRUE(ok->widget()->isEnabled());
+    QTest::mouseClick(ok->widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(window.isEnabled());
+}
+
+TEST_F(WrongData, ModalCallReturnsWhenTheQuestionIsAnswered)
+{
+    dialog.okOnly = false;
+    dialog.isCanceled = true;
+    QTimer::singleShot(0, &dialog, [this] {
+        EXPECT_FALSE(window.isEnabled());
+        EXPECT_TRUE(dlg.control("cmdCancel")->isVisibleFlag());
+        QTest::mouseClick(dlg.control("cmdQuit")->widget(), Qt::LeftButton, {}, QPoint(5, 5));
+    });
+    DisplayWrongData(form, dialog, state, "Go on?", true);
+    EXPECT_FALSE(dialog.isCanceled);
+    EXPECT_TRUE(dialog.okOnly);
+    EXPECT_TRUE(window.isEnabled());
+}
+
+TEST_F(WrongData, FailingFieldHasTheFocusAgainAfterTheMessage)
+{
+    showPage(2, 1);
+    textObject(1, "1", "ok", "", "1");
+    forms::Control *missing = textObject(1, "2", "", "", "0", "Fill me in");
+    ASSERT_FALSE(isDataValid(form, state, today));
+    ASSERT_TRUE(hasFocus(missing));
+    DisplayWrongData(form, dialog, state, "", false);
+    EXPECT_EQ(label()->text(), "Fill me in");
+    dialog.cmdQuit_Click();
+    EXPECT_TRUE(hasFocus(missing));
+}
+
+} // namespace
