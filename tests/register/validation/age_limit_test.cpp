@@ -2,7 +2,11 @@
 // the welcome page's birth date is judged against it.
 #include "register/validation/age_limit.h"
 #include "register/validation/data_validation.h"
+#include "register/dialogs/dlg_error.h"
 #include "tests/register/validation/validation_fixture.h"
+#include "tests/support/test_support.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -126,6 +130,114 @@ TEST_F(AgeLimit, MissingBirthDateIsADataErrorNotAnAgeWarning)
     EXPECT_FALSE(isDataValid(form, state, today));
     EXPECT_EQ(state.wrongDataMessage, state.dataErrorText);
     EXPECT_NE(state.wrongDataMessage, state.agePrompt);
+}
+
+} // namespace
+
+// The age warning through the welcome page's Next: confirmable where the
+// country's option is "1", blocking otherwise.
+namespace {
+
+const QString kWizard = QStringLiteral(R"(<register>
+  <use_default>0</use_default><default_language>English</default_language>
+  <default_country/><default_gamename>Game</default_gamename><default_url>http://x/</default_url>
+  <country src="Germany|United States"/>
+  <age>
+    <object country="Germany" age="16" option="0" prompt="At least 16 in Germany."/>
+    <object country="United States" age="13" option="1" prompt="Under 13?`Ask a parent."/>
+    <else age="13" option="1" prompt="Under 13?"/>
+  </age>
+  <language id="english" country="else">
+    <dataerror>Wrong data</dataerror>
+    <welcome>
+      <object type="date" id="0" src="d/m/y" text="//" x="100" y="100" patten="13" optional="0"/>
+    </welcome>
+    <page><object type="label" id="1" src="q" x="100" y="100"/></page>
+  </language>
+</register>)");
+
+class AgeWarning : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::writeFile(dir.path(), "config.xml", kWizard);
+        w.Form_Load();
+    }
+    void toWelcome(const char *country)
+    {
+        forms::Control *countries = w.ctl("cmbCountry");
+        for (int i = 0; i < countries->itemCount(); ++i)
+            if (countries->item(i) == QLatin1String(country))
+                countries->setListIndex(i);
+        forms::Control *languages = w.ctl("cmbLanguage");
+        for (int i = 0; i < languages->itemCount(); ++i)
+            if (languages->item(i) == QLatin1String("English"))
+                languages->setListIndex(i);
+        w.cmdNext_Click();
+        ASSERT_EQ(w.state().stage, 1);
+    }
+    void birthDate(int year)
+    {
+        w.ctl("page_2_dat_0y")->setText(QString::number(year));
+        w.ctl("page_2_dat_0m")->setText("1");
+        w.ctl("page_2_dat_0d")->setText("1");
+    }
+    // Presses Next and answers the message that comes up with OK or Cancel;
+    // returns the message shown and whether it offered Cancel.
+    std::pair<QString, bool> nextAnswering(bool ok)
+    {
+        std::pair<QString, bool> seen;
+        DlgError &dialog = w.errorDialog();
+        QTimer::singleShot(0, &dialog, [&] {
+            seen = {dialog.form().control("lblError")->text(),
+                    dialog.form().control("cmdCancel")->isVisibleFlag()};
+            if (ok || !seen.second)
+                dialog.cmdQuit_Click();
+            else
+                dialog.cmdCancel_Click();
+        });
+        w.cmdNext_Click();
+        return seen;
+    }
+
+    QTemporaryDir dir;
+    static WizardServices fixedClock()
+    {
+        WizardServices s;
+        s.now = [] { return QDateTime(QDate(2024, 6, 15), QTime(12, 0)); };
+        s.endProgram = [] {};
+        return s;
+    }
+    MainForm w{dir.path(), {}, fixedClock()};
+};
+
+TEST_F(AgeWarning, ConfirmableWarningLetsAParentAgree)
+{
+    toWelcome("United States");
+    birthDate(2012);
+    auto [message, offeredCancel] = nextAnswering(/*ok=*/false);
+    EXPECT_EQ(message, "Under 13?\r\nAsk a parent.");
+    EXPECT_TRUE(offeredCancel);
+    EXPECT_EQ(w.state().stage, 1); // Cancel: correct the date
+
+    std::tie(message, offeredCancel) = nextAnswering(/*ok=*/true);
+    EXPECT_TRUE(offeredCancel);
+    EXPECT_EQ(w.state().stage, 2);
+    EXPECT_EQ(w.state().pageIndex, 0);
+}
+
+TEST_F(AgeWarning, BlockingWarningOnlyInforms)
+{
+    toWelcome("Germany");
+    birthDate(2009);
+    auto [message, offeredCancel] = nextAnswering(/*ok=*/true);
+    EXPECT_EQ(message, "At least 16 in Germany.");
+    EXPECT_FALSE(offeredCancel);
+    EXPECT_EQ(w.state().stage, 1);
+
+    birthDate(2008);
+    w.cmdNext_Click(); // valid: no message
+    EXPECT_EQ(w.state().stage, 2);
 }
 
 } // namespace
