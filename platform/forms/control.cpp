@@ -85,11 +85,9 @@ void Control::applyGeometry()
     if (m_kind == Kind::Frame)
         m_widget->setFixedSize(pixels.size());
     m_widget->setGeometry(pixels);
-    // A list box scrolls over its options: its content grows to hold each one
-    // (content widget -> viewport -> scroll area).
-    if (QWidget *content = m_widget->parentWidget()) {
-        QWidget *viewport = content->parentWidget();
-        if (viewport && qobject_cast<QScrollArea *>(viewport->parentWidget())) {
+    // A list box scrolls over its options: its content grows to hold each one.
+    if (m_inListBox) {
+        if (QWidget *content = m_widget->parentWidget()) {
             const QRect g = m_widget->geometry();
             content->resize(std::max(content->width(), g.right() + 1),
                             std::max(content->height(), g.bottom() + 1));
@@ -151,9 +149,14 @@ void Control::setText(const QString &text)
     if (!m_widget)
         return;
     switch (m_kind) {
-    case Kind::TextBox:
-        static_cast<QLineEdit *>(m_widget.data())->setText(text);
+    case Kind::TextBox: {
+        // Setting the text a box already has changes nothing the player sees;
+        // skipping it spares the line's layout (most holders start empty).
+        auto *e = static_cast<QLineEdit *>(m_widget.data());
+        if (e->text() != text)
+            e->setText(text);
         break;
+    }
     case Kind::ComboBox: {
         auto *c = static_cast<QComboBox *>(m_widget.data());
         if (c->isEditable()) {
@@ -298,6 +301,22 @@ void Control::addItem(const QString &item)
     }
 }
 
+void Control::addItems(const QStringList &items)
+{
+    auto *c = qobject_cast<QComboBox *>(m_widget.data());
+    if (!c || items.isEmpty())
+        return;
+    const QSignalBlocker block(c);
+    const bool wasEmpty = c->count() == 0;
+    const QString text = c->currentText();
+    c->addItems(items);
+    if (wasEmpty) {
+        c->setCurrentIndex(-1);
+        if (c->isEditable())
+            c->setEditText(text);
+    }
+}
+
 int Control::itemCount() const
 {
     auto *c = qobject_cast<QComboBox *>(m_widget.data());
@@ -384,6 +403,7 @@ void Control::setContainer(Control *frame)
         return;
     // setParent() hides a widget; the control keeps its own flag.
     m_widget->setParent(target);
+    m_inListBox = frame && frame->kind() == Kind::ListBox;
     applyGeometry();
     m_widget->setVisible(m_visible);
 }

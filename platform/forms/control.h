@@ -93,6 +93,8 @@ public:
     // player's would; filling the list does not.
     void clearItems();
     void addItem(const QString &item);
+    // The same for many entries at once (one insertion into the list's model).
+    void addItems(const QStringList &items);
     int itemCount() const;
     QString item(int i) const;
     int listIndex() const;
@@ -139,6 +141,7 @@ private:
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;
     bool m_autoSize = false;
+    bool m_inListBox = false; // an option inside a list box
     std::optional<QColor> m_fore, m_back;
 };
 

@@ -35,11 +35,13 @@ QList<Control *> Form::controls() const
 
 Control *Form::control(const QString &name, int index) const
 {
-    for (const QPointer<Control> &c : m_controls) {
+    const auto it = m_byName.constFind(name.toCaseFolded());
+    if (it == m_byName.cend())
+        return nullptr;
+    for (const QPointer<Control> &c : *it) {
         if (!c || !c->widget())
             continue;
-        if ((index < 0 || c->index() == index)
-            && c->name().compare(name, Qt::CaseInsensitive) == 0)
+        if (index < 0 || c->index() == index)
             return c.data();
     }
     return nullptr;
@@ -48,9 +50,12 @@ Control *Form::control(const QString &name, int index) const
 QList<Control *> Form::family(const QString &name) const
 {
     QList<Control *> out;
-    for (Control *c : controls())
-        if (c->index() >= 0 && c->name().compare(name, Qt::CaseInsensitive) == 0)
-            out.append(c);
+    const auto it = m_byName.constFind(name.toCaseFolded());
+    if (it == m_byName.cend())
+        return out;
+    for (const QPointer<Control> &c : *it)
+        if (c && c->widget() && c->index() >= 0)
+            out.append(c.data());
     std::sort(out.begin(), out.end(),
               [](const Control *a, const Control *b) { return a->index() < b->index(); });
     return out;
@@ -113,6 +118,8 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
     w->setObjectName(index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name);
     auto *c = new Control(this, w, kind, name, index, design);
     m_controls.append(c);
+    m_byName[name.toCaseFolded()].append(c);
+    c->m_inListBox = container && container->kind() == Kind::ListBox;
     c->applyGeometry();
     c->setVisible(true);
     return c;
@@ -122,11 +129,25 @@ bool Form::remove(Control *control)
 {
     if (!control || control->isDesignTime() || !control->widget())
         return false;
-    // Controls inside the removed one go with it.
+    // Controls inside the removed one go with it; their entries are dropped
+    // together, later (every lookup passes over entries that are gone).
     QWidget *w = control->widget();
     delete w;
-    m_controls.removeIf([](const QPointer<Control> &c) { return !c || !c->widget(); });
+    ++m_removed;
+    if (m_removed > m_controls.size() / 2)
+        compact();
     return true;
+}
+
+void Form::compact()
+{
+    const auto gone = [](const QPointer<Control> &c) { return !c || !c->widget(); };
+    m_controls.removeIf(gone);
+    for (auto it = m_byName.begin(); it != m_byName.end();) {
+        it->removeIf(gone);
+        it = it->isEmpty() ? m_byName.erase(it) : std::next(it);
+    }
+    m_removed = 0;
 }
 
 int Form::width() const { return m_width; }

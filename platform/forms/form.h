@@ -6,6 +6,7 @@
 
 #include "platform/forms/control.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -63,9 +64,16 @@ public:
 
 private:
     Control *make(Kind kind, const QString &name, int index, Control *container, bool design);
+    // Drops the entries of controls that are gone, once they outnumber the
+    // live ones: removing many controls stays linear.
+    void compact();
 
     QPointer<QWidget> m_window;
     QList<QPointer<Control>> m_controls;
+    // The same controls by case-folded name, in collection order: a lookup
+    // by name costs the same with two thousand page controls as with ten.
+    QHash<QString, QList<QPointer<Control>>> m_byName;
+    int m_removed = 0;
     int m_width = 0, m_height = 0;
 };
 

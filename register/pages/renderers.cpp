@@ -5,6 +5,8 @@
 #include "register/startup/language.h"
 #include "register/wizard/wizard_state.h"
 
+#include <QPixmapCache>
+
 #include <algorithm>
 
 using forms::Control;
@@ -73,16 +75,18 @@ QString idField(const QString &name)
 void fillDateList(Control *list, const QString &part, int currentYear)
 {
     list->clearItems();
+    QStringList entries;
     if (part == QLatin1String("m")) {
         for (int m = 1; m <= 12; ++m)
-            list->addItem(QString::number(m));
+            entries.append(QString::number(m));
     } else if (part == QLatin1String("d")) {
         for (int d = 1; d <= 31; ++d)
-            list->addItem(QString::number(d));
+            entries.append(QString::number(d));
     } else if (part == QLatin1String("y")) {
         for (int y = currentYear; y >= currentYear - kYearsListed; --y)
-            list->addItem(QString::number(y));
+            entries.append(QString::number(y));
     }
+    list->addItems(entries);
 }
 
 } // namespace
@@ -91,7 +95,16 @@ bool Render_Image(forms::Form &form, const WizardState &state, const pages::Imag
                   Control *container)
 {
     Control *c = findOrCreate(form, Kind::Image, object.name, container);
-    const QPixmap picture = languagePicture(state, object.src);
+    // Pages often repeat a picture, and every pass through the region screen
+    // builds them again: decode each picture of a language once.
+    const QString key = QStringLiteral("page-picture/") + state.currentLanguage.trimmed().toLower()
+                        + u'/' + object.src.trimmed().toLower();
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = languagePicture(state, object.src);
+        if (!picture.isNull())
+            QPixmapCache::insert(key, picture);
+    }
     if (!picture.isNull())
         c->setPicture(picture);
     c->move(object.x, object.y);
@@ -189,9 +202,11 @@ void Render_Combo(forms::Form &form, const WizardState &state, const pages::Comb
     }
     c->addItem(object.defaultText);
     c->move(object.x, object.y);
+    QStringList others;
     for (const QString &value : object.values)
         if (value != object.defaultText)
-            c->addItem(value);
+            others.append(value);
+    c->addItems(others);
     applyFore(c, object.fore, state);
     applyBack(c, object.back, state);
     c->setWidth(object.width);
