@@ -71,10 +71,15 @@ void DlgError::disableMainWindow()
 
 void DlgError::enableMainWindow()
 {
-    m_mainForm.window()->setEnabled(true);
+    QWidget *main = m_mainForm.window();
+    main->setEnabled(true);
     if (m_mainFocus)
         m_mainFocus->setFocus(Qt::OtherFocusReason);
     m_mainFocus = nullptr;
+    // Hand the keyboard back so the player can correct the field at once;
+    // without a window manager nothing else would.
+    if (isActiveWindow())
+        main->activateWindow();
 }
 
 void DlgError::Form_Activate()
