@@ -75,17 +75,6 @@ inline QString configXml(const Setup &s, const QString &languageId = QStringLite
     <finish src="FINISH" srcover="FINISH_OVER"/>
     <retry src="RETRY" srcover="RETRY_OVER"/>
     <exit src="EXIT" srcover="EXIT_OVER"/>
-    <methodpage>
-      <text src="How?" x="1500" y="1600"/>
-      <online src="Online" x="1800" y="2700" width="5200" height="400"/>
-      <print src="Print" x="1800" y="3300" width="5200" height="400"/>
-    </methodpage>
-    <errorpage>
-      <text_not_online src="Not reached" x="1500" y="1800"/>
-      <text_error src="Refused" x="1500" y="1800"/>
-    </errorpage>
-    <thanksfax src="Thanks for printing" x="1500" y="1800"/>
-    <thanksonline src="Thanks" x="1500" y="1800"/>
     <welcome>%2</welcome>
     <userinfo>
       <object type="label" id="1" src="About you" x="600" y="1250"/>
