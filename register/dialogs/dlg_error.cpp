@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 
 #include <cmath>
@@ -34,11 +35,24 @@ void loadButtonPictures(const WizardState &state, const QString &path, ButtonPic
     load("srcover", pictures.hover);
 }
 
+// A button without any picture (no language section was read) would be
+// invisible; it then shows its name, so the message can still be answered.
+void showPicture(forms::Control *button, const QPixmap &picture)
+{
+    button->setPicture(picture);
+    auto *label = qobject_cast<QLabel *>(button->widget());
+    if (!label)
+        return;
+    label->setAlignment(Qt::AlignCenter);
+    if (picture.isNull())
+        label->setText(label->accessibleName());
+}
+
 } // namespace
 
 DlgError::DlgError(WizardState &state, forms::Form &mainForm, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                          | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
       m_state(state), m_mainForm(mainForm), m_form(this)
 {
     setObjectName(QStringLiteral("dlgError"));
@@ -98,9 +112,9 @@ void DlgError::Form_Activate()
     forms::Control *quit = ctl("cmdQuit");
     forms::Control *cancel = ctl("cmdCancel");
     loadButtonPictures(m_state, QStringLiteral("//ok"), m_state.quitPictures);
-    quit->setPicture(m_state.quitPictures.normal);
+    showPicture(quit, m_state.quitPictures.normal);
     loadButtonPictures(m_state, QStringLiteral("//cancel"), m_state.cancelPictures);
-    cancel->setPicture(m_state.cancelPictures.normal);
+    showPicture(cancel, m_state.cancelPictures.normal);
 
     // Measured on the outer size, as the dialog's design measures it. The
     // visibility of cmdQuit is the caller's (the connecting notice hides it).
@@ -139,17 +153,20 @@ void DlgError::cmdCancel_Click()
     hide();
 }
 
-void DlgError::cmdQuit_MouseMove() { ctl("cmdQuit")->setPicture(m_state.quitPictures.hover); }
+void DlgError::cmdQuit_MouseMove()
+{
+    showPicture(ctl("cmdQuit"), m_state.quitPictures.hover);
+}
 
 void DlgError::cmdCancel_MouseMove()
 {
-    ctl("cmdCancel")->setPicture(m_state.cancelPictures.hover);
+    showPicture(ctl("cmdCancel"), m_state.cancelPictures.hover);
 }
 
 void DlgError::Form_MouseMove()
 {
-    ctl("cmdCancel")->setPicture(m_state.cancelPictures.normal);
-    ctl("cmdQuit")->setPicture(m_state.quitPictures.normal);
+    showPicture(ctl("cmdCancel"), m_state.cancelPictures.normal);
+    showPicture(ctl("cmdQuit"), m_state.quitPictures.normal);
 }
 
 void DlgError::showEvent(QShowEvent *event)
@@ -172,8 +189,8 @@ void DlgError::changeEvent(QEvent *event)
     // parent's disabled state down to child windows too. The main window is
     // disabled precisely while this dialog stands, so the dialog undoes that;
     // only an explicit setEnabled(false) on the dialog itself keeps it off.
-    if (event->type() == QEvent::EnabledChange && !isEnabled()
-        && !testAttribute(Qt::WA_ForceDisabled))
+    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
+        !testAttribute(Qt::WA_ForceDisabled))
         setEnabled(true);
     QDialog::changeEvent(event);
 }

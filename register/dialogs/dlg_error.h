@@ -13,7 +13,7 @@ struct WizardState;
 
 class DlgError : public QDialog {
     Q_OBJECT
-public:
+  public:
     // mainForm is re-enabled when the dialog closes or hides itself.
     DlgError(WizardState &state, forms::Form &mainForm, QWidget *parent);
 
@@ -38,14 +38,14 @@ public:
     void cmdCancel_MouseMove();
     void Form_MouseMove();
 
-protected:
+  protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     forms::Control *ctl(const char *name) const;
 
     WizardState &m_state;

@@ -93,8 +93,7 @@ void LoadAgeLimit(forms::Form &form, WizardState &state)
 
     // The welcome page's birth date: its pattern holder carries the minimum
     // age the date check applies. A welcome page without that date has none.
-    const QString holderName =
-        QStringLiteral("page_%1_dat_0_patten").arg(int(state.pageCount) + 1);
+    const QString holderName = QStringLiteral("page_%1_dat_0_patten").arg(int(state.pageCount) + 1);
     if (forms::Control *holder = form.control(holderName))
         holder->setText(limit.age);
     // Reset too when no entry applies: a country chosen on an earlier pass

@@ -16,9 +16,9 @@ void LoadCountry(forms::Form &form, WizardState &state)
     int remembered = 0;
     const std::optional<QString> src = node.attribute(QStringLiteral("src"));
     if (!src) {
-        const QString where = node ? QStringLiteral("line %1: <country> has no src attribute")
-                                         .arg(node.line())
-                                   : QStringLiteral("the element <country> is missing");
+        const QString where =
+            node ? QStringLiteral("line %1: <country> has no src attribute").arg(node.line())
+                 : QStringLiteral("the element <country> is missing");
         std::fprintf(stderr, "config.xml: %s; the country list offers \"Other\" only\n",
                      where.toLocal8Bit().constData());
     } else {
@@ -56,10 +56,12 @@ void cmbCountry_Click(forms::Form &form, WizardState &state)
 
 void cmbCity_Change(forms::Form &form)
 {
-    form.control(QStringLiteral("txtCity"))->setText(form.control(QStringLiteral("cmbCity"))->text());
+    form.control(QStringLiteral("txtCity"))
+        ->setText(form.control(QStringLiteral("cmbCity"))->text());
 }
 
 void cmbState_Change(forms::Form &form)
 {
-    form.control(QStringLiteral("txtState"))->setText(form.control(QStringLiteral("cmbState"))->text());
+    form.control(QStringLiteral("txtState"))
+        ->setText(form.control(QStringLiteral("cmbState"))->text());
 }

@@ -27,7 +27,7 @@ QString trimBlanks(const QString &text)
 // exist, or read a number that does not convert, skip that step and go on:
 // a page built from a faulty configuration must not trap the player.
 class Walk {
-public:
+  public:
     Walk(forms::Form &form, WizardState &state, QDate today)
         : m_form(form), m_state(state), m_today(today)
     {
@@ -69,7 +69,7 @@ public:
         return true;
     }
 
-private:
+  private:
     // Stem and suffix: txtFirstname_patten, txtFirstname_optional.
     bool personalField(forms::Control *holder, const QString &stem, const QString &suffix)
     {
@@ -81,8 +81,8 @@ private:
         input->setFocus();
         if (suffix == QLatin1String("patten"))
             return !answer.isEmpty() && patternFails(holder->text(), answer);
-        if (suffix == QLatin1String("optional") && holder->text() != QLatin1String("1")
-            && answer.isEmpty())
+        if (suffix == QLatin1String("optional") && holder->text() != QLatin1String("1") &&
+            answer.isEmpty())
             return fieldMissing(holder);
         return false;
     }
@@ -140,10 +140,9 @@ private:
         forms::Control *day = m_form.control(object + u'd');
         if (day)
             day->setFocus();
-        const PatternResult result =
-            checkDateAnswer(textOf(object + u'y'), textOf(object + u'm'), textOf(object + u'd'),
-                            patternHolder->text(), textOf(object + QLatin1String("_optional")),
-                            m_today);
+        const PatternResult result = checkDateAnswer(
+            textOf(object + u'y'), textOf(object + u'm'), textOf(object + u'd'),
+            patternHolder->text(), textOf(object + QLatin1String("_optional")), m_today);
         return verdict(result);
     }
 
@@ -159,7 +158,8 @@ private:
         int sum = 0;
         forms::Control *first = nullptr;
         for (int i = 0; i < *count; ++i) {
-            forms::Control *option = m_form.control(object + QLatin1String("opt") + QString::number(i));
+            forms::Control *option =
+                m_form.control(object + QLatin1String("opt") + QString::number(i));
             if (!option)
                 continue; // adds nothing
             if (!first)
@@ -180,8 +180,10 @@ private:
     bool verdict(PatternResult result)
     {
         switch (result) {
-        case PatternResult::Pass: return false;
-        case PatternResult::Fail: return true; // dataErrorText stays
+        case PatternResult::Pass:
+            return false;
+        case PatternResult::Fail:
+            return true; // dataErrorText stays
         case PatternResult::TooYoung:
             m_state.wrongDataMessage = m_state.agePrompt;
             return true;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,7 +31,7 @@ void moveOver(QWidget *widget)
 }
 
 class MessageDialog : public ::testing::Test {
-public: // the table of ways to leave the dialog reaches in from lambdas
+  public: // the table of ways to leave the dialog reaches in from lambdas
     void TearDown() override { dialog.hide(); }
 
     forms::Control *quit() { return dialog.form().control("cmdQuit"); }
@@ -141,9 +142,13 @@ TEST_F(MessageDialog, WaysOfLeavingAQuestion)
         {"ok", [](MessageDialog &t) { t.dialog.cmdQuit_Click(); }, false, true},
         {"cancel", [](MessageDialog &t) { t.dialog.cmdCancel_Click(); }, true, false},
         {"titleBarClose", [](MessageDialog &t) { t.dialog.close(); }, true, false},
-        {"escape", [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Escape); }, true, false},
-        {"enterOnOk", [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Return); }, false, true},
-        {"spaceOnCancel", [](MessageDialog &t) { QTest::keyClick(t.cancel()->widget(), Qt::Key_Space); }, true, false},
+        {"escape", [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Escape); },
+         true, false},
+        {"enterOnOk", [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Return); },
+         false, true},
+        {"spaceOnCancel",
+         [](MessageDialog &t) { QTest::keyClick(t.cancel()->widget(), Qt::Key_Space); }, true,
+         false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,6 +229,21 @@ TEST_F(MessageDialog, ColoursComeFromTheGlobalSettings)
     dialog.show();
     EXPECT_EQ(dialog.palette().color(QPalette::Window), state.defaultBackColor);
     EXPECT_EQ(dialog.form().control("lblError")->foreColor(), state.defaultForeColor);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MessageDialog, ButtonsWithoutAnyPictureShowTheirNames)
+{
+    // Nothing was read: the configuration could not be loaded.
+    showQuestion();
+    auto caption = [](forms::Control *c) { return qobject_cast<QLabel *>(c->widget())->text(); };
+    EXPECT_EQ(caption(quit()), "OK");
+    EXPECT_EQ(caption(cancel()), "Cancel");
+    moveOver(quit()->widget()); // an empty hover picture keeps the name too
+    EXPECT_EQ(caption(quit()), "OK");
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The country's age limit: which //age entry applies, what it sets, and how
 // the welcome page's birth date is judged against it.
+#include "register/dialogs/dlg_error.h"
 #include "register/validation/age_limit.h"
 #include "register/validation/data_validation.h"
-#include "register/dialogs/dlg_error.h"
 #include "tests/register/validation/validation_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -20,7 +20,7 @@ const QString kAges = QStringLiteral(R"(<register>
 </register>)");
 
 class AgeLimit : public ValidationFixture {
-protected:
+  protected:
     void load(const QString &markup, const QString &country)
     {
         state.configDoc.loadXml(markup);
@@ -67,12 +67,20 @@ TEST_F(AgeLimit, WithoutAUsableEntryNoLimitApplies)
         const char *age, *prompt, *option;
     } cases[] = {
         {"noAgeElement", "<register/>", "", "", ""},
-        {"noMatchNoElse", R"(<register><age><object country="Spain" age="18" option="0" prompt="p"/></age></register>)", "", "", ""},
-        {"entryWithoutAge", R"(<register><age><else option="0" prompt="p"/></age></register>)", "", "", ""},
-        {"ageNotANumber", R"(<register><age><else age="teen" option="0" prompt="p"/></age></register>)", "", "", ""},
-        {"entryWithoutPrompt", R"(<register><age><else age="18" option="1"/></age></register>)", "", "", ""},
-        {"entryWithoutOptionBlocks", R"(<register><age><else age="18" prompt="p"/></age></register>)", "18", "p", ""},
-        {"objectWithoutCountryIsPassedOver", R"(<register><age><object age="18" option="1" prompt="no country"/><else age="14" option="0" prompt="else"/></age></register>)", "14", "else", "0"},
+        {"noMatchNoElse",
+         R"(<register><age><object country="Spain" age="18" option="0" prompt="p"/></age></register>)",
+         "", "", ""},
+        {"entryWithoutAge", R"(<register><age><else option="0" prompt="p"/></age></register>)", "",
+         "", ""},
+        {"ageNotANumber",
+         R"(<register><age><else age="teen" option="0" prompt="p"/></age></register>)", "", "", ""},
+        {"entryWithoutPrompt", R"(<register><age><else age="18" option="1"/></age></register>)", "",
+         "", ""},
+        {"entryWithoutOptionBlocks",
+         R"(<register><age><else age="18" prompt="p"/></age></register>)", "18", "p", ""},
+        {"objectWithoutCountryIsPassedOver",
+         R"(<register><age><object age="18" option="1" prompt="no country"/><else age="14" option="0" prompt="else"/></age></register>)",
+         "14", "else", "0"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,7 +109,7 @@ TEST_F(AgeLimit, BirthDateIsJudgedAgainstTheCountrysAge)
         bool valid;
         const char *message;
     } cases[] = {
-        {"Germany", 2008, true, ""},  // 16 by calendar year, birthday still to come
+        {"Germany", 2008, true, ""}, // 16 by calendar year, birthday still to come
         {"Germany", 2009, false, "At least 16 in Germany."},
         {"United States", 2011, true, ""},
         {"United States", 2012, false, "Under 13?`Ask a parent."},
@@ -157,7 +165,7 @@ const QString kWizard = QStringLiteral(R"(<register>
 </register>)");
 
 class AgeWarning : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         testsupport::writeFile(dir.path(), "config.xml", kWizard);

@@ -23,7 +23,7 @@ const QString kConfig = QStringLiteral(R"(<register>
 </register>)");
 
 class CountryList : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         testsupport::writeFile(dir.path(), "config.xml", kConfig);

@@ -247,8 +247,8 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
         const int page = 1 + (id % 2);
         showPage(2, page);
         const QString objectId = QString::number(++id);
-        forms::Control *day = dateObject(page, objectId, c.year, c.month, c.day, c.pattern,
-                                         c.optional);
+        forms::Control *day =
+            dateObject(page, objectId, c.year, c.month, c.day, c.pattern, c.optional);
         state.wrongDataMessage.clear();
         EXPECT_EQ(isDataValid(form, state, today), c.valid);
         if (!c.valid) {

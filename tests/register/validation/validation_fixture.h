@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 
 class ValidationFixture : public ::testing::Test {
-protected:
+  protected:
     static constexpr int kPageCount = 2; // the welcome page is page 3
 
     void SetUp() override
@@ -79,9 +79,8 @@ protected:
 
     // Check boxes N + "opt" + k, then the holder with the option count (or
     // "0"). A list puts its options inside a list box instead.
-    QList<forms::Control *> choiceObject(int page, const char *type, const QString &id,
-                                         int options, const QString &holderText,
-                                         const QString &tag = {})
+    QList<forms::Control *> choiceObject(int page, const char *type, const QString &id, int options,
+                                         const QString &holderText, const QString &tag = {})
     {
         const QString n = objectName(page, type, id);
         forms::Control *in = frame(page);

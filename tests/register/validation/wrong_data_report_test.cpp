@@ -11,7 +11,7 @@
 namespace {
 
 class WrongData : public ValidationFixture {
-protected:
+  protected:
     DlgError &dialog = window.errorDialog();
     forms::Form &dlg = dialog.form();
     forms::Control *label() { return dlg.control("lblError"); }
