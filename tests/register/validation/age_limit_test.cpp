@@ -131,15 +131,6 @@ TEST_F(AgeLimit, BirthDateIsJudgedAgainstTheCountrysAge)
     }
 }
 
-TEST_F(AgeLimit, MissingBirthDateIsADataErrorNotAnAgeWarning)
-{
-    showPage(1, 0);
-    load(kAges, "United States");
-    EXPECT_FALSE(isDataValid(form, state, today));
-    EXPECT_EQ(state.wrongDataMessage, state.dataErrorText);
-    EXPECT_NE(state.wrongDataMessage, state.agePrompt);
-}
-
 } // namespace
 
 // The age warning through the welcome page's Next: confirmable where the

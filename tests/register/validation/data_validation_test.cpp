@@ -63,20 +63,13 @@ TEST_F(DataValidation, PersonalFieldsThatAreHiddenOrNotTextBoxesAreNotChecked)
     personalField("txtFirstName", "txtFirstname", "", "", "0")->setVisible(false);
     holder("cmbCity_optional", "0", frame(0)); // the city list's holder
     EXPECT_TRUE(isDataValid(form, state, today));
-    // The same required field on the personal page of a later pass counts.
     form.control("txtFirstName")->setVisible(true);
     EXPECT_FALSE(isDataValid(form, state, today));
-}
-
-TEST_F(DataValidation, PersonalFieldsAreCheckedOnlyOnThePersonalPage)
-{
-    personalField("txtFirstName", "txtFirstname", "", "", "0");
+    // Personal fields count on the personal page only.
     showPage(2, 1);
     EXPECT_TRUE(isDataValid(form, state, today));
     showPage(1, 0);
     EXPECT_TRUE(isDataValid(form, state, today));
-    showPage(2, 0);
-    EXPECT_FALSE(isDataValid(form, state, today));
 }
 
 TEST_F(DataValidation, FirstFailingFieldInCollectionOrderWinsAndHasTheFocus)
@@ -103,15 +96,6 @@ TEST_F(DataValidation, QuestionPageTakesTheFieldMessageOfTheFirstFailure)
     EXPECT_FALSE(isDataValid(form, state, today));
     EXPECT_EQ(state.wrongDataMessage, "Second message");
     EXPECT_TRUE(hasFocus(second));
-}
-
-TEST_F(DataValidation, RequiredFieldWithoutOwnMessageGivesTheGeneralOne)
-{
-    showPage(2, 1);
-    textObject(1, "1", "", "", "0");
-    state.wrongDataMessage = "earlier";
-    EXPECT_FALSE(isDataValid(form, state, today));
-    EXPECT_EQ(state.wrongDataMessage, state.dataErrorText);
 }
 
 TEST_F(DataValidation, FreeTextFieldDoesNotEndTheWalk)
@@ -152,15 +136,6 @@ TEST_F(DataValidation, WelcomePageAppliesATextPatternEvenWhenEmpty)
     // The same field on a question page is optional and left empty: it passes.
     textObject(1, "1", "", "m", "1");
     showPage(2, 1);
-    EXPECT_TRUE(isDataValid(form, state, today));
-}
-
-TEST_F(DataValidation, WelcomePageIgnoresCheckListsAndOtherPages)
-{
-    const int welcome = kPageCount + 1;
-    choiceObject(welcome, "chk", "1", 2, "2", "Tick one");
-    textObject(1, "1", "", "", "0");
-    showPage(1, 0);
     EXPECT_TRUE(isDataValid(form, state, today));
 }
 
