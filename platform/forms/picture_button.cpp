@@ -22,7 +22,9 @@ PictureLabel::PictureLabel(QWidget *parent) : QLabel(parent)
 void PictureLabel::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
-    QLabel::mouseMoveEvent(event);
+    // Handled here: passed on, the move would also reach the window behind
+    // and count as a move over its background.
+    event->accept();
 }
 
 PictureButton::PictureButton(QWidget *parent) : PictureLabel(parent)

@@ -29,6 +29,10 @@ void MainForm::cmdOk_Click()
         return;
 
     // The connecting notice has no button: the wizard takes it down itself.
+    // okOnly is set too, or a question answered with Cancel earlier (the age
+    // warning) would leave a Cancel button on the notice, and Cancel would
+    // take the notice down and enable the window while the request runs.
+    m_dlgError->okOnly = true;
     forms::Control *quit = m_dlgError->form().control(QStringLiteral("cmdQuit"));
     quit->setVisible(false);
     DisplayWrongData(m_form, *m_dlgError, m_state, m_state.connectToServerText, false);

@@ -43,12 +43,29 @@ TEST_F(WrongData, EmptyArgumentShowsWrongDataMessage)
     EXPECT_FALSE(window.isEnabled());
 }
 
-TEST_F(WrongData, TextWiderThanTheDialogGetsANegativeLeft)
+TEST_F(WrongData, AMessageLargerThanTheDialogGrowsItInsteadOfBeingCutOff)
 {
-    DisplayWrongData(form, dialog, state, QString(300, u'W'), false);
-    EXPECT_GT(label()->width(), dlg.outerWidth());
-    EXPECT_LT(label()->left(), 0);
+    const int designWidth = dlg.width();
+    const int designHeight = dlg.height();
+    DisplayWrongData(form, dialog, state, "Short", false);
+    EXPECT_EQ(dlg.width(), designWidth);
+    EXPECT_EQ(dlg.height(), designHeight);
     EXPECT_EQ(label()->left(), (dlg.outerWidth() - label()->width()) / 2);
+    dialog.hide();
+
+    DisplayWrongData(form, dialog, state, QString(300, u'W') + "`2`3`4`5`6", false);
+    EXPECT_GT(dlg.width(), designWidth);
+    EXPECT_GT(dlg.height(), designHeight);
+    EXPECT_GT(label()->left(), 0);
+    EXPECT_EQ(label()->left(), (dlg.outerWidth() - label()->width()) / 2);
+    // The buttons stand below the whole text.
+    EXPECT_GT(dlg.control("cmdQuit")->top(), label()->top() + label()->height());
+    dialog.hide();
+
+    // The next short message has the designed size again.
+    DisplayWrongData(form, dialog, state, "Short", false);
+    EXPECT_EQ(dlg.width(), designWidth);
+    EXPECT_EQ(dlg.height(), designHeight);
 }
 
 TEST_F(WrongData, DialogIsCentredOverTheMainWindow)
