@@ -120,6 +120,16 @@ QuestionPages readQuestionPages(const forms::Form &form)
             // boxes of one question: each its own entry under the shared id.
             if (c->kind() == forms::Kind::TextBox && id == QLatin1String("1"))
                 pages.productName = c->text();
+            // A date that is not filled in (still showing its starting texts,
+            // or partly chosen) is no answer: its words are not sent.
+            if (c->kind() == forms::Kind::ComboBox) {
+                const QString object = c->name().chopped(1);
+                const QString ymd = textOf(form, object + u'y').trimmed() + u'/'
+                                    + textOf(form, object + u'm').trimmed() + u'/'
+                                    + textOf(form, object + u'd').trimmed();
+                if (!parseYmdDate(ymd))
+                    continue;
+            }
             if (!isDigit(id.back()))
                 id.chop(1);
             pages.items.append({QuestionItem::Kind::Answer, page, id, c->text()});

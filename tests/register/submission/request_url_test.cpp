@@ -127,6 +127,12 @@ TEST(RequestUrl, questionPageAnswers)
              f.date(3, "1", {{'d', "17"}, {'m', "5"}, {'y', "2024"}});
          },
          "1%6017%7C1%605%7C1%602024"},
+        {"a date still showing its starting texts, or partly chosen, sends nothing",
+         [](RegistrationFixture &f) {
+             f.date(3, "1", {{'d', "Day"}, {'m', "Month"}, {'y', "Year"}});
+             f.date(3, "2", {{'d', "17"}, {'m', ""}, {'y', "2024"}});
+         },
+         ""},
         {"repeated check-box ids send one entry per ticked box",
          [](RegistrationFixture &f) {
              f.checks(1, "1", {"Action", "Puzzle", "Sports"}, {0, 2});
