@@ -26,6 +26,11 @@ void applyTextElement(forms::Form &form, const WizardState &state, const char *p
                       forms::Control *c, bool lineBreaks, bool backColour)
 {
     const xml::Node node = state.languageDoc.selectSingleNode(QLatin1String(path));
+    // Without its element a control keeps everything, its colours included:
+    // only an element that is there but lacks a colour attribute falls back
+    // to the default colours.
+    if (!node)
+        return;
     applyNumber(node, "x", [c](int v) { c->setLeft(v); });
     applyNumber(node, "y", [c](int v) { c->setTop(v); });
     applyNumber(node, "width", [c](int v) { c->setWidth(v); });

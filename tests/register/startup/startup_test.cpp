@@ -260,6 +260,27 @@ TEST_F(StartupTest, ReloadingASectionReplacesHolderTextsAndRefillsLists)
     EXPECT_EQ(w->ctl("lblLanguage")->text(), "Choisir");
 }
 
+TEST_F(StartupTest, ATextElementTheSectionLacksLeavesItsControlAlone)
+{
+    auto w = start();
+    forms::Control *thanks = w->ctl("lblThanksPrint");
+    // The section has no methodpage/print: the option keeps the colours it
+    // had (none set), not the section's default colours.
+    forms::Control *print = w->ctl("optPrint");
+    EXPECT_FALSE(print->foreColor().has_value());
+    EXPECT_FALSE(print->backColor().has_value());
+    // The French section names no thanks texts and no method page: caption,
+    // position and colours all stay, the colours too (no default colour).
+    w->state().currentLanguage = "French";
+    LoadLanguage(w->state());
+    LoadGlobalSetting(w->form(), w->cancelDialog().form(), w->state());
+    EXPECT_EQ(thanks->text(), "Printed\r\nthanks");
+    EXPECT_EQ(thanks->left(), 120);
+    EXPECT_EQ(thanks->foreColor().value(), QColor(0, 0, 255));
+    EXPECT_EQ(w->ctl("optOnline")->text(), "Go`online");
+    EXPECT_FALSE(print->foreColor().has_value());
+}
+
 TEST_F(StartupTest, MissingConfigurationShowsAClearMessage)
 {
     MainForm w(dir.path(), {});
