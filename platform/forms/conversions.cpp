@@ -39,6 +39,17 @@ std::optional<double> toDecimal(QStringView text)
 
 } // namespace
 
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 bool isNumeric(QStringView text) { return toDecimal(text).has_value(); }
 
 std::optional<std::int16_t> toInt16(QStringView text)

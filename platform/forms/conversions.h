@@ -4,6 +4,7 @@
 // QtCore only: shared with schedule and with the pure rule units.
 
 #include <QColor>
+#include <QString>
 #include <QStringView>
 
 #include <cstdint>
@@ -23,6 +24,11 @@ bool isNumeric(QStringView text);
 // "FF0000" is blue, "0000FF" is red. Anything that is not 1 to 6 hex digits
 // gives nothing, so the caller leaves its target unchanged.
 std::optional<QColor> colourFromHex(QStringView text);
+
+// Removes blanks (U+0020) at either end and nothing else: configuration
+// values and command-line values are trimmed this way, so a tab, a line break
+// or a non-breaking space at either end stays part of the value.
+QString trimBlanks(const QString &text);
 
 // The 0xBBGGRR number of a colour (for tests and diagnostics).
 std::uint32_t colourToBgr(const QColor &colour);

@@ -158,9 +158,9 @@ PageObject describeText(AttributeReader &r, const QString &name)
     o.width = r.size("width");
     o.height = r.size("height");
     o.maxLength = r.size("maxlength");
-    o.patten = r.text("patten").trimmed();
+    o.patten = forms::trimBlanks(r.text("patten"));
     o.password = r.text("password");
-    o.optional = r.text("optional").trimmed();
+    o.optional = forms::trimBlanks(r.text("optional"));
     return o;
 }
 
@@ -190,8 +190,8 @@ PageObject describeDate(AttributeReader &r, const QString &name)
     o.back = r.colour("backcolor");
     o.x = r.number("x");
     o.y = r.number("y");
-    o.patten = r.text("patten").trimmed();
-    o.optional = r.text("optional").trimmed();
+    o.patten = forms::trimBlanks(r.text("patten"));
+    o.optional = forms::trimBlanks(r.text("optional"));
     return o;
 }
 
@@ -220,7 +220,7 @@ PageObject describeList(AttributeReader &r, const QString &name)
     o.y = r.number("y");
     o.width = r.size("wdith"); // the configuration's own spelling
     o.height = r.size("height");
-    o.optional = r.text("optional").trimmed();
+    o.optional = forms::trimBlanks(r.text("optional"));
     return o;
 }
 
@@ -264,7 +264,7 @@ PageObject describeRadio(AttributeReader &r, const QString &name)
     // The option whose position equals the default starts selected; "-1" (or
     // any index beyond the options) selects none.
     static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]+$"));
-    const QString def = r.text("default").trimmed();
+    const QString def = forms::trimBlanks(r.text("default"));
     if (whole.match(def).hasMatch()) {
         bool ok = false;
         const int index = def.toInt(&ok);
@@ -332,7 +332,7 @@ PageDefinition describePage(const QString &markup, int pageNumber, const QString
     for (int i = 0; i < nodes.size(); ++i) {
         const xml::Node &node = nodes[i];
         const std::optional<QString> rawType = node.attribute(QStringLiteral("type"));
-        const QString type = rawType.value_or(QString()).trimmed().toLower();
+        const QString type = forms::trimBlanks(rawType.value_or(QString())).toLower();
         const std::optional<QString> id = node.attribute(QStringLiteral("id"));
         const QString where =
             QStringLiteral("%1, object %2 (type \"%3\", id \"%4\")")

@@ -1,5 +1,6 @@
 #include "register/startup/language.h"
 
+#include "platform/forms/conversions.h"
 #include "platform/pictures/pictures.h"
 #include "register/wizard/wizard_state.h"
 
@@ -7,7 +8,7 @@ namespace {
 
 QString normalised(const std::optional<QString> &value)
 {
-    return value.value_or(QString()).trimmed().toLower();
+    return forms::trimBlanks(value.value_or(QString())).toLower();
 }
 
 } // namespace
@@ -17,8 +18,8 @@ void LoadLanguage(WizardState &state)
     state.languageNodes = state.configDoc.selectNodes(QStringLiteral("//language"));
     if (state.languageNodes.isEmpty())
         return; // languageDoc stays as it was
-    const QString language = state.currentLanguage.trimmed().toLower();
-    const QString country = state.countryName.trimmed().toLower();
+    const QString language = forms::trimBlanks(state.currentLanguage).toLower();
+    const QString country = forms::trimBlanks(state.countryName).toLower();
 
     const xml::Node *chosen = nullptr;
     for (const xml::Node &n : state.languageNodes) {

@@ -45,7 +45,7 @@ void setHolder(forms::Form &form, const QString &name, const QString &text)
 
 QString trimmedAttribute(const xml::Node &node, const char *name)
 {
-    return node.attribute(QLatin1String(name)).value_or(QString()).trimmed();
+    return forms::trimBlanks(node.attribute(QLatin1String(name)).value_or(QString()));
 }
 
 void applyLabel(forms::Control *label, const xml::Node &node, const WizardState &state)

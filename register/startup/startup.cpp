@@ -1,5 +1,6 @@
 #include "register/startup/startup.h"
 
+#include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/pages/containers.h"
 #include "register/startup/command_line.h"
@@ -29,7 +30,7 @@ std::optional<QString> startupKey(const WizardState &state, const char *name)
                    .arg(QLatin1String(name)));
         return std::nullopt;
     }
-    const QString text = node.text().trimmed();
+    const QString text = forms::trimBlanks(node.text());
     if (text.isEmpty())
         return std::nullopt;
     return text;
@@ -42,7 +43,7 @@ void applyCommandLine(WizardState &state)
         if (parts.size() != 2)
             continue;
         const QString &key = parts[0];
-        const QString value = parts[1].trimmed();
+        const QString value = forms::trimBlanks(parts[1]);
         if (key == QLatin1String("game"))
             state.gameName = value;
         else if (key == QLatin1String("url"))
@@ -75,10 +76,10 @@ int fillLanguageList(forms::Form &form, WizardState &state)
                        .arg(node.line()));
             continue;
         }
-        if (country->trimmed() != QLatin1String("else"))
+        if (forms::trimBlanks(*country) != QLatin1String("else"))
             continue;
         const std::optional<QString> idAttr = node.attribute(QStringLiteral("id"));
-        const QString id = idAttr.value_or(QString()).trimmed();
+        const QString id = forms::trimBlanks(idAttr.value_or(QString()));
         if (id.isEmpty()) {
             report(QStringLiteral("line %1: a <language country=\"else\"> element has no id; it is listed empty")
                        .arg(node.line()));

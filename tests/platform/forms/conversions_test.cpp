@@ -9,6 +9,21 @@ struct NumberCase {
     std::optional<int> expected;
 };
 
+TEST(Conversions, TrimmingRemovesBlanksOnly)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("  French "), QStringLiteral("French")},
+        {QStringLiteral("\tFrench\t"), QStringLiteral("\tFrench\t")},
+        {QStringLiteral(" \nFrench\r\n "), QStringLiteral("\nFrench\r\n")},
+        {QStringLiteral(" a b "), QStringLiteral("a b")},
+        {QStringLiteral("\u00A0x\u00A0"), QStringLiteral("\u00A0x\u00A0")},
+        {QStringLiteral("   "), QString()},
+        {QString(), QString()},
+    };
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(forms::trimBlanks(text), expected) << text.toStdString();
+}
+
 TEST(Conversions, NumbersRoundHalfToEvenInside16Bits)
 {
     const NumberCase cases[] = {

@@ -49,6 +49,23 @@ TEST(DescribePage, NamesCarryPageNumberCodeAndId)
                                             "the type is not known; the object is skipped"));
 }
 
+TEST(DescribePage, TypesAndHolderTextsAreTrimmedOfBlanksOnly)
+{
+    // "&#9;" is a tab that the attribute keeps; only blanks are trimmed.
+    const PageDefinition d = describePage(
+        page(QStringLiteral(R"(
+            <object type="&#9;label" id="1" src="Hi" x="1" y="2"/>
+            <object type=" text " id="2" src="" x="1" y="2" width="3" height="4" maxlength="0"
+                    patten=" &#9;5 " password="" optional=" 1&#9;"/>)")),
+        1, QStringLiteral("question page 1"));
+    ASSERT_EQ(d.objects.size(), 1);
+    const auto *text = std::get_if<TextObject>(&d.objects[0]);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->name, "page_1_txt_2");
+    EXPECT_EQ(text->patten, "\t5");
+    EXPECT_EQ(text->optional, "1\t");
+}
+
 struct FaultCase {
     const char *name;
     const char *object;

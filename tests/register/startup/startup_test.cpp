@@ -106,6 +106,27 @@ TEST_F(StartupTest, CommandLineEntriesThatDoNotSplitIntoKeyAndValueAreIgnored)
     EXPECT_EQ(w->state().registrationUrl, "http://config.example/register.asp");
 }
 
+TEST_F(StartupTest, ValuesAreTrimmedOfBlanksOnly)
+{
+    // A tab is an ordinary character: only blanks go from either end, in the
+    // configuration's start-up keys as on the command line.
+    testsupport::writeFile(dir.path(), "config.xml",
+                           "<register><use_default>0</use_default>"
+                           "<default_gamename> \tDeep Sky </default_gamename>"
+                           "<default_country> Spain\t</default_country>"
+                           "<language id='english' country='else'/></register>");
+    MainForm fromConfig(dir.path(), {});
+    fromConfig.Form_Load();
+    EXPECT_EQ(fromConfig.state().gameName, "\tDeep Sky");
+    EXPECT_EQ(fromConfig.state().countryName, "Spain\t");
+
+    MainForm fromCommandLine(dir.path(), {"/game=Foo\t", "/language= french\t"});
+    fromCommandLine.Form_Load();
+    EXPECT_EQ(fromCommandLine.state().gameName, "Foo\t");
+    // "french" followed by a tab is no listed language.
+    EXPECT_EQ(fromCommandLine.state().currentLanguage, "English");
+}
+
 TEST_F(StartupTest, BuiltInEndpointsByMode)
 {
     testsupport::writeFile(dir.path(), "config.xml",
