@@ -26,6 +26,18 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// Blanks only, as everywhere in the wizard: a tab is part of the text.
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 QString textOf(const forms::Form &form, const QString &name)
 {
     const forms::Control *c = form.control(name);
@@ -65,11 +77,11 @@ std::optional<BirthDate> birthDate(const forms::Form &form, const WizardState &s
     const forms::Control *label = form.control(page + QLatin1String("lbl_0"));
     if (!label || !label->isVisibleFlag())
         return std::nullopt;
-    // Each box is trimmed: a blank typed around a part is no part of the
-    // date, and the date travels without value encoding.
-    const QString text = textOf(form, page + QLatin1String("dat_0y")).trimmed() + u'/' +
-                         textOf(form, page + QLatin1String("dat_0m")).trimmed() + u'/' +
-                         textOf(form, page + QLatin1String("dat_0d")).trimmed();
+    // The composed text is trimmed as a whole, at its ends only: what the
+    // player typed inside the lists is sent and printed as typed.
+    const QString text = trimBlanks(textOf(form, page + QLatin1String("dat_0y")) + u'/' +
+                                    textOf(form, page + QLatin1String("dat_0m")) + u'/' +
+                                    textOf(form, page + QLatin1String("dat_0d")));
     BirthDate birth{label->text(), std::nullopt};
     if (parseYmdDate(text))
         birth.date = text;
