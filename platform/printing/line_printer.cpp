@@ -184,7 +184,20 @@ int printLines(QPrinter &printer, const QList<Line> &lines)
             if (row.style == LineStyle::Strong || row.style == LineStyle::Plain)
                 widest = std::max(widest, full.width(row.text, row.style));
     }
-    const double scale = widest > area.width() ? std::max(kMinScale, area.width() / widest) : 1.0;
+    double scale = widest > area.width() ? std::max(kMinScale, area.width() / widest) : 1.0;
+    // Font sizes do not scale quite in proportion (the glyphs are fitted to
+    // the device's pixels), so the widest line may still be a hair too wide
+    // at the computed size: step down until it fits or the floor is reached.
+    const auto widestAt = [&](double s) {
+        const Typesetter type(&printer, s, tabStop);
+        double w = 0;
+        for (const Row &row : rows)
+            if (row.style == LineStyle::Strong || row.style == LineStyle::Plain)
+                w = std::max(w, type.width(row.text, row.style));
+        return w;
+    };
+    while (scale < 1.0 && scale > kMinScale && widestAt(scale) > area.width())
+        scale = std::max(kMinScale, scale * 0.99);
     const Typesetter type(&printer, scale, tabStop);
 
     QList<Row> wrapped;

@@ -19,13 +19,6 @@ QString mergedAnswer(const QStringList &answers)
     return parts.join(QLatin1String(", "));
 }
 
-// The line breaker's result with each continuation indented to the tab stop.
-QString brokenAndIndented(const QString &text)
-{
-    QString broken = breakLines(text);
-    broken.replace(u'\n', QLatin1String("\n\t"));
-    return broken;
-}
 
 } // namespace
 
@@ -74,9 +67,9 @@ QList<printing::Line> printedFormLines(const QString &gameName, const QList<Prin
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QString question =
             QString::number(i + 1) + QLatin1String(".\t") + entries[i].question;
-        lines.append({brokenAndIndented(question), LineStyle::Strong, true});
+        lines.append({breakLines(question), LineStyle::Strong, true});
         lines.append({QString(), LineStyle::Plain, true});
-        lines.append({brokenAndIndented(u'\t' + entries[i].answer), LineStyle::Plain, false});
+        lines.append({breakLines(u'\t' + entries[i].answer), LineStyle::Plain, false});
         lines.append({QString(), LineStyle::Plain, false});
     }
     return lines;

@@ -34,6 +34,6 @@ QList<PrintedEntry> gatherPrintedEntries(const forms::Form &form, WizardState &s
 // The form's lines: "Product Registration", an empty line, the game name, two
 // empty lines, then per entry "<n>." TAB question, an empty line, TAB answer,
 // an empty line. Questions and answers go through the line breaker (a line
-// feed after every 120 characters); their continuation lines are indented
-// to the tab stop.
+// feed after every 120 characters); a continuation line starts at the left
+// edge, as the breaker leaves it.
 QList<printing::Line> printedFormLines(const QString &gameName, const QList<PrintedEntry> &entries);

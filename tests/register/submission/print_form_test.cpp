@@ -120,9 +120,11 @@ TEST(PrintedForm, longQuestionsAndAnswersBreakAfter120Characters)
     const QString answer = QString("0123456789").repeated(13);
     const QStringList lines = texts(printedFormLines("Game", {{question, answer}}));
     const QString numbered = "1.\t" + question;
+    // The breaks start the next line at its left edge: 120, 120 and 13
+    // characters; nothing is added to the continuations.
     EXPECT_EQ(lines[5],
-              numbered.left(120) + "\n\t" + numbered.mid(120, 120) + "\n\t" + numbered.mid(240));
-    EXPECT_EQ(lines[7], "\t" + answer.left(119) + "\n\t" + answer.mid(119));
+              numbered.left(120) + "\n" + numbered.mid(120, 120) + "\n" + numbered.mid(240));
+    EXPECT_EQ(lines[7], "\t" + answer.left(119) + "\n" + answer.mid(119));
 }
 
 } // namespace
