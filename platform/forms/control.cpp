@@ -269,8 +269,18 @@ int Control::maxLength() const
 
 void Control::setPasswordChar(const QString &mask)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(m_widget.data()))
-        e->setEchoMode(mask.isEmpty() ? QLineEdit::Normal : QLineEdit::Password);
+    auto *e = qobject_cast<QLineEdit *>(m_widget.data());
+    if (!e)
+        return;
+    if (mask.isEmpty()) {
+        e->setEchoMode(QLineEdit::Normal);
+        return;
+    }
+    // Each typed character shows as the configured mask character, not as
+    // the style's own bullet; the style sheet is the one place Qt takes it.
+    e->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                         .arg(mask.at(0).unicode()));
+    e->setEchoMode(QLineEdit::Password);
 }
 
 void Control::clearItems()

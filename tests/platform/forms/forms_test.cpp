@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
@@ -228,6 +229,20 @@ TEST_F(FormsTest, ValuesTextsAndLengths)
     EXPECT_EQ(text->maxLength(), 0);
     text->setText("abcdef");
     EXPECT_EQ(text->text(), "abcdef");
+
+    // A password box shows every character as the mask character given.
+    Control *secret = form.createDesign(Kind::TextBox, "pwd");
+    secret->setBackColor(QColor(0, 0, 255));
+    secret->setPasswordChar("#");
+    secret->setText("abc");
+    auto *edit = static_cast<QLineEdit *>(secret->widget());
+    EXPECT_EQ(edit->displayText(), "###");
+    EXPECT_EQ(secret->text(), "abc");
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0, 0, 255));
+    secret->setForeColor(QColor(255, 0, 0));
+    EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(255, 0, 0));
+    secret->setPasswordChar("");
+    EXPECT_EQ(edit->displayText(), "abc");
 
     Control *label = form.createDesign(Kind::Label, "lbl");
     label->setForeColor(QColor(255, 0, 0));
