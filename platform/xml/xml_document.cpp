@@ -1,6 +1,7 @@
 #include "platform/xml/xml_document.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <pugixml.hpp>
 
@@ -76,6 +77,57 @@ template <typename F> void walk(pugi::xml_node root, F &&visit)
             return;
         n = n.next_sibling();
     }
+}
+
+// The encoding named by the XML declaration of a file without a byte-order
+// mark, in lower case; empty when there is none.
+QByteArray declaredEncoding(const QByteArray &bytes)
+{
+    if (!bytes.startsWith("<?xml"))
+        return {};
+    const qsizetype end = bytes.indexOf("?>");
+    if (end < 0)
+        return {};
+    const QByteArray declaration = bytes.left(end);
+    qsizetype at = declaration.indexOf("encoding");
+    if (at < 0)
+        return {};
+    at = declaration.indexOf('=', at);
+    if (at < 0)
+        return {};
+    ++at;
+    while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '\t'
+                                       || declaration[at] == '\r' || declaration[at] == '\n'))
+        ++at;
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+        return {};
+    const char quote = declaration[at];
+    const qsizetype close = declaration.indexOf(quote, at + 1);
+    if (close < 0)
+        return {};
+    return declaration.mid(at + 1, close - at - 1).toLower();
+}
+
+// Windows configurations are often written in a code page such as
+// windows-1252, which the parser does not know (it reads UTF-8, UTF-16,
+// UTF-32 and Latin-1 by itself). Such a file is turned into UTF-8 first, so
+// its accented texts arrive as written. Answers whether it did so.
+bool transcodeToUtf8(QByteArray &bytes)
+{
+    const QByteArray name = declaredEncoding(bytes);
+    static const char *const known[] = {"utf-8",      "utf8",       "utf-16",     "utf-16le",
+                                        "utf-16be",   "utf-32",     "iso-8859-1", "latin1",
+                                        "latin-1",    "iso_8859-1", "us-ascii",   "ascii"};
+    if (name.isEmpty() || std::find(std::begin(known), std::end(known), name) != std::end(known))
+        return false;
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid())
+        return false;
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return false;
+    bytes = text.toUtf8();
+    return true;
 }
 
 } // namespace
@@ -175,13 +227,15 @@ bool Document::load(const QString &path)
         m_error = QStringLiteral("%1: %2").arg(path, f.errorString());
         return false;
     }
-    const QByteArray bytes = f.readAll();
+    QByteArray bytes = f.readAll();
+    const bool transcoded = transcodeToUtf8(bytes);
     m_lineStarts.push_back(0);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\n')
             m_lineStarts.push_back(i + 1);
     const pugi::xml_parse_result r =
-        m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions);
+        m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
+                           transcoded ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (!r || !m_doc->document_element()) {
         m_error = r ? QStringLiteral("%1: no root element").arg(path) : describe(r, m_lineStarts, path);
         m_doc->reset();

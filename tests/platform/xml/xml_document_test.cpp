@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -95,6 +96,34 @@ TEST(XmlDocumentErrors, MissingOrBrokenFilesFailWithAReason)
 
     EXPECT_FALSE(doc.loadXml("<page><object"));
     EXPECT_TRUE(doc.selectNodes("//object").isEmpty());
+}
+
+TEST(XmlDocumentEncodings, TheDeclaredCodePageIsRead)
+{
+    QTemporaryDir dir;
+    auto write = [&dir](const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    // windows-1252: 0x80 is the euro sign, 0xE9 an e with acute accent.
+    const QString cp1252 = write("cp1252.xml",
+                                 "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                                 "<r a=\"\x80\"><t>caf\xe9</t>\n<u/></r>");
+    const QString latin1 = write("latin1.xml",
+                                 "<?xml version='1.0' encoding='ISO-8859-1'?><r a='\xe9'/>");
+    const QString utf8 =
+        write("utf8.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"\xc3\xa9\"/>");
+    xml::Document doc;
+    ASSERT_TRUE(doc.load(cp1252)) << doc.errorString().toStdString();
+    EXPECT_EQ(doc.documentElement().attribute("a"), QString(QChar(0x20AC)));
+    EXPECT_EQ(doc.selectSingleNode("//t").text(), QStringLiteral("caf\u00e9"));
+    EXPECT_EQ(doc.selectSingleNode("//u").line(), 3);
+    ASSERT_TRUE(doc.load(latin1));
+    EXPECT_EQ(doc.documentElement().attribute("a"), QStringLiteral("\u00e9"));
+    ASSERT_TRUE(doc.load(utf8));
+    EXPECT_EQ(doc.documentElement().attribute("a"), QStringLiteral("\u00e9"));
 }
 
 TEST(XmlDocumentErrors, DeepNestingDoesNotExhaustTheStack)
