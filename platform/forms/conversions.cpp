@@ -67,7 +67,9 @@ std::optional<std::int16_t> toInt16(QStringView text)
 std::optional<QColor> colourFromHex(QStringView text)
 {
     const QStringView t = text.trimmed();
-    if (t.isEmpty() || t.size() > 6)
+    // Up to eight digits make a number; leading zeros are allowed, but a
+    // number beyond 0xFFFFFF is no colour.
+    if (t.isEmpty() || t.size() > 8)
         return std::nullopt;
     std::uint32_t v = 0;
     for (QChar c : t) {
@@ -83,6 +85,8 @@ std::optional<QColor> colourFromHex(QStringView text)
             return std::nullopt;
         v = v * 16 + static_cast<std::uint32_t>(d);
     }
+    if (v > 0xFFFFFFu)
+        return std::nullopt;
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 

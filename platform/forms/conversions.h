@@ -21,8 +21,9 @@ std::optional<std::int16_t> toInt16(QStringView text);
 bool isNumeric(QStringView text);
 
 // Hexadecimal digits without prefix, read as 0xBBGGRR (red in the low byte):
-// "FF0000" is blue, "0000FF" is red. Anything that is not 1 to 6 hex digits
-// gives nothing, so the caller leaves its target unchanged.
+// "FF0000" is blue, "0000FF" is red, "00FF0000" blue again (leading zeros).
+// Anything that is not 1 to 8 hex digits denoting at most 0xFFFFFF gives
+// nothing, so the caller leaves its target unchanged.
 std::optional<QColor> colourFromHex(QStringView text);
 
 // Removes blanks (U+0020) at either end and nothing else: configuration

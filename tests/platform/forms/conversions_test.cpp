@@ -52,7 +52,10 @@ TEST(Conversions, ColoursAreBlueGreenRed)
     EXPECT_EQ(forms::colourFromHex(u"4A2D1F").value(), QColor(0x1F, 0x2D, 0x4A));
     EXPECT_EQ(forms::colourToBgr(QColor(0x1F, 0x2D, 0x4A)), 0x4A2D1Fu);
     EXPECT_EQ(forms::colourFromHex(u"F").value(), QColor(15, 0, 0));
-    for (const char16_t *bad : {u"", u"GG0000", u"#FF0000", u"1234567", u"12 34"})
+    EXPECT_EQ(forms::colourFromHex(u"00FF0000").value(), QColor(0, 0, 255));
+    EXPECT_EQ(forms::colourFromHex(u"000000FF").value(), QColor(255, 0, 0));
+    for (const char16_t *bad : {u"", u"GG0000", u"#FF0000", u"1234567", u"12 34", u"01000000",
+                                u"000000000"})
         EXPECT_FALSE(forms::colourFromHex(bad).has_value());
 }
 
