@@ -30,15 +30,18 @@ struct GetOptions {
 // the caller disables its windows for the duration, because the loop also
 // delivers input events. Needs a QCoreApplication.
 //
-// The URL's percent escapes are sent as they are: "%252E" stays "%252E",
-// "%E9" stays "%E9". The only rewriting is Qt's normalisation of escapes of
-// unreserved characters (letters, digits, "-", ".", "_", "~"), which are sent
-// as the characters themselves; by RFC 3986 the two forms are equivalent.
+// Through QUrl, escapes of unreserved characters (letters, digits, "-", ".",
+// "_", "~") are normalised to the characters themselves; every other escape is
+// sent as it is.
 QString get(const QUrl &url, const GetOptions &options = {});
 
-// Same, for a URL text whose query is already percent-encoded: the text is
-// parsed without decoding or re-encoding its escapes. Characters that cannot
-// appear in a URL at all (a blank in a configured address) are escaped.
+// Same, for a URL text whose query is already percent-encoded. A plain http
+// request that goes straight to the server (no proxy) is written on the
+// connection by this client itself, so the request line carries the text's
+// escapes byte for byte: "%2D" stays "%2D", "%252E" stays "%252E", "%E9"
+// stays "%E9". Characters that cannot appear on a request line at all (a
+// blank in a configured address) are escaped. https and proxied requests go
+// through Qt's client, as get(QUrl) above.
 QString get(const QString &encodedUrl, const GetOptions &options = {});
 
 } // namespace http
