@@ -106,7 +106,7 @@ struct PlainReply {
 std::optional<PlainReply> plainGet(const QUrl &url, const QByteArray &target,
                                    const GetOptions &options, const QDeadlineTimer &deadline)
 {
-    QString host = url.host(QUrl::FullyEncoded);
+    const QString host = url.host(QUrl::FullyEncoded);
     const quint16 port = quint16(url.port(80));
     QByteArray hostHeader = (host.contains(u':') ? u'[' + host + u']' : host).toLatin1();
     if (url.port() != -1)
@@ -117,6 +117,13 @@ std::optional<PlainReply> plainGet(const QUrl &url, const QByteArray &target,
     QEventLoop loop;
     QByteArray received;
     bool failed = false;
+    // Set whenever the loop is told to end: an error reported before the loop
+    // runs must not leave it waiting for the time-out.
+    bool done = false;
+    const auto finish = [&] {
+        done = true;
+        loop.quit();
+    };
     QTcpSocket socket;
     socket.setProxy(QNetworkProxy::NoProxy);
     QObject::connect(&socket, &QTcpSocket::connected, &socket, [&] {
@@ -129,28 +136,29 @@ std::optional<PlainReply> plainGet(const QUrl &url, const QByteArray &target,
         if (received.size() + socket.bytesAvailable() > maxBytes) {
             failed = true;
             socket.abort();
-            loop.quit();
+            finish();
             return;
         }
         received += socket.readAll();
     });
-    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, finish);
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop,
                      [&](QAbstractSocket::SocketError error) {
                          if (error != QAbstractSocket::RemoteHostClosedError)
                              failed = true;
-                         loop.quit();
+                         finish();
                      });
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
         failed = true;
-        loop.quit();
+        finish();
     });
     if (!deadline.isForever())
         timer.start(std::max<qint64>(0, deadline.remainingTime()));
     socket.connectToHost(host, port);
-    loop.exec();
+    if (!done)
+        loop.exec();
     timer.stop();
     if (!failed && socket.bytesAvailable() > 0) {
         if (received.size() + socket.bytesAvailable() > maxBytes)

@@ -126,6 +126,19 @@ TEST(HttpGet, failsPromptlyWhenNothingListens)
     EXPECT_LT(elapsed.elapsed(), 5000);
 }
 
+// A connection that fails at once (port 0 is no port to connect to) ends the
+// request at once, also without any time-out.
+TEST(HttpGet, failsPromptlyWhenTheConnectionCannotStart)
+{
+    http::GetOptions options;
+    options.timeoutMs = 0;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_EQ(http::get(QStringLiteral("http://127.0.0.1:0/register.asp?ans="), options),
+              QString());
+    EXPECT_LT(elapsed.elapsed(), 5000);
+}
+
 TEST(HttpGet, givesUpAtTheTimeOutOfTheWholeRequest)
 {
     RegistrationServerProcess server({QStringLiteral("--delay-ms"), QStringLiteral("30000")});
