@@ -6,13 +6,30 @@
 
 #include <cstdio>
 
+namespace {
+
+// Blanks only, as everywhere in the wizard: a tab or a non-breaking space is
+// part of the name, so "Mexico" followed by a tab is no match for Mexico.
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
 void LoadCountry(forms::Form &form, WizardState &state)
 {
     forms::Control *list = form.control(QStringLiteral("cmbCountry"));
     list->clearItems();
     list->addItem(QString());
     const xml::Node node = state.configDoc.selectSingleNode(QStringLiteral("//country"));
-    const QString current = state.countryName.trimmed().toLower();
+    const QString current = trimBlanks(state.countryName).toLower();
     int remembered = 0;
     const std::optional<QString> src = node.attribute(QStringLiteral("src"));
     if (!src) {
@@ -25,7 +42,7 @@ void LoadCountry(forms::Form &form, WizardState &state)
         const QStringList pieces = src->split(u'|');
         for (int i = 0; i < pieces.size(); ++i) {
             list->addItem(pieces[i]);
-            if (pieces[i].trimmed().toLower() == current)
+            if (trimBlanks(pieces[i]).toLower() == current)
                 remembered = i;
         }
     }

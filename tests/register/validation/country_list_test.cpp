@@ -90,6 +90,9 @@ TEST_F(CountryList, EntriesAndDefaultSelection)
     } cases[] = {
         {" mexico ", "1", "Mexico"},
         {"Peru", "1", "Spain"},
+        // Only blanks are trimmed: a tab or a non-breaking space stays.
+        {"Mexico\t", "1", "Spain"},
+        {"\u00a0Mexico", "1", "Spain"},
         {"Mexico", "0", ""},
     };
     for (const auto &c : cases) {
