@@ -1,8 +1,11 @@
 #include "register/submission/registration_fields.h"
 
+#include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/validation/patterns.h"
 #include "register/wizard/wizard_state.h"
+
+using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
 
 namespace {
 
@@ -24,18 +27,6 @@ constexpr std::pair<const char *, const char *> personalFields[] = {
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
-}
-
-// Blanks only, as everywhere in the wizard: a tab is part of the text.
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 QString textOf(const forms::Form &form, const QString &name)

@@ -1,27 +1,13 @@
 #include "register/validation/country_list.h"
 
+#include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/validation/countries.h"
 #include "register/wizard/wizard_state.h"
 
 #include <cstdio>
 
-namespace {
-
-// Blanks only, as everywhere in the wizard: a tab or a non-breaking space is
-// part of the name, so "Mexico" followed by a tab is no match for Mexico.
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
+using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
 
 void LoadCountry(forms::Form &form, WizardState &state)
 {

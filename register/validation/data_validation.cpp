@@ -7,20 +7,9 @@
 
 #include <QStringList>
 
-namespace {
+using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
 
-// Trimming removes blanks only, as everywhere in the wizard: a tab or a
-// non-breaking space is part of the answer.
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == u' ')
-        ++begin;
-    while (end > begin && text[end - 1] == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
+namespace {
 
 // One pass over the window's controls. Every check answers true when the
 // field fails; the walk then stops. Rules that name a control that does not
