@@ -219,6 +219,14 @@ static QString describe(const pugi::xml_parse_result &r, const std::vector<std::
         .arg(col);
 }
 
+void Document::indexLines(const QByteArray &bytes)
+{
+    m_lineStarts.assign(1, 0);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n')
+            m_lineStarts.push_back(i + 1);
+}
+
 bool Document::load(const QString &path)
 {
     clear();
@@ -229,10 +237,7 @@ bool Document::load(const QString &path)
     }
     QByteArray bytes = f.readAll();
     const bool transcoded = transcodeToUtf8(bytes);
-    m_lineStarts.push_back(0);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n')
-            m_lineStarts.push_back(i + 1);
+    indexLines(bytes);
     const pugi::xml_parse_result r =
         m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
                            transcoded ? pugi::encoding_utf8 : pugi::encoding_auto);
@@ -248,10 +253,7 @@ bool Document::loadXml(const QString &markup)
 {
     clear();
     const QByteArray bytes = markup.toUtf8();
-    m_lineStarts.push_back(0);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n')
-            m_lineStarts.push_back(i + 1);
+    indexLines(bytes);
     const pugi::xml_parse_result r =
         m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
                            pugi::encoding_utf8);

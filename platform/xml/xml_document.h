@@ -5,6 +5,7 @@
 // attributes, text and markup. A path that matches nothing gives nothing or an
 // empty list, never an error. pugixml stays behind this header.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -75,6 +76,9 @@ public:
     int lineOf(std::ptrdiff_t offset) const;
 
 private:
+    // Where each line of the parsed text begins, for reporting lines.
+    void indexLines(const QByteArray &bytes);
+
     std::unique_ptr<pugi::xml_document> m_doc;
     QString m_error;
     std::vector<std::ptrdiff_t> m_lineStarts; // byte offsets where lines begin
