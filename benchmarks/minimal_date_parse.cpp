@@ -16,8 +16,7 @@ int main(int argc, char **argv)
         dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QLatin1Char('t'));
-    const QDateTime due =
-        locale.toDateTime(QString::fromLocal8Bit(argv[1]).trimmed(),
-                          dateFormat + QLatin1Char(' ') + timeFormat.trimmed());
+    const QDateTime due = locale.toDateTime(QString::fromLocal8Bit(argv[1]).trimmed(),
+                                            dateFormat + QLatin1Char(' ') + timeFormat.trimmed());
     return due.isValid() && due < QDateTime::currentDateTime() ? 1 : 0;
 }

@@ -44,18 +44,61 @@ QString pageMarkup(int page)
     for (int round = 0; round < 3; ++round) {
         const int y = 200 + round * 1800;
         auto id = [round](int k) { return QString::number(round * 10 + k); };
-        out += round == 0 && page > 0
-                   ? QStringLiteral(R"(<object type="img" id="%1" src="WELCOME" x="100" y="%2" width="900" height="900"/>)").arg(id(0)).arg(y)
-                   : QStringLiteral(R"(<object type="label" id="%1" src="Question %1`second line" x="100" y="%2"/>)").arg(id(0)).arg(y);
-        out += QStringLiteral(R"(<object type="text" id="%1" src="" x="1000" y="%2" width="2000" height="330" maxlength="40" patten="" password="" optional="1"/>)").arg(id(1)).arg(y);
-        out += QStringLiteral(R"(<object type="label" id="%1" src="Date" x="3100" y="%2"/>)").arg(id(2)).arg(y);
-        out += QStringLiteral(R"(<object type="date" id="%1" src="d/m/y" text="Day/Month/Year" x="3600" y="%2" patten="d" optional="1"/>)").arg(id(3)).arg(y);
-        out += QStringLiteral(R"(<object type="label" id="%1" src="Pick one" x="100" y="%2"/>)").arg(id(4)).arg(y + 400);
-        out += QStringLiteral(R"(<object type="combo" id="%1" src="A|B|C|D|E" x="1000" y="%2" width="2000" default="Choose"/>)").arg(id(5)).arg(y + 400);
-        out += QStringLiteral(R"(<object type="textfield" id="%1" src="" x="3100" y="%2" width="2000" height="330" maxlength="0" patten="" password="" optional="1"/>)").arg(id(6)).arg(y + 400);
-        out += QStringLiteral(R"(<object type="radiobox" id="%1" src="a|b|c" x="100|100|100" y="%2|%3|%4" width="1500" default="0"/>)").arg(id(7)).arg(y + 800).arg(y + 1100).arg(y + 1400);
-        out += QStringLiteral(R"(<object type="checkbox" id="%1" src="a|b|c" x="1700|1700|1700" y="%2|%3|%4" width="1500" optional="0" error="Tick one"/>)").arg(id(8)).arg(y + 800).arg(y + 1100).arg(y + 1400);
-        out += QStringLiteral(R"(<object type="list" id="%1" src="a|b|c|d|e|f" x="3400" y="%2" wdith="2400" height="900" optional="1"/>)").arg(id(9)).arg(y + 800);
+        out +=
+            round == 0 && page > 0
+                ? QStringLiteral(
+                      R"(<object type="img" id="%1" src="WELCOME" x="100" y="%2" width="900" height="900"/>)")
+                      .arg(id(0))
+                      .arg(y)
+                : QStringLiteral(
+                      R"(<object type="label" id="%1" src="Question %1`second line" x="100" y="%2"/>)")
+                      .arg(id(0))
+                      .arg(y);
+        out +=
+            QStringLiteral(
+                R"(<object type="text" id="%1" src="" x="1000" y="%2" width="2000" height="330" maxlength="40" patten="" password="" optional="1"/>)")
+                .arg(id(1))
+                .arg(y);
+        out += QStringLiteral(R"(<object type="label" id="%1" src="Date" x="3100" y="%2"/>)")
+                   .arg(id(2))
+                   .arg(y);
+        out +=
+            QStringLiteral(
+                R"(<object type="date" id="%1" src="d/m/y" text="Day/Month/Year" x="3600" y="%2" patten="d" optional="1"/>)")
+                .arg(id(3))
+                .arg(y);
+        out += QStringLiteral(R"(<object type="label" id="%1" src="Pick one" x="100" y="%2"/>)")
+                   .arg(id(4))
+                   .arg(y + 400);
+        out +=
+            QStringLiteral(
+                R"(<object type="combo" id="%1" src="A|B|C|D|E" x="1000" y="%2" width="2000" default="Choose"/>)")
+                .arg(id(5))
+                .arg(y + 400);
+        out +=
+            QStringLiteral(
+                R"(<object type="textfield" id="%1" src="" x="3100" y="%2" width="2000" height="330" maxlength="0" patten="" password="" optional="1"/>)")
+                .arg(id(6))
+                .arg(y + 400);
+        out +=
+            QStringLiteral(
+                R"(<object type="radiobox" id="%1" src="a|b|c" x="100|100|100" y="%2|%3|%4" width="1500" default="0"/>)")
+                .arg(id(7))
+                .arg(y + 800)
+                .arg(y + 1100)
+                .arg(y + 1400);
+        out +=
+            QStringLiteral(
+                R"(<object type="checkbox" id="%1" src="a|b|c" x="1700|1700|1700" y="%2|%3|%4" width="1500" optional="0" error="Tick one"/>)")
+                .arg(id(8))
+                .arg(y + 800)
+                .arg(y + 1100)
+                .arg(y + 1400);
+        out +=
+            QStringLiteral(
+                R"(<object type="list" id="%1" src="a|b|c|d|e|f" x="3400" y="%2" wdith="2400" height="900" optional="1"/>)")
+                .arg(id(9))
+                .arg(y + 800);
     }
     return out + QStringLiteral("</page>");
 }
@@ -124,18 +167,28 @@ void BM_BareWidgetsFloor(benchmark::State &s)
             for (int i = 0; i < count; ++i, ++n) {
                 QWidget *parent = frames[n % pages];
                 switch (kind) {
-                case forms::Kind::TextBox: new QLineEdit(parent); break;
+                case forms::Kind::TextBox:
+                    new QLineEdit(parent);
+                    break;
                 case forms::Kind::ComboBox: {
                     auto *c = new QComboBox(parent);
                     c->setEditable(true);
                     break;
                 }
-                case forms::Kind::OptionButton: new QRadioButton(parent); break;
-                case forms::Kind::CheckBox: new QCheckBox(parent); break;
+                case forms::Kind::OptionButton:
+                    new QRadioButton(parent);
+                    break;
+                case forms::Kind::CheckBox:
+                    new QCheckBox(parent);
+                    break;
                 case forms::Kind::Label:
                 case forms::Kind::Image:
-                case forms::Kind::PictureButton: new QLabel(parent); break;
-                case forms::Kind::Frame: new QFrame(parent); break;
+                case forms::Kind::PictureButton:
+                    new QLabel(parent);
+                    break;
+                case forms::Kind::Frame:
+                    new QFrame(parent);
+                    break;
                 case forms::Kind::ListBox: {
                     auto *a = new QScrollArea(parent);
                     a->setWidget(new QWidget);

@@ -4,6 +4,9 @@ namespace dates {
 
 Clock::~Clock() = default;
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
 
 } // namespace dates

@@ -8,13 +8,13 @@
 namespace dates {
 
 class Clock {
-public:
+  public:
     virtual ~Clock();
     virtual QDateTime now() const = 0;
 };
 
 class SystemClock : public Clock {
-public:
+  public:
     QDateTime now() const override;
 };
 

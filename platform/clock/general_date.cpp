@@ -16,7 +16,10 @@ bool isZoneSeparator(QChar c)
     return c.isSpace() || c == u',' || c == u'(' || c == u')' || c == u'[' || c == u']';
 }
 
-QTime wholeSeconds(QTime time) { return QTime(time.hour(), time.minute(), time.second()); }
+QTime wholeSeconds(QTime time)
+{
+    return QTime(time.hour(), time.minute(), time.second());
+}
 
 constexpr QStringView isoDateFormat = u"yyyy-MM-dd";
 constexpr QStringView isoTimeFormat = u"HH:mm:ss";
@@ -132,8 +135,7 @@ QString generalDateText(const QDateTime &moment, const QLocale &locale)
     if (readBack && readBack->date() == moment.date() &&
         readBack->time() == wholeSeconds(moment.time()))
         return text;
-    return localeText(moment, QLocale::c(), isoDateFormat.toString(),
-                      isoTimeFormat.toString());
+    return localeText(moment, QLocale::c(), isoDateFormat.toString(), isoTimeFormat.toString());
 }
 
 std::optional<QDateTime> parseGeneralDateText(const QString &text, const QLocale &locale)
@@ -144,7 +146,7 @@ std::optional<QDateTime> parseGeneralDateText(const QString &text, const QLocale
     if (std::optional<QDateTime> moment = parseLocaleText(trimmed, locale))
         return moment;
     return parseLocaleText(trimmed, QLocale::c(), isoDateFormat.toString(),
-                      isoTimeFormat.toString());
+                           isoTimeFormat.toString());
 }
 
 } // namespace dates

@@ -21,21 +21,35 @@ namespace forms {
 QString typeName(Kind kind)
 {
     switch (kind) {
-    case Kind::TextBox: return QStringLiteral("TextBox");
-    case Kind::ComboBox: return QStringLiteral("ComboBox");
-    case Kind::OptionButton: return QStringLiteral("OptionButton");
-    case Kind::CheckBox: return QStringLiteral("CheckBox");
-    case Kind::Label: return QStringLiteral("Label");
-    case Kind::Frame: return QStringLiteral("Frame");
+    case Kind::TextBox:
+        return QStringLiteral("TextBox");
+    case Kind::ComboBox:
+        return QStringLiteral("ComboBox");
+    case Kind::OptionButton:
+        return QStringLiteral("OptionButton");
+    case Kind::CheckBox:
+        return QStringLiteral("CheckBox");
+    case Kind::Label:
+        return QStringLiteral("Label");
+    case Kind::Frame:
+        return QStringLiteral("Frame");
     case Kind::Image:
-    case Kind::PictureButton: return QStringLiteral("Image");
-    case Kind::ListBox: return QStringLiteral("ListBox");
+    case Kind::PictureButton:
+        return QStringLiteral("Image");
+    case Kind::ListBox:
+        return QStringLiteral("ListBox");
     }
     return {};
 }
 
-int twipsToPixels(int twips) { return int(std::lround(double(twips) / kTwipsPerPixel)); }
-int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+int twipsToPixels(int twips)
+{
+    return int(std::lround(double(twips) / kTwipsPerPixel));
+}
+int pixelsToTwips(int pixels)
+{
+    return pixels * kTwipsPerPixel;
+}
 
 namespace {
 
@@ -52,8 +66,8 @@ QString forDisplay(const QString &text)
 
 Control::Control(Form *form, QWidget *widget, Kind kind, const QString &name, int index,
                  bool designTime)
-    : QObject(widget), m_form(form), m_widget(widget), m_kind(kind), m_name(name),
-      m_index(index), m_designTime(designTime)
+    : QObject(widget), m_form(form), m_widget(widget), m_kind(kind), m_name(name), m_index(index),
+      m_designTime(designTime)
 {
     const QSize px = widget->size();
     m_width = pixelsToTwips(px.width());
@@ -95,9 +109,21 @@ void Control::applyGeometry()
     }
 }
 
-void Control::setLeft(int twips) { m_left = twips; applyGeometry(); }
-void Control::setTop(int twips) { m_top = twips; applyGeometry(); }
-void Control::setWidth(int twips) { m_width = twips; applyGeometry(); }
+void Control::setLeft(int twips)
+{
+    m_left = twips;
+    applyGeometry();
+}
+void Control::setTop(int twips)
+{
+    m_top = twips;
+    applyGeometry();
+}
+void Control::setWidth(int twips)
+{
+    m_width = twips;
+    applyGeometry();
+}
 void Control::setHeight(int twips)
 {
     // A combo box keeps the height of its edit field, as list controls do.
@@ -106,7 +132,12 @@ void Control::setHeight(int twips)
     m_height = twips;
     applyGeometry();
 }
-void Control::move(int left, int top) { m_left = left; m_top = top; applyGeometry(); }
+void Control::move(int left, int top)
+{
+    m_left = left;
+    m_top = top;
+    applyGeometry();
+}
 void Control::resize(int width, int height)
 {
     m_width = width;
@@ -122,7 +153,10 @@ void Control::setVisible(bool visible)
         m_widget->setVisible(visible);
 }
 
-bool Control::isEnabled() const { return m_widget && m_widget->isEnabled(); }
+bool Control::isEnabled() const
+{
+    return m_widget && m_widget->isEnabled();
+}
 void Control::setEnabled(bool enabled)
 {
     if (m_widget)
@@ -134,13 +168,17 @@ QString Control::text() const
     if (!m_widget)
         return {};
     switch (m_kind) {
-    case Kind::TextBox: return static_cast<QLineEdit *>(m_widget.data())->text();
-    case Kind::ComboBox: return static_cast<QComboBox *>(m_widget.data())->currentText();
+    case Kind::TextBox:
+        return static_cast<QLineEdit *>(m_widget.data())->text();
+    case Kind::ComboBox:
+        return static_cast<QComboBox *>(m_widget.data())->currentText();
     case Kind::Label:
     case Kind::OptionButton:
     case Kind::CheckBox:
-    case Kind::Frame: return m_caption;
-    default: return {};
+    case Kind::Frame:
+        return m_caption;
+    default:
+        return {};
     }
 }
 
@@ -278,8 +316,8 @@ void Control::setPasswordChar(const QString &mask)
     }
     // Each typed character shows as the configured mask character, not as
     // the style's own bullet; the style sheet is the one place Qt takes it.
-    e->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
-                         .arg(mask.at(0).unicode()));
+    e->setStyleSheet(
+        QStringLiteral("QLineEdit { lineedit-password-character: %1; }").arg(mask.at(0).unicode()));
     e->setEchoMode(QLineEdit::Password);
 }
 

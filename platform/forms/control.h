@@ -22,7 +22,17 @@ class Form;
 // PictureButton is an image control that clicks; its type name is "Image".
 // A ListBox holds its options as check boxes (contained controls), so each
 // option can be addressed by name like any other control.
-enum class Kind { TextBox, ComboBox, OptionButton, CheckBox, Label, Frame, Image, PictureButton, ListBox };
+enum class Kind {
+    TextBox,
+    ComboBox,
+    OptionButton,
+    CheckBox,
+    Label,
+    Frame,
+    Image,
+    PictureButton,
+    ListBox
+};
 
 // The type names the wizard's rules compare ("TextBox", "ComboBox", ...).
 QString typeName(Kind kind);
@@ -34,7 +44,7 @@ int pixelsToTwips(int pixels);
 
 class Control : public QObject {
     Q_OBJECT
-public:
+  public:
     const QString &name() const { return m_name; }
     int index() const { return m_index; } // -1 when not part of a control array
     Kind kind() const { return m_kind; }
@@ -118,12 +128,12 @@ public:
     void sendToBack();
     bool setFocus();
 
-signals:
+  signals:
     void clicked();
     void changed();
     void mouseMoved();
 
-private:
+  private:
     friend class Form;
     Control(Form *form, QWidget *widget, Kind kind, const QString &name, int index,
             bool designTime);

@@ -50,7 +50,10 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-bool isNumeric(QStringView text) { return toDecimal(text).has_value(); }
+bool isNumeric(QStringView text)
+{
+    return toDecimal(text).has_value();
+}
 
 std::optional<std::int16_t> toInt16(QStringView text)
 {
@@ -92,8 +95,8 @@ std::optional<QColor> colourFromHex(QStringView text)
 
 std::uint32_t colourToBgr(const QColor &colour)
 {
-    return std::uint32_t(colour.red()) | (std::uint32_t(colour.green()) << 8)
-           | (std::uint32_t(colour.blue()) << 16);
+    return std::uint32_t(colour.red()) | (std::uint32_t(colour.green()) << 8) |
+           (std::uint32_t(colour.blue()) << 16);
 }
 
 } // namespace forms

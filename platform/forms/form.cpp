@@ -76,7 +76,9 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
     QWidget *parent = container ? container->contentWidget() : m_window.data();
     QWidget *w = nullptr;
     switch (kind) {
-    case Kind::TextBox: w = new QLineEdit(parent); break;
+    case Kind::TextBox:
+        w = new QLineEdit(parent);
+        break;
     case Kind::ComboBox: {
         auto *c = new QComboBox(parent);
         c->setEditable(true);
@@ -85,8 +87,12 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
         w = c;
         break;
     }
-    case Kind::OptionButton: w = new QRadioButton(parent); break;
-    case Kind::CheckBox: w = new QCheckBox(parent); break;
+    case Kind::OptionButton:
+        w = new QRadioButton(parent);
+        break;
+    case Kind::CheckBox:
+        w = new QCheckBox(parent);
+        break;
     case Kind::Label: {
         auto *l = new QLabel(parent);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -100,8 +106,12 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
         w = f;
         break;
     }
-    case Kind::Image: w = new PictureLabel(parent); break;
-    case Kind::PictureButton: w = new PictureButton(parent); break;
+    case Kind::Image:
+        w = new PictureLabel(parent);
+        break;
+    case Kind::PictureButton:
+        w = new PictureButton(parent);
+        break;
     case Kind::ListBox: {
         auto *s = new QScrollArea(parent);
         auto *inner = new QWidget;
@@ -150,8 +160,14 @@ void Form::compact()
     m_removed = 0;
 }
 
-int Form::width() const { return m_width; }
-int Form::height() const { return m_height; }
+int Form::width() const
+{
+    return m_width;
+}
+int Form::height() const
+{
+    return m_height;
+}
 
 void Form::setWidth(int twips)
 {
@@ -165,11 +181,26 @@ void Form::setHeight(int twips)
     m_window->setFixedSize(twipsToPixels(m_width), twipsToPixels(m_height));
 }
 
-int Form::left() const { return pixelsToTwips(m_window->x()); }
-int Form::top() const { return pixelsToTwips(m_window->y()); }
-void Form::move(int left, int top) { m_window->move(twipsToPixels(left), twipsToPixels(top)); }
+int Form::left() const
+{
+    return pixelsToTwips(m_window->x());
+}
+int Form::top() const
+{
+    return pixelsToTwips(m_window->y());
+}
+void Form::move(int left, int top)
+{
+    m_window->move(twipsToPixels(left), twipsToPixels(top));
+}
 
-QString Form::caption() const { return m_window->windowTitle(); }
-void Form::setCaption(const QString &caption) { m_window->setWindowTitle(caption); }
+QString Form::caption() const
+{
+    return m_window->windowTitle();
+}
+void Form::setCaption(const QString &caption)
+{
+    m_window->setWindowTitle(caption);
+}
 
 } // namespace forms

@@ -18,7 +18,7 @@ namespace forms {
 
 class Form : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Form(QWidget *window);
     ~Form() override;
 
@@ -62,7 +62,7 @@ public:
     QString caption() const;
     void setCaption(const QString &caption);
 
-private:
+  private:
     Control *make(Kind kind, const QString &name, int index, Control *container, bool design);
     // Drops the entries of controls that are gone, once they outnumber the
     // live ones: removing many controls stays linear.

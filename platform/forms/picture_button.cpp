@@ -57,7 +57,8 @@ void PictureButton::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool wasPressed = m_pressed;
     m_pressed = false;
-    if (event->button() == Qt::LeftButton && wasPressed && rect().contains(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && wasPressed &&
+        rect().contains(event->position().toPoint()))
         emit clicked();
     PictureLabel::mouseReleaseEvent(event);
 }

@@ -11,35 +11,35 @@ namespace forms {
 
 class PictureLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit PictureLabel(QWidget *parent = nullptr);
 
-signals:
+  signals:
     void mouseMoved();
 
-protected:
+  protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 };
 
 class PictureButton : public PictureLabel {
     Q_OBJECT
-public:
+  public:
     explicit PictureButton(QWidget *parent = nullptr);
 
     // The pointer shown over every picture button: 32 x 32, hot spot (12, 1).
     // Taken from the resource ":/cursor/pointer.png" when the program carries it.
     static QCursor pointer();
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     bool m_pressed = false;
 };
 

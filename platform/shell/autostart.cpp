@@ -131,6 +131,9 @@ bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry, Q
     return true;
 }
 
-bool removeAutostartEntry(const QString &filePath) { return QFile::remove(filePath); }
+bool removeAutostartEntry(const QString &filePath)
+{
+    return QFile::remove(filePath);
+}
 
 } // namespace shell

@@ -10,6 +10,9 @@ bool startDetached(const QString &program, const QStringList &args, const QStrin
     return QProcess::startDetached(program, args, workingDir);
 }
 
-bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+bool fileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
 
 } // namespace shell

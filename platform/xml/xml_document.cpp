@@ -16,7 +16,10 @@ namespace {
 // be reported with a line.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
 
-QString toQ(const pugi::char_t *s) { return QString::fromUtf8(s); }
+QString toQ(const pugi::char_t *s)
+{
+    return QString::fromUtf8(s);
+}
 
 void appendText(pugi::xml_node node, std::string &out)
 {
@@ -96,8 +99,8 @@ QByteArray declaredEncoding(const QByteArray &bytes)
     if (at < 0)
         return {};
     ++at;
-    while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '\t'
-                                       || declaration[at] == '\r' || declaration[at] == '\n'))
+    while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '\t' ||
+                                       declaration[at] == '\r' || declaration[at] == '\n'))
         ++at;
     if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
         return {};
@@ -115,9 +118,9 @@ QByteArray declaredEncoding(const QByteArray &bytes)
 bool transcodeToUtf8(QByteArray &bytes)
 {
     const QByteArray name = declaredEncoding(bytes);
-    static const char *const known[] = {"utf-8",      "utf8",       "utf-16",     "utf-16le",
-                                        "utf-16be",   "utf-32",     "iso-8859-1", "latin1",
-                                        "latin-1",    "iso_8859-1", "us-ascii",   "ascii"};
+    static const char *const known[] = {"utf-8",    "utf8",       "utf-16",     "utf-16le",
+                                        "utf-16be", "utf-32",     "iso-8859-1", "latin1",
+                                        "latin-1",  "iso_8859-1", "us-ascii",   "ascii"};
     if (name.isEmpty() || std::find(std::begin(known), std::end(known), name) != std::end(known))
         return false;
     QStringDecoder decoder(name.constData());
@@ -132,7 +135,10 @@ bool transcodeToUtf8(QByteArray &bytes)
 
 } // namespace
 
-QString Node::name() const { return isNull() ? QString() : toQ(pugi::xml_node(m_node).name()); }
+QString Node::name() const
+{
+    return isNull() ? QString() : toQ(pugi::xml_node(m_node).name());
+}
 
 std::optional<QString> Node::attribute(const QString &name) const
 {
@@ -197,7 +203,10 @@ void Document::clear()
     m_error.clear();
 }
 
-bool Document::isEmpty() const { return !m_doc->document_element(); }
+bool Document::isEmpty() const
+{
+    return !m_doc->document_element();
+}
 
 int Document::lineOf(std::ptrdiff_t offset) const
 {
@@ -242,7 +251,8 @@ bool Document::load(const QString &path)
         m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
                            transcoded ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (!r || !m_doc->document_element()) {
-        m_error = r ? QStringLiteral("%1: no root element").arg(path) : describe(r, m_lineStarts, path);
+        m_error =
+            r ? QStringLiteral("%1: no root element").arg(path) : describe(r, m_lineStarts, path);
         m_doc->reset();
         return false;
     }
@@ -254,9 +264,8 @@ bool Document::loadXml(const QString &markup)
     clear();
     const QByteArray bytes = markup.toUtf8();
     indexLines(bytes);
-    const pugi::xml_parse_result r =
-        m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
-                           pugi::encoding_utf8);
+    const pugi::xml_parse_result r = m_doc->load_buffer(bytes.constData(), size_t(bytes.size()),
+                                                        kParseOptions, pugi::encoding_utf8);
     if (!r) {
         m_error = describe(r, m_lineStarts, QStringLiteral("markup"));
         m_doc->reset();

@@ -22,7 +22,7 @@ struct xml_node_struct;
 namespace xml {
 
 class Node {
-public:
+  public:
     Node() = default;
 
     bool isNull() const { return m_node == nullptr; }
@@ -41,16 +41,15 @@ public:
     // 1-based line of the element in the loaded text (0 when unknown).
     int line() const;
 
-private:
+  private:
     friend class Document;
-    Node(pugi::xml_node_struct *node, const class Document *doc)
-        : m_node(node), m_doc(doc) {}
+    Node(pugi::xml_node_struct *node, const class Document *doc) : m_node(node), m_doc(doc) {}
     pugi::xml_node_struct *m_node = nullptr;
     const Document *m_doc = nullptr;
 };
 
 class Document {
-public:
+  public:
     Document();
     ~Document();
     Document(const Document &) = delete;
@@ -75,7 +74,7 @@ public:
 
     int lineOf(std::ptrdiff_t offset) const;
 
-private:
+  private:
     // Where each line of the parsed text begins, for reporting lines.
     void indexLines(const QByteArray &bytes);
 

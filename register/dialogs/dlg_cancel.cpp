@@ -24,9 +24,9 @@
 namespace {
 
 // Distances of the dialog's design, in twips.
-constexpr int kBesideGap = 200;           // between the later option, the days box and its label
-constexpr int kTrailingLabelDrop = 50;    // the label's text sits level with the box's text
-constexpr int kButtonBottomMargin = 500;  // below the buttons
+constexpr int kBesideGap = 200;          // between the later option, the days box and its label
+constexpr int kTrailingLabelDrop = 50;   // the label's text sits level with the box's text
+constexpr int kButtonBottomMargin = 500; // below the buttons
 
 // One element of the language section, read for activation. Each assignment
 // stands alone: a missing attribute, a position that is no 16-bit number or a
@@ -34,7 +34,7 @@ constexpr int kButtonBottomMargin = 500;  // below the buttons
 // a problem, and the rest of the element still applies. A missing element
 // skips everything it would have set.
 class Setting {
-public:
+  public:
     Setting(const WizardState &state, const char *path, QStringList &problems)
         : m_node(state.languageDoc.selectSingleNode(QLatin1String(path))),
           m_path(QLatin1String(path)), m_problems(problems)
@@ -53,8 +53,7 @@ public:
         return value;
     }
 
-    template <typename Setter>
-    void number(const char *attribute, Setter &&set)
+    template <typename Setter> void number(const char *attribute, Setter &&set)
     {
         const std::optional<QString> value = text(attribute);
         if (!value)
@@ -83,7 +82,7 @@ public:
 
     void problem(const QString &what) { m_problems.append(m_path + u' ' + what); }
 
-private:
+  private:
     xml::Node m_node;
     QString m_path;
     QStringList &m_problems;
@@ -123,8 +122,8 @@ void applyGeometry(Setting &setting, forms::Control *c)
 
 DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::Form &mainForm,
                      QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                          | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
       m_state(state), m_services(services), m_mainForm(mainForm), m_form(this)
 {
     setObjectName(QStringLiteral("dlgCancel"));
@@ -278,9 +277,9 @@ void DlgCancel::cmdQuit_Click()
         dueMoment(m_services.now(), ctl("optLater")->value() == 1, ctl("txtDays")->text());
     // schedule reads the moment back in the locale of the session it runs in,
     // which is the one the wizard runs in now.
-    const QString argumentText = reminderArgumentText(
-        dates::generalDateText(due, QLocale::system()), m_state.gameName, m_state.currentLanguage,
-        m_state.countryName, m_state.registrationUrl);
+    const QString argumentText =
+        reminderArgumentText(dates::generalDateText(due, QLocale::system()), m_state.gameName,
+                             m_state.currentLanguage, m_state.countryName, m_state.registrationUrl);
     const QString entryPath = shell::autostartEntryPath();
     QString error;
     if (!shell::writeAutostartEntry(entryPath, reminderEntry(m_state.appPath, argumentText),
@@ -314,7 +313,10 @@ void DlgCancel::cmdCancel_Click()
     hide();
 }
 
-void DlgCancel::cmdQuit_MouseMove() { ctl("cmdQuit")->setPicture(m_state.quitPictures.hover); }
+void DlgCancel::cmdQuit_MouseMove()
+{
+    ctl("cmdQuit")->setPicture(m_state.quitPictures.hover);
+}
 
 void DlgCancel::cmdCancel_MouseMove()
 {
@@ -351,8 +353,8 @@ void DlgCancel::changeEvent(QEvent *event)
     // parent's disabled state down to child windows too. The main window is
     // disabled precisely while this dialog stands, so the dialog undoes that;
     // only an explicit setEnabled(false) on the dialog itself keeps it off.
-    if (event->type() == QEvent::EnabledChange && !isEnabled()
-        && !testAttribute(Qt::WA_ForceDisabled))
+    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
+        !testAttribute(Qt::WA_ForceDisabled))
         setEnabled(true);
     QDialog::changeEvent(event);
 }

@@ -17,7 +17,7 @@ class DlgError;
 
 class DlgCancel : public QDialog {
     Q_OBJECT
-public:
+  public:
     DlgCancel(WizardState &state, const WizardServices &services, forms::Form &mainForm,
               QWidget *parent);
 
@@ -42,14 +42,14 @@ public:
     void cmdCancel_MouseMove();
     void Form_MouseMove();
 
-protected:
+  protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     forms::Control *ctl(const char *name) const;
     // Writes each configuration problem to standard error, once per run.
     void report(const QStringList &problems);

@@ -54,8 +54,8 @@ QString reminderFailureMessage(const QString &entryPath, const QString &reason)
     // lines is what the message window holds above its button.
     const QString afterPath = entryPath + QStringLiteral(": ");
     const qsizetype at = reason.indexOf(afterPath);
-    QString why = at >= 0 ? reason.mid(at + afterPath.size())
-                          : QString(reason).remove(entry.absolutePath());
+    QString why =
+        at >= 0 ? reason.mid(at + afterPath.size()) : QString(reason).remove(entry.absolutePath());
     why = why.simplified();
     QStringList lines{QStringLiteral("Your reminder could not be saved in")};
     lines += wrapped(entry.absolutePath(), kMessageLineLength);

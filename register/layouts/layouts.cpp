@@ -20,7 +20,7 @@ struct ControlSpec {
     const char *container; // nullptr: the window itself
     int containerIndex;
     const char *name;
-    int index;             // -1: not part of a control array
+    int index; // -1: not part of a control array
     Kind kind;
     int left, top, width, height;
     const char *text;
@@ -63,13 +63,18 @@ const ControlSpec kMainForm[] = {
     {"frmPages", 0, "txtCountry", -1, Kind::TextBox, 4920, 2640, 855, 375, "Text1", 60, false},
     // The method page.
     {"frmMethod", -1, "lblMethod", -1, Kind::Label, 0, 240, 1320, 195, "Label2", 23, true},
-    {"frmMethod", -1, "optOnline", -1, Kind::OptionButton, 360, 600, 1335, 495, "Option1", 24, false},
-    {"frmMethod", -1, "optPrint", -1, Kind::OptionButton, 360, 1320, 1335, 375, "Option1", 25, false},
+    {"frmMethod", -1, "optOnline", -1, Kind::OptionButton, 360, 600, 1335, 495, "Option1", 24,
+     false},
+    {"frmMethod", -1, "optPrint", -1, Kind::OptionButton, 360, 1320, 1335, 375, "Option1", 25,
+     false},
     {"frmMethod", -1, "cmdOk", -1, Kind::PictureButton, 240, 240, 1095, 255, "", kNoTab, false},
     // The thanks pages.
-    {"frmThanksPrint", -1, "lblThanksPrint", -1, Kind::Label, 120, 360, 1320, 195, "Label2", 27, true},
-    {"frmThanksPrint", -1, "cmdFinish", -1, Kind::PictureButton, 120, 0, 1095, 255, "", kNoTab, false},
-    {"frmThanksOnline", -1, "lblThanksOnline", -1, Kind::Label, 0, 0, 1320, 195, "Label2", 29, true},
+    {"frmThanksPrint", -1, "lblThanksPrint", -1, Kind::Label, 120, 360, 1320, 195, "Label2", 27,
+     true},
+    {"frmThanksPrint", -1, "cmdFinish", -1, Kind::PictureButton, 120, 0, 1095, 255, "", kNoTab,
+     false},
+    {"frmThanksOnline", -1, "lblThanksOnline", -1, Kind::Label, 0, 0, 1320, 195, "Label2", 29,
+     true},
     {"frmThanksOnline", -1, "Text1", -1, Kind::TextBox, 240, 960, 855, 285, "Text1", 61, false},
     // The online-error page.
     {"frmError", -1, "lblError", 1, Kind::Label, 1680, 240, 1320, 195, "Label2", 31, true},
@@ -116,7 +121,8 @@ void build(forms::Form &form, const ControlSpec (&specs)[N], int width, int heig
     std::vector<forms::Control *> buttons;
     for (const ControlSpec &s : specs) {
         forms::Control *container =
-            s.container ? form.control(QString::fromLatin1(s.container), s.containerIndex) : nullptr;
+            s.container ? form.control(QString::fromLatin1(s.container), s.containerIndex)
+                        : nullptr;
         forms::Control *c =
             form.createDesign(s.kind, QString::fromLatin1(s.name), s.index, container);
         c->move(s.left, s.top);

@@ -9,7 +9,10 @@
 
 namespace {
 
-int roundTwips(double v) { return int(std::nearbyint(v)); }
+int roundTwips(double v)
+{
+    return int(std::nearbyint(v));
+}
 
 } // namespace
 
@@ -66,7 +69,7 @@ void RemoveAllObject(forms::Form &form)
             form.remove(c);
 
     // The region-and-language screen stands as after start-up.
-    for (const char *name : {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext",
-                             "cmdCancel"})
+    for (const char *name :
+         {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"})
         form.control(QLatin1String(name))->setVisible(true);
 }

@@ -6,7 +6,7 @@
 namespace forms {
 class Form;
 class Control;
-}
+} // namespace forms
 struct WizardState;
 
 // container: a frame, or nullptr for the window itself. Cancel goes to the

@@ -14,7 +14,7 @@ namespace {
 // sensible to build marks the object as failed, a cosmetic one (a colour) only
 // reports.
 class AttributeReader {
-public:
+  public:
     AttributeReader(const xml::Node &node, QString where, QStringList &problems)
         : m_node(node), m_where(std::move(where)), m_problems(problems)
     {
@@ -96,7 +96,7 @@ public:
 
     void report(const QString &what) { m_problems.append(m_where + QStringLiteral(": ") + what); }
 
-private:
+  private:
     const xml::Node &m_node;
     QString m_where;
     QStringList &m_problems;
@@ -295,10 +295,12 @@ const ObjectType kObjectTypes[] = {
     {"combo", "_cbo_", {"id", "src", "x", "y", "width", "default"}, describeCombo},
     {"radiobox", "_rad_", {"id", "src", "x", "y", "width", "default"}, describeRadio},
     {"checkbox", "_chk_", {"id", "src", "x", "y", "width", "optional"}, describeCheck},
-    {"text", "_txt_",
+    {"text",
+     "_txt_",
      {"id", "src", "x", "y", "width", "height", "maxlength", "patten", "password", "optional"},
      describeText},
-    {"textfield", "_txt_",
+    {"textfield",
+     "_txt_",
      {"id", "src", "x", "y", "width", "height", "maxlength", "patten", "password", "optional"},
      describeText},
     {"list", "_lst_", {"id", "src", "x", "y", "wdith", "height", "optional"}, describeList},
@@ -324,8 +326,8 @@ PageDefinition describePage(const QString &markup, int pageNumber, const QString
     PageDefinition page;
     xml::Document doc;
     if (!doc.loadXml(markup)) {
-        page.problems.append(pageTitle + QStringLiteral(": the page markup does not parse (")
-                             + doc.errorString() + QStringLiteral("); the page stays empty"));
+        page.problems.append(pageTitle + QStringLiteral(": the page markup does not parse (") +
+                             doc.errorString() + QStringLiteral("); the page stays empty"));
         return page;
     }
     const QList<xml::Node> nodes = doc.selectNodes(QStringLiteral("//object"));

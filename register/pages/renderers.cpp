@@ -97,8 +97,9 @@ bool Render_Image(forms::Form &form, const WizardState &state, const pages::Imag
     Control *c = findOrCreate(form, Kind::Image, object.name, container);
     // Pages often repeat a picture, and every pass through the region screen
     // builds them again: decode each picture of a language once.
-    const QString key = QStringLiteral("page-picture/") + state.currentLanguage.trimmed().toLower()
-                        + u'/' + object.src.trimmed().toLower();
+    const QString key = QStringLiteral("page-picture/") +
+                        state.currentLanguage.trimmed().toLower() + u'/' +
+                        object.src.trimmed().toLower();
     QPixmap picture;
     if (!QPixmapCache::find(key, &picture)) {
         picture = languagePicture(state, object.src);
@@ -153,7 +154,8 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
                  Control *container, int currentYear)
 {
     for (int k = 0; k < 3; ++k) {
-        Control *list = findOrCreate(form, Kind::ComboBox, object.name + object.parts[k], container);
+        Control *list =
+            findOrCreate(form, Kind::ComboBox, object.name + object.parts[k], container);
         list->setWidth(kDateListWidth);
         list->move(object.x + kDateListStep * k, object.y);
         list->setVisible(true);
@@ -166,8 +168,9 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
         list->widget()->setAccessibleName(object.texts[k]);
 
         if (k < 2) {
-            Control *separator = findOrCreate(
-                form, Kind::Label, object.name + QStringLiteral("lbl") + object.parts[k], container);
+            Control *separator =
+                findOrCreate(form, Kind::Label,
+                             object.name + QStringLiteral("lbl") + object.parts[k], container);
             applyFore(separator, object.fore, state);
             separator->setAutoSize(true);
             separator->setText(QString(object.separator));
@@ -233,8 +236,8 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
 
     const int rowWidth = std::max(0, object.width - 2 * kListPadding - kListScrollBarRoom);
     for (int k = 0; k < object.values.size(); ++k) {
-        Control *option =
-            findOrCreate(form, Kind::CheckBox, object.name + QStringLiteral("opt") + QString::number(k), list);
+        Control *option = findOrCreate(
+            form, Kind::CheckBox, object.name + QStringLiteral("opt") + QString::number(k), list);
         option->move(kListPadding, kListPadding + k * kListRowHeight);
         option->resize(rowWidth, kListRowHeight);
         option->setText(object.values[k]);
@@ -249,12 +252,13 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
               container);
 }
 
-void Render_CheckBox(forms::Form &form, const WizardState &state,
-                     const pages::CheckObject &object, Control *container)
+void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::CheckObject &object,
+                     Control *container)
 {
     for (int k = 0; k < object.captions.size(); ++k) {
-        Control *box = findOrCreate(form, Kind::CheckBox,
-                                    object.name + QStringLiteral("opt") + QString::number(k), container);
+        Control *box =
+            findOrCreate(form, Kind::CheckBox,
+                         object.name + QStringLiteral("opt") + QString::number(k), container);
         box->move(object.xs[k], object.ys[k]);
         box->setText(object.captions[k]);
         box->setWidth(object.width);
@@ -263,17 +267,19 @@ void Render_CheckBox(forms::Form &form, const WizardState &state,
         applyFore(box, object.fore, state);
         applyBack(box, object.back, state);
     }
-    Control *holder = findOrCreate(form, Kind::TextBox, object.name + QStringLiteral("_optional"), container);
+    Control *holder =
+        findOrCreate(form, Kind::TextBox, object.name + QStringLiteral("_optional"), container);
     if (object.error)
         holder->setTag(*object.error);
     holder->setVisible(false);
     holder->setContainer(container);
-    holder->setText(object.optional == QLatin1String("1") ? QStringLiteral("0")
-                                                          : QString::number(object.captions.size()));
+    holder->setText(object.optional == QLatin1String("1")
+                        ? QStringLiteral("0")
+                        : QString::number(object.captions.size()));
 }
 
-void Render_RadioBox(forms::Form &form, const WizardState &state,
-                     const pages::RadioObject &object, Control *container)
+void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::RadioObject &object,
+                     Control *container)
 {
     // The group frame spans the options' positions. With positions in
     // ascending order (as configurations write them) this is the first to the
@@ -282,7 +288,8 @@ void Render_RadioBox(forms::Form &form, const WizardState &state,
     const auto [minX, maxX] = std::minmax_element(object.xs.begin(), object.xs.end());
     const auto [minY, maxY] = std::minmax_element(object.ys.begin(), object.ys.end());
 
-    Control *frame = findOrCreate(form, Kind::Frame, QStringLiteral("frm_") + object.name, container);
+    Control *frame =
+        findOrCreate(form, Kind::Frame, QStringLiteral("frm_") + object.name, container);
     frame->move(*minX, *minY);
     frame->resize(object.width + (*maxX - *minX), *maxY - *minY + kOptionHeight);
     frame->setContainer(container);
@@ -291,8 +298,9 @@ void Render_RadioBox(forms::Form &form, const WizardState &state,
     frame->setBackColor(state.defaultBackColor);
 
     for (int k = 0; k < object.captions.size(); ++k) {
-        Control *option = findOrCreate(form, Kind::OptionButton,
-                                       object.name + QStringLiteral("opt") + QString::number(k), frame);
+        Control *option =
+            findOrCreate(form, Kind::OptionButton,
+                         object.name + QStringLiteral("opt") + QString::number(k), frame);
         option->move(object.xs[k] - frame->left(), object.ys[k] - frame->top());
         option->resize(object.width, kOptionHeight);
         option->setText(object.captions[k]);

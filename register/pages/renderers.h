@@ -47,9 +47,9 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
                     forms::Control *container);
 
 // Check boxes N + "opt" + k and the optional holder (its Tag: the error text).
-void Render_CheckBox(forms::Form &form, const WizardState &state,
-                     const pages::CheckObject &object, forms::Control *container);
+void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::CheckObject &object,
+                     forms::Control *container);
 
 // Group frame "frm_" + N holding option buttons N + "opt" + k.
-void Render_RadioBox(forms::Form &form, const WizardState &state,
-                     const pages::RadioObject &object, forms::Control *container);
+void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::RadioObject &object,
+                     forms::Control *container);

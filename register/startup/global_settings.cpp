@@ -97,11 +97,14 @@ const ButtonSpec kButtons[] = {
 
 // Accessible names tell a screen reader what each picture button does.
 const char *const kButtonRoles[][2] = {
-    {"cmdCancel", "Cancel"}, {"cmdPrev", "Previous"}, {"cmdNext", "Next"}, {"cmdOk", "OK"},
+    {"cmdCancel", "Cancel"}, {"cmdPrev", "Previous"}, {"cmdNext", "Next"},   {"cmdOk", "OK"},
     {"cmdSubmit", "Submit"}, {"cmdFinish", "Finish"}, {"cmdRetry", "Retry"}, {"cmdExit", "Exit"},
 };
 
-int roundTwips(double v) { return int(std::nearbyint(v)); }
+int roundTwips(double v)
+{
+    return int(std::nearbyint(v));
+}
 
 } // namespace
 
@@ -131,7 +134,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
 
     // 2. Prompt and message texts, taken whole.
     auto text = [&state](const char *element) -> std::optional<QString> {
-        const xml::Node n = state.languageDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(element));
+        const xml::Node n =
+            state.languageDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(element));
         if (!n)
             return std::nullopt;
         return n.text();
@@ -154,7 +158,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     applyTextElement(mainForm, state, "//methodpage/text", ctl("lblMethod"), true, false);
     applyTextElement(mainForm, state, "//methodpage/online", ctl("optOnline"), false, true);
     applyTextElement(mainForm, state, "//methodpage/print", ctl("optPrint"), false, true);
-    applyTextElement(mainForm, state, "//errorpage/text_not_online", ctl("lblError", 1), true, false);
+    applyTextElement(mainForm, state, "//errorpage/text_not_online", ctl("lblError", 1), true,
+                     false);
     applyTextElement(mainForm, state, "//errorpage/text_error", ctl("lblError", 2), true, false);
     applyTextElement(mainForm, state, "//thanksfax", ctl("lblThanksPrint"), true, false);
     applyTextElement(mainForm, state, "//thanksonline", ctl("lblThanksOnline"), true, false);

@@ -23,16 +23,16 @@ void LoadLanguage(WizardState &state)
 
     const xml::Node *chosen = nullptr;
     for (const xml::Node &n : state.languageNodes) {
-        if (normalised(n.attribute(QStringLiteral("id"))) == language
-            && normalised(n.attribute(QStringLiteral("country"))) == country) {
+        if (normalised(n.attribute(QStringLiteral("id"))) == language &&
+            normalised(n.attribute(QStringLiteral("country"))) == country) {
             chosen = &n;
             break;
         }
     }
     if (!chosen) {
         for (const xml::Node &n : state.languageNodes) {
-            if (normalised(n.attribute(QStringLiteral("id"))) == language
-                && normalised(n.attribute(QStringLiteral("country"))) == QLatin1String("else")) {
+            if (normalised(n.attribute(QStringLiteral("id"))) == language &&
+                normalised(n.attribute(QStringLiteral("country"))) == QLatin1String("else")) {
                 chosen = &n;
                 break;
             }

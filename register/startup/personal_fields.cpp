@@ -77,8 +77,8 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     auto ctl = [&form](const char *name) { return form.control(QLatin1String(name)); };
 
     for (const FieldSpec &f : kFields) {
-        const xml::Node node = state.languageDoc.selectSingleNode(
-            QStringLiteral("//userinfo/") + QLatin1String(f.element));
+        const xml::Node node = state.languageDoc.selectSingleNode(QStringLiteral("//userinfo/") +
+                                                                  QLatin1String(f.element));
         forms::Control *label = ctl(f.label);
         forms::Control *input = ctl(f.input);
         forms::Control *list = f.list ? ctl(f.list) : nullptr;
@@ -96,7 +96,8 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
 
         const QString stem = QLatin1String(f.holderStem);
         // A missing type counts as a text box, the common case.
-        const QString type = node.attribute(QStringLiteral("type")).value_or(QStringLiteral("text"));
+        const QString type =
+            node.attribute(QStringLiteral("type")).value_or(QStringLiteral("text"));
         if (!list || type == QLatin1String("text")) {
             applyInputBox(input, node, state);
             applyNumber(node, "maxlength", [input](int v) { input->setMaxLength(v); });
@@ -134,7 +135,8 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     }
 
     // The country: label and field, no holders.
-    const xml::Node country = state.languageDoc.selectSingleNode(QStringLiteral("//userinfo/country"));
+    const xml::Node country =
+        state.languageDoc.selectSingleNode(QStringLiteral("//userinfo/country"));
     const auto visible = country.attribute(QStringLiteral("visible"));
     forms::Control *label = ctl("lblCountry");
     forms::Control *input = ctl("txtCountry");

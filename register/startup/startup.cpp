@@ -24,7 +24,8 @@ void report(const QString &problem)
 // A start-up key: its trimmed text when present and not empty.
 std::optional<QString> startupKey(const WizardState &state, const char *name)
 {
-    const xml::Node node = state.configDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(name));
+    const xml::Node node =
+        state.configDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(name));
     if (!node) {
         report(QStringLiteral("the element <%1> is missing; the built-in value stays")
                    .arg(QLatin1String(name)));
@@ -72,7 +73,8 @@ int fillLanguageList(forms::Form &form, WizardState &state)
         const xml::Node &node = state.languageNodes[i];
         const std::optional<QString> country = node.attribute(QStringLiteral("country"));
         if (!country) {
-            report(QStringLiteral("line %1: a <language> element has no country attribute; it is not listed")
+            report(QStringLiteral(
+                       "line %1: a <language> element has no country attribute; it is not listed")
                        .arg(node.line()));
             continue;
         }
@@ -81,8 +83,10 @@ int fillLanguageList(forms::Form &form, WizardState &state)
         const std::optional<QString> idAttr = node.attribute(QStringLiteral("id"));
         const QString id = forms::trimBlanks(idAttr.value_or(QString()));
         if (id.isEmpty()) {
-            report(QStringLiteral("line %1: a <language country=\"else\"> element has no id; it is listed empty")
-                       .arg(node.line()));
+            report(
+                QStringLiteral(
+                    "line %1: a <language country=\"else\"> element has no id; it is listed empty")
+                    .arg(node.line()));
         }
         ++k;
         if (i < state.languageIds.size())
@@ -102,8 +106,9 @@ int fillLanguageList(forms::Form &form, WizardState &state)
 
 QString builtInRegistrationUrl(bool normalMode)
 {
-    return normalMode ? QStringLiteral("http://register.velmora.example/register.asp")
-                      : QStringLiteral("http://register-test.velmora.example/nr/cd_register/register.asp");
+    return normalMode
+               ? QStringLiteral("http://register.velmora.example/register.asp")
+               : QStringLiteral("http://register-test.velmora.example/nr/cd_register/register.asp");
 }
 
 StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state,
@@ -112,7 +117,8 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
     StartupResult result;
 
     // 1-2. Test mode when nocheck.txt lies beside the program.
-    state.normalMode = !QFileInfo(QDir(state.appPath).filePath(QStringLiteral("nocheck.txt"))).isFile();
+    state.normalMode =
+        !QFileInfo(QDir(state.appPath).filePath(QStringLiteral("nocheck.txt"))).isFile();
     state.stage = 0;
     state.submitResult = 0;
 

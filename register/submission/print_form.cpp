@@ -19,7 +19,6 @@ QString mergedAnswer(const QStringList &answers)
     return parts.join(QLatin1String(", "));
 }
 
-
 } // namespace
 
 QList<PrintedEntry> gatherPrintedEntries(const forms::Form &form, WizardState &state)

@@ -127,9 +127,9 @@ QuestionPages readQuestionPages(const forms::Form &form)
             // or partly chosen) is no answer: its words are not sent.
             if (c->kind() == forms::Kind::ComboBox) {
                 const QString object = c->name().chopped(1);
-                const QString ymd = textOf(form, object + u'y').trimmed() + u'/'
-                                    + textOf(form, object + u'm').trimmed() + u'/'
-                                    + textOf(form, object + u'd').trimmed();
+                const QString ymd = textOf(form, object + u'y').trimmed() + u'/' +
+                                    textOf(form, object + u'm').trimmed() + u'/' +
+                                    textOf(form, object + u'd').trimmed();
                 if (!parseYmdDate(ymd))
                     continue;
             }

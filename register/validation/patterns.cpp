@@ -11,10 +11,16 @@ namespace {
 // refused as birth dates.
 constexpr int firstAcceptedYear = 1753;
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // "A" to "z" by character code, which takes in the six signs between "Z" and "a".
-bool isLetterRange(QChar c) { return c.unicode() >= 65 && c.unicode() <= 122; }
+bool isLetterRange(QChar c)
+{
+    return c.unicode() >= 65 && c.unicode() <= 122;
+}
 
 std::optional<int> wholeNumber(QStringView part)
 {
@@ -107,7 +113,10 @@ std::optional<QDate> parseYmdDate(QStringView text)
     return date;
 }
 
-int ageInYears(QDate birth, QDate today) { return today.year() - birth.year(); }
+int ageInYears(QDate birth, QDate today)
+{
+    return today.year() - birth.year();
+}
 
 PatternResult checkPattern(const QString &pattern, const QString &answer, QDate today)
 {

@@ -26,8 +26,8 @@ void fitDialogToMessage(forms::Form &dlg, const forms::Control &label)
     const forms::Control *ok = dlg.control(QStringLiteral("cmdQuit"));
     const int buttonHeight = ok ? ok->height() : 0;
     const int neededWidth = label.width() + 2 * kMargin - 2 * forms::Form::kBorderTwips;
-    const int neededHeight = label.top() + label.height() + kMargin / 2 + buttonHeight + 500
-                             - 2 * forms::Form::kBorderTwips;
+    const int neededHeight = label.top() + label.height() + kMargin / 2 + buttonHeight + 500 -
+                             2 * forms::Form::kBorderTwips;
     dlg.setWidth(std::max(layouts::kErrorDialogWidth, neededWidth));
     dlg.setHeight(std::max(layouts::kErrorDialogHeight, neededHeight));
 }

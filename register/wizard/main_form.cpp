@@ -12,8 +12,8 @@
 
 MainForm::MainForm(const QString &appPath, const QStringList &processArguments,
                    WizardServices services, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                          | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
       m_form(this), m_services(std::move(services)), m_processArguments(processArguments)
 {
     setObjectName(QStringLiteral("MainForm"));
@@ -69,18 +69,30 @@ void MainForm::Form_Load()
         DisplayWrongData(m_form, *m_dlgError, m_state, result.error, true);
 }
 
-void MainForm::cmbCountry_Click() { ::cmbCountry_Click(m_form, m_state); }
-void MainForm::cmbCountry_Change() { ::cmbCountry_Click(m_form, m_state); }
-void MainForm::cmbCity_Change() { ::cmbCity_Change(m_form); }
-void MainForm::cmbState_Change() { ::cmbState_Change(m_form); }
+void MainForm::cmbCountry_Click()
+{
+    ::cmbCountry_Click(m_form, m_state);
+}
+void MainForm::cmbCountry_Change()
+{
+    ::cmbCountry_Click(m_form, m_state);
+}
+void MainForm::cmbCity_Change()
+{
+    ::cmbCity_Change(m_form);
+}
+void MainForm::cmbState_Change()
+{
+    ::cmbState_Change(m_form);
+}
 
 void MainForm::keyPressEvent(QKeyEvent *event)
 {
     // Escape acts as Cancel wherever Cancel is shown.
     if (event->key() == Qt::Key_Escape) {
         forms::Control *cancel = ctl(QStringLiteral("cmdCancel"));
-        if (cancel && cancel->isVisibleFlag() && cancel->widget()->isVisible()
-            && cancel->isEnabled()) {
+        if (cancel && cancel->isVisibleFlag() && cancel->widget()->isVisible() &&
+            cancel->isEnabled()) {
             cmdCancel_Click();
             return;
         }

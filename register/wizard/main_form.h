@@ -15,7 +15,7 @@ class DlgError;
 
 class MainForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     // appPath: the folder of the program (config.xml and nocheck.txt lie
     // there); processArguments: the arguments after the program's name.
     MainForm(const QString &appPath, const QStringList &processArguments,
@@ -59,10 +59,10 @@ public:
     void pictureButton_MouseMove(forms::Control *button);
     void imgBack_MouseMove();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     void wire();
 
     forms::Form m_form;

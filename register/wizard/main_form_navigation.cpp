@@ -90,9 +90,9 @@ void MainForm::cmdNext_Click()
         // The age warning alone may be overridden, when the country allows
         // it; every other complaint only informs. An empty age prompt never
         // stands for the age warning, or any empty message could be waved on.
-        const bool ageWarning = !m_state.agePrompt.isEmpty()
-                                && m_state.wrongDataMessage == m_state.agePrompt
-                                && m_state.ageOption == QLatin1String("1");
+        const bool ageWarning = !m_state.agePrompt.isEmpty() &&
+                                m_state.wrongDataMessage == m_state.agePrompt &&
+                                m_state.ageOption == QLatin1String("1");
         m_dlgError->okOnly = !ageWarning;
         m_dlgError->isCanceled = true;
         DisplayWrongData(m_form, *m_dlgError, m_state, QString(), true);
@@ -186,7 +186,10 @@ void MainForm::cmdExit_Click()
     DisplayMethodChoosePage(m_form, m_state);
 }
 
-void MainForm::cmdFinish_Click() { m_services.endProgram(); }
+void MainForm::cmdFinish_Click()
+{
+    m_services.endProgram();
+}
 
 void MainForm::cmdCancel_Click()
 {

@@ -24,7 +24,10 @@ Control *ctl(forms::Form &form, const char *name, int index = -1)
     return form.control(QLatin1String(name), index);
 }
 
-int roundTwips(double v) { return int(std::nearbyint(v)); }
+int roundTwips(double v)
+{
+    return int(std::nearbyint(v));
+}
 
 void fillWindow(forms::Form &form, Control *frame)
 {
@@ -50,7 +53,8 @@ void titleInto(forms::Form &form, const QPixmap &picture, Control *frame)
     Control *title = ctl(form, "imgWelcomeTitle");
     title->setPicture(picture);
     if (!picture.isNull())
-        title->resize(forms::pixelsToTwips(picture.width()), forms::pixelsToTwips(picture.height()));
+        title->resize(forms::pixelsToTwips(picture.width()),
+                      forms::pixelsToTwips(picture.height()));
     title->setContainer(frame);
     title->bringToFront();
 }

@@ -25,18 +25,18 @@ struct WizardState {
     WizardState() : languageIds(101), pageXml(21) {}
 
     // Start-up
-    bool normalMode = true;        // false when nocheck.txt lies beside the program
-    QString appPath;               // the program's folder, no trailing separator
-    xml::Document configDoc;       // config.xml
-    xml::Document languageDoc;     // the chosen language section, parsed on its own
+    bool normalMode = true;    // false when nocheck.txt lies beside the program
+    QString appPath;           // the program's folder, no trailing separator
+    xml::Document configDoc;   // config.xml
+    xml::Document languageDoc; // the chosen language section, parsed on its own
     QString currentLanguage = QStringLiteral("English");
     QString countryName;
     QString gameName;
     QString registrationUrl;
     QString useDefault;
-    QStringList commandArgs;       // entry 0 empty, then the arguments
+    QStringList commandArgs; // entry 0 empty, then the arguments
     QList<xml::Node> languageNodes;
-    QStringList languageIds;       // 101 entries, by position in languageNodes
+    QStringList languageIds; // 101 entries, by position in languageNodes
 
     // Navigation
     std::int16_t stage = 0;        // 0 region and language, 1 welcome, 2 pages
@@ -52,8 +52,8 @@ struct WizardState {
     QString connectToServerText;
     QString dataErrorText;
     bool onlineOnly = false;
-    double buttonGap = 0;          // single precision in the layout rules
-    QStringList pageXml;           // 21 entries: 0 personal page, 1..20 question pages
+    double buttonGap = 0; // single precision in the layout rules
+    QStringList pageXml;  // 21 entries: 0 personal page, 1..20 question pages
     QString welcomeXml;
 
     // Pictures
@@ -61,7 +61,7 @@ struct WizardState {
     QPixmap pageTitlePicture;
     ButtonPictures cancelPictures, nextPictures, prevPictures, submitPictures;
     ButtonPictures okPictures, finishPictures, retryPictures, exitPictures;
-    ButtonPictures quitPictures;   // the dialogs' confirm button
+    ButtonPictures quitPictures; // the dialogs' confirm button
 
     // Validation and age limit
     QString wrongDataMessage;

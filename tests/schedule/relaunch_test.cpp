@@ -11,11 +11,11 @@
 namespace {
 
 class FixedClock : public dates::Clock {
-public:
+  public:
     explicit FixedClock(QDateTime now) : m_now(std::move(now)) {}
     QDateTime now() const override { return m_now; }
 
-private:
+  private:
     QDateTime m_now;
 };
 
@@ -26,7 +26,7 @@ struct StartCall {
 };
 
 class RelaunchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
@@ -78,14 +78,13 @@ TEST_F(RelaunchTest, aMomentEqualToNowToTheSecondIsNotDue)
 
 TEST_F(RelaunchTest, aPassedMomentStartsRegisterOnceAndRemovesTheEntry)
 {
-    EXPECT_EQ(run(u'/' + due(m_now.addSecs(-1)) + settings, m_now),
-              relaunch::Outcome::Relaunched);
+    EXPECT_EQ(run(u'/' + due(m_now.addSecs(-1)) + settings, m_now), relaunch::Outcome::Relaunched);
     ASSERT_EQ(m_calls.size(), 1u);
     EXPECT_EQ(m_calls[0].program, m_dir.filePath("game/register"));
     EXPECT_EQ(m_calls[0].workingDir, m_dir.filePath("game"));
     EXPECT_EQ(m_calls[0].args,
-              QStringList({"/default=1", "/game=Deep Sky ", "/language=French ",
-                           "/country=Canada ", "/url=http://example.test/nr/register.asp"}));
+              QStringList({"/default=1", "/game=Deep Sky ", "/language=French ", "/country=Canada ",
+                           "/url=http://example.test/nr/register.asp"}));
     EXPECT_FALSE(entryKept());
 }
 
@@ -120,16 +119,16 @@ TEST(RegisterArguments, joinedTheyGiveTheRelaunchCommandText)
     } cases[] = {
         {"fourSettings",
          "/1.2.2024 /game=Deep Sky /language=French /country=Canada /url=http://h.test/a/b.asp",
-         "/default=1 /game=Deep Sky  /language=French  /country=Canada  /url=http://h.test/a/b.asp"},
+         "/default=1 /game=Deep Sky  /language=French  /country=Canada  "
+         "/url=http://h.test/a/b.asp"},
         {"onlyTheDueMoment", "/1.2.2024 10:00:00", "/default=1"},
         {"sixthArgumentDropped", "/d /game=X /language=Y /country=Z /url=U /extra=1",
          "/default=1 /game=X  /language=Y  /country=Z  /url=U "},
-        {"emptySettings", "/d /game= /language= /country= /url=",
-         "/default=1 /game=  /language=  /country=  /url="},
+        {"emptySettings",
+         "/d /game= /language= /country= /url=", "/default=1 /game=  /language=  /country=  /url="},
     };
     for (const auto &c : cases) {
-        const QStringList args =
-            relaunch::registerArguments(GetCommandLine(c.scheduleText, 5));
+        const QStringList args = relaunch::registerArguments(GetCommandLine(c.scheduleText, 5));
         EXPECT_EQ(rawArgumentText(QStringList{"register"} + args), c.registerText) << c.name;
         // register reads back the settings schedule was given; the extra
         // blank before each "/" is what its trimming of values is for.

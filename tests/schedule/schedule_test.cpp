@@ -24,7 +24,7 @@ const QDateTime farAhead(QDate(2999, 4, 2), QTime(16, 45, 5));
 const QString url = QStringLiteral("http://example.test/nr/cd_register/register.asp");
 
 class ScheduleProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
@@ -36,11 +36,12 @@ protected:
         makeExecutable(m_schedule);
         // The stub records its argument count, its arguments joined by blanks
         // and its working folder, and counts its runs.
-        m_register = testsupport::writeFile(m_gameDir, "register",
-                                            "#!/bin/sh\n"
-                                            "echo run >> runs.log\n"
-                                            "printf '%s\\n%s\\n%s' \"$#\" \"$*\" \"$PWD\" > rec.tmp\n"
-                                            "mv rec.tmp recorded.txt\n");
+        m_register =
+            testsupport::writeFile(m_gameDir, "register",
+                                   "#!/bin/sh\n"
+                                   "echo run >> runs.log\n"
+                                   "printf '%s\\n%s\\n%s' \"$#\" \"$*\" \"$PWD\" > rec.tmp\n"
+                                   "mv rec.tmp recorded.txt\n");
         makeExecutable(m_register);
         m_entry = testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop",
                                          "[Desktop Entry]\n");
@@ -133,7 +134,8 @@ TEST_F(ScheduleProgramTest, aPastMomentStartsRegisterOnceWithTheSettings)
     EXPECT_EQ(run(reminder(longAgo)), 0) << m_stderr.toStdString();
     EXPECT_EQ(recorded(),
               expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  /country=Canada  "
-                                "/url=" + url));
+                                "/url=" +
+                                    url));
     EXPECT_EQ(runs(), 1);
     EXPECT_FALSE(entryKept());
 }
@@ -145,7 +147,8 @@ TEST_F(ScheduleProgramTest, theLocaleOfTheSessionReadsTheMoment)
     EXPECT_FALSE(registerStarted());
     EXPECT_EQ(run(reminder(longAgo)), 0);
     EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  "
-                                            "/country=Canada  /url=" + url));
+                                            "/country=Canada  /url=" +
+                                                url));
 }
 
 TEST_F(ScheduleProgramTest, onlyTheDueMomentGivesDefaultAlone)
@@ -159,14 +162,16 @@ TEST_F(ScheduleProgramTest, aSixthArgumentIsDropped)
 {
     EXPECT_EQ(run(reminder(longAgo) + QStringLiteral(" /extra=1")), 0);
     EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  "
-                                            "/country=Canada  /url=" + url + " "));
+                                            "/country=Canada  /url=" +
+                                                url + " "));
 }
 
 TEST_F(ScheduleProgramTest, argumentsSplitAtBlanksJoinToTheSameText)
 {
     EXPECT_EQ(run(reminder(longAgo).split(u' ')), 0);
     EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  "
-                                            "/country=Canada  /url=" + url));
+                                            "/country=Canada  /url=" +
+                                                url));
 }
 
 TEST_F(ScheduleProgramTest, aMissingEntryStillRelaunches)
@@ -215,7 +220,8 @@ TEST_F(ScheduleProgramTest, theWrittenAutostartEntryRelaunchesRegister)
     launcher.start(gio, {QStringLiteral("launch"), m_entry});
     ASSERT_TRUE(launcher.waitForFinished(20000));
     EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Tom & \"Jerry\" 100%  "
-                                            "/language=French  /country=Canada  /url=" + url));
+                                            "/language=French  /country=Canada  /url=" +
+                                                url));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !entryKept(); }, 10000));
 }
 

@@ -14,8 +14,8 @@ class NoWindowLeftOpen : public ::testing::EmptyTestEventListener {
         QApplication::processEvents();
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (w->isVisible()) {
-                ADD_FAILURE() << info.name() << " left a window open: "
-                              << w->objectName().toStdString();
+                ADD_FAILURE() << info.name()
+                              << " left a window open: " << w->objectName().toStdString();
                 w->close();
             }
         }

@@ -31,7 +31,13 @@ QString readFile(const QString &path)
 #define VELMORA_SOURCE_DIR ""
 #endif
 
-QString binDir() { return QStringLiteral(VELMORA_BIN_DIR); }
-QString sourceDir() { return QStringLiteral(VELMORA_SOURCE_DIR); }
+QString binDir()
+{
+    return QStringLiteral(VELMORA_BIN_DIR);
+}
+QString sourceDir()
+{
+    return QStringLiteral(VELMORA_SOURCE_DIR);
+}
 
 } // namespace testsupport

@@ -8,7 +8,7 @@ namespace {
 
 // A zone with a real abbreviation ("CET"), so a written zone name would show.
 class GeneralDateTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite()
     {
         s_oldTz = qgetenv("TZ");
@@ -31,10 +31,9 @@ const char *const commonLocales[] = {"C", "en_US", "en_GB", "de_DE", "fr_FR", "n
 // Locales whose formats bring their own traps: a time-zone field in brackets
 // or after a comma, the day period before the time, two-digit short years,
 // other digits, quoted literals, and day-period words Qt cannot read back.
-const char *const trickyLocales[] = {"ja_JP", "ko_KR", "zh_CN", "zh_HK", "ar_EG", "fa_IR",
-                                     "hi_IN", "bg_BG", "fr_CA", "sq_AL", "eu_ES", "be_BY",
-                                     "my_MM", "th_TH", "ru_RU", "en_AU", "es_US", "as_IN",
-                                     "ee_GH", "nn_NO"};
+const char *const trickyLocales[] = {"ja_JP", "ko_KR", "zh_CN", "zh_HK", "ar_EG", "fa_IR", "hi_IN",
+                                     "bg_BG", "fr_CA", "sq_AL", "eu_ES", "be_BY", "my_MM", "th_TH",
+                                     "ru_RU", "en_AU", "es_US", "as_IN", "ee_GH", "nn_NO"};
 
 const QDateTime moments[] = {
     QDateTime(QDate(2024, 1, 1), QTime(0, 0)),         // midnight, first of a year
@@ -111,7 +110,8 @@ TEST_F(GeneralDateTest, afternoonTimesCarryTheLocalesDayPeriod)
         const QLocale locale(QString::fromLatin1(name));
         const QString text =
             dates::generalDateText(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 27)), locale);
-        EXPECT_TRUE(text.contains(locale.pmText(), Qt::CaseInsensitive)) << name << ": " << text.toStdString();
+        EXPECT_TRUE(text.contains(locale.pmText(), Qt::CaseInsensitive))
+            << name << ": " << text.toStdString();
     }
 }
 
@@ -121,9 +121,10 @@ TEST_F(GeneralDateTest, unreadableTextsGiveNoValue)
     const QString valid =
         dates::generalDateText(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 27)), locale);
     for (const QString &text :
-         {QString(), QStringLiteral("   "), QStringLiteral("tomorrow"), valid + QStringLiteral(" x"),
-          valid.left(valid.size() - 3), QStringLiteral("2023-02-30"),
-          locale.toString(QDate(2024, 3, 5), dates::generalDateFormat(locale)) + QStringLiteral(" 25:00:00")})
+         {QString(), QStringLiteral("   "), QStringLiteral("tomorrow"),
+          valid + QStringLiteral(" x"), valid.left(valid.size() - 3), QStringLiteral("2023-02-30"),
+          locale.toString(QDate(2024, 3, 5), dates::generalDateFormat(locale)) +
+              QStringLiteral(" 25:00:00")})
         EXPECT_FALSE(dates::parseGeneralDateText(text, locale).has_value()) << text.toStdString();
 }
 

@@ -27,11 +27,25 @@ TEST(Conversions, TrimmingRemovesBlanksOnly)
 TEST(Conversions, NumbersRoundHalfToEvenInside16Bits)
 {
     const NumberCase cases[] = {
-        {"120", 120},       {"120.5", 120},     {"121.5", 122},  {"-0.5", 0},
-        {"-1.5", -2},       {" 42 ", 42},       {"32767", 32767}, {"-32768", -32768},
-        {"32767.4", 32767}, {"32767.5", std::nullopt}, {"40000", std::nullopt},
-        {"abc", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt}, {"1e3", std::nullopt},
-        {"nan", std::nullopt}, {"12abc", std::nullopt}, {"1.2.3", std::nullopt}, {".5", 0},
+        {"120", 120},
+        {"120.5", 120},
+        {"121.5", 122},
+        {"-0.5", 0},
+        {"-1.5", -2},
+        {" 42 ", 42},
+        {"32767", 32767},
+        {"-32768", -32768},
+        {"32767.4", 32767},
+        {"32767.5", std::nullopt},
+        {"40000", std::nullopt},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"1e3", std::nullopt},
+        {"nan", std::nullopt},
+        {"12abc", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {".5", 0},
     };
     for (const NumberCase &c : cases) {
         const auto v = forms::toInt16(QString::fromLatin1(c.text));
@@ -54,8 +68,8 @@ TEST(Conversions, ColoursAreBlueGreenRed)
     EXPECT_EQ(forms::colourFromHex(u"F").value(), QColor(15, 0, 0));
     EXPECT_EQ(forms::colourFromHex(u"00FF0000").value(), QColor(0, 0, 255));
     EXPECT_EQ(forms::colourFromHex(u"000000FF").value(), QColor(255, 0, 0));
-    for (const char16_t *bad : {u"", u"GG0000", u"#FF0000", u"1234567", u"12 34", u"01000000",
-                                u"000000000"})
+    for (const char16_t *bad :
+         {u"", u"GG0000", u"#FF0000", u"1234567", u"12 34", u"01000000", u"000000000"})
         EXPECT_FALSE(forms::colourFromHex(bad).has_value());
 }
 

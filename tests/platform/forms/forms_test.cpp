@@ -18,7 +18,7 @@ using forms::Kind;
 namespace {
 
 class FormsTest : public ::testing::Test {
-protected:
+  protected:
     QWidget window;
     Form form{&window};
 
@@ -44,8 +44,8 @@ TEST_F(FormsTest, CollectionKeepsCreationOrderAcrossZOrderChangesAndRemoval)
     EXPECT_EQ(names(), QStringList({"frmPages(0)", "txtFirstName", "page_1_lbl_1", "page_1_txt_2",
                                     "page_1_chk_3opt0"}));
     EXPECT_TRUE(form.remove(b));
-    EXPECT_EQ(names(), QStringList({"frmPages(0)", "txtFirstName", "page_1_lbl_1",
-                                    "page_1_chk_3opt0"}));
+    EXPECT_EQ(names(),
+              QStringList({"frmPages(0)", "txtFirstName", "page_1_lbl_1", "page_1_chk_3opt0"}));
     // The window's own controls cannot be removed.
     EXPECT_FALSE(form.remove(form.control("txtFirstName")));
     EXPECT_EQ(form.count(), 4);

@@ -42,8 +42,8 @@ TEST(DesktopEntryText, escapesEveryLayerOfTheExecLine)
     const QString text = shell::desktopEntryText(entry);
     // Quoting gives a\\b\"c\`d\$e%%f; the file's string escapes then double
     // every backslash and spell out the control characters.
-    EXPECT_TRUE(text.contains(QStringLiteral(
-        "\nExec=\"/p\" \"a\\\\\\\\b\\\\\"c\\\\`d\\\\$e%%f\\ng\\th\\ri\"\n")))
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("\nExec=\"/p\" \"a\\\\\\\\b\\\\\"c\\\\`d\\\\$e%%f\\ng\\th\\ri\"\n")))
         << text.toStdString();
 }
 
@@ -100,8 +100,8 @@ const QString hostileValues[] = {
 
 TEST(DesktopEntryText, hostileValuesNeverAddAKeyOrALine)
 {
-    const QStringList expectedKeys{"Type", "Name", "Comment", "Exec", "Path", "TryExec",
-                                   "Terminal"};
+    const QStringList expectedKeys{"Type", "Name",    "Comment", "Exec",
+                                   "Path", "TryExec", "Terminal"};
     for (const QString &value : hostileValues) {
         AutostartEntry entry;
         entry.name = value;
@@ -115,7 +115,7 @@ TEST(DesktopEntryText, hostileValuesNeverAddAKeyOrALine)
 }
 
 class AutostartFilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
@@ -191,7 +191,7 @@ TEST_F(AutostartFilesTest, removeDeletesTheEntryAndSaysWhenThereWasNone)
 // A real Desktop Entry launcher reads what we wrote and starts the program:
 // the arguments the program receives must be exactly the text we meant.
 class DesktopLauncherTest : public AutostartFilesTest {
-protected:
+  protected:
     void SetUp() override
     {
         AutostartFilesTest::SetUp();

@@ -21,7 +21,7 @@ const char *kConfig = R"(<?xml version="1.0"?>
 </register>)";
 
 class XmlDocumentTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
@@ -108,11 +108,10 @@ TEST(XmlDocumentEncodings, TheDeclaredCodePageIsRead)
         return f.fileName();
     };
     // windows-1252: 0x80 is the euro sign, 0xE9 an e with acute accent.
-    const QString cp1252 = write("cp1252.xml",
-                                 "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
-                                 "<r a=\"\x80\"><t>caf\xe9</t>\n<u/></r>");
-    const QString latin1 = write("latin1.xml",
-                                 "<?xml version='1.0' encoding='ISO-8859-1'?><r a='\xe9'/>");
+    const QString cp1252 = write("cp1252.xml", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                                               "<r a=\"\x80\"><t>caf\xe9</t>\n<u/></r>");
+    const QString latin1 =
+        write("latin1.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><r a='\xe9'/>");
     const QString utf8 =
         write("utf8.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"\xc3\xa9\"/>");
     xml::Document doc;

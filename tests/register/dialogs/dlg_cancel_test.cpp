@@ -1,11 +1,11 @@
 // The register-later dialog over small configurations, with the reminder
 // written into a private autostart folder.
-#include "register/dialogs/dlg_cancel.h"
-#include "register/dialogs/dlg_error.h"
-#include "register/wizard/main_form.h"
 #include "platform/clock/general_date.h"
 #include "platform/forms/conversions.h"
 #include "platform/shell/autostart.h"
+#include "register/dialogs/dlg_cancel.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/wizard/main_form.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ const QString kCancelPage = QStringLiteral(R"(<cancelpage>
     </cancelpage>)");
 
 class DlgCancelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         m_oldConfigHome = qgetenv("XDG_CONFIG_HOME");
@@ -50,12 +50,14 @@ protected:
     MainForm &start(const QString &elements, const QString &appPath = {})
     {
         const QString app = appPath.isEmpty() ? m_dir.path() : appPath;
-        testsupport::writeFile(app, "config.xml", QStringLiteral(R"(<register>
+        testsupport::writeFile(app, "config.xml",
+                               QStringLiteral(R"(<register>
   <use_default>0</use_default><default_language>English</default_language>
   <default_country>Canada</default_country><default_gamename>Deep Sky</default_gamename>
   <default_url>%1</default_url><country src="Canada"/>
   <language id="English" country="else" width="9000" height="6000" forecolor="FF0000"
-            backcolor="FFFFFF">%2</language></register>)").arg(kUrl, elements));
+            backcolor="FFFFFF">%2</language></register>)")
+                                   .arg(kUrl, elements));
         WizardServices services;
         services.now = [this] { return m_now; };
         services.endProgram = [this] { ++m_ended; };
@@ -72,8 +74,8 @@ protected:
     {
         shell::AutostartEntry entry;
         entry.program = appPath + "/schedule";
-        entry.argumentText = "/" + dates::generalDateText(m_now.addDays(days), QLocale::system())
-                             + " /game=Deep Sky /language=English /country=Canada /url=" + kUrl;
+        entry.argumentText = "/" + dates::generalDateText(m_now.addDays(days), QLocale::system()) +
+                             " /game=Deep Sky /language=English /country=Canada /url=" + kUrl;
         entry.workingDir = appPath;
         entry.tryExec = appPath + "/schedule";
         return shell::desktopEntryText(entry);
@@ -86,7 +88,10 @@ protected:
     std::unique_ptr<MainForm> m_wizard;
 };
 
-QList<int> geometry(const forms::Control *c) { return {c->left(), c->top(), c->width(), c->height()}; }
+QList<int> geometry(const forms::Control *c)
+{
+    return {c->left(), c->top(), c->width(), c->height()};
+}
 
 TEST_F(DlgCancelTest, activationPlacesTheChoicesFromTheLanguageSection)
 {
@@ -104,8 +109,7 @@ TEST_F(DlgCancelTest, activationPlacesTheChoicesFromTheLanguageSection)
     forms::Control *days = ctl("txtDays");
     EXPECT_EQ(geometry(days), QList<int>({2400, 1250, days->width(), 350}));
     EXPECT_EQ(days->text(), "7");
-    EXPECT_EQ(geometry(ctl("lblLater")).mid(0, 2),
-              QList<int>({2400 + days->width() + 200, 1300}));
+    EXPECT_EQ(geometry(ctl("lblLater")).mid(0, 2), QList<int>({2400 + days->width() + 200, 1300}));
     EXPECT_EQ(ctl("lblLater")->text(), "days");
     EXPECT_EQ(ctl("optLater")->value(), 1);
     EXPECT_EQ(ctl("optTomorrow")->text(), "Tomorrow");
@@ -201,8 +205,8 @@ TEST_F(DlgCancelTest, hoverIsDecidedByWhatThePointerIsOver)
     dialog().show();
     const WizardState &s = m_wizard->state();
     const auto moveOver = [](QWidget *target, QPoint at = {2, 2}) {
-        QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(target, &move);
     };
     forms::Control *quit = ctl("cmdQuit");
@@ -317,10 +321,12 @@ TEST_F(DlgCancelTest, theWrittenReminderRelaunchesTheWizardWhenDue)
     const QString app = m_dir.filePath("game folder");
     QDir().mkpath(app);
     ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/schedule", app + "/schedule"));
-    testsupport::writeFile(app, "register",
-                           "#!/bin/sh\nprintf '%s\\n%s' \"$#\" \"$*\" > rec.tmp\nmv rec.tmp rec.txt\n");
+    testsupport::writeFile(
+        app, "register",
+        "#!/bin/sh\nprintf '%s\\n%s' \"$#\" \"$*\" > rec.tmp\nmv rec.tmp rec.txt\n");
     for (const char *program : {"/schedule", "/register"})
-        QFile::setPermissions(app + program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(app + program,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     start(kButtons + kCancelPage.arg(""), app);
     m_now = QDateTime::currentDateTime().addSecs(-3600);

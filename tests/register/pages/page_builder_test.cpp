@@ -12,11 +12,12 @@ namespace {
 const QDate kToday(2030, 6, 15);
 
 class PageBuilder : public PageFixture {
-protected:
+  protected:
     PageBuilder()
     {
         state.pageCount = 3;
-        state.pageXml[0] = QStringLiteral(R"(<page><object type="label" id="1" src="About you" x="600" y="1250"/></page>)");
+        state.pageXml[0] = QStringLiteral(
+            R"(<page><object type="label" id="1" src="About you" x="600" y="1250"/></page>)");
         state.pageXml[1] = QStringLiteral(R"(<page>
             <object type="text" id="1" src="" x="1" y="2" width="3" height="4" maxlength="0" patten="" password="" optional="1"/>
             <object type="combo" id="2" src="a|b" x="1" y="2" width="3" default="?"/>
@@ -25,11 +26,13 @@ protected:
             <object type="checkbox" id="1" src="a|b" x="1|1" y="1|2" width="3" optional="0"/>
             <object type="list" id="2" src="a|b|c" x="1" y="2" wdith="3000" height="900" optional="1"/>
             <object type="combo" id="3" src="x|y" x="1" y="2" width="3" default="?"/></page>)");
-        state.pageXml[3] = QStringLiteral(R"(<page><section><object type="date" id="1" src="d/m/y" text="D/M/Y" x="800" y="1850" patten="d" optional="1"/></section></page>)");
-        state.welcomeXml = QStringLiteral("<page>\r\n")
-                           + QStringLiteral(R"(<object type="label" id="0" src="Birth date" x="3800" y="2800"/>
-                              <object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)")
-                           + QStringLiteral("</page>");
+        state.pageXml[3] = QStringLiteral(
+            R"(<page><section><object type="date" id="1" src="d/m/y" text="D/M/Y" x="800" y="1850" patten="d" optional="1"/></section></page>)");
+        state.welcomeXml =
+            QStringLiteral("<page>\r\n") +
+            QStringLiteral(R"(<object type="label" id="0" src="Birth date" x="3800" y="2800"/>
+                              <object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)") +
+            QStringLiteral("</page>");
     }
 
     int runTimeCount() const
@@ -49,11 +52,15 @@ TEST_F(PageBuilder, EveryPageIsBuiltIntoItsFrameUnderItsPageNumber)
     LoadPageSetting(form, state, kToday);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
-    EXPECT_EQ(ctl(QStringLiteral("page_0_lbl_1"))->container(), form.control(QStringLiteral("frmPages"), 0));
-    EXPECT_EQ(ctl(QStringLiteral("page_1_txt_1"))->container(), form.control(QStringLiteral("frmPages"), 1));
-    EXPECT_EQ(ctl(QStringLiteral("page_2_lst_2opt2"))->container(), ctl(QStringLiteral("page_2_lst_2")));
+    EXPECT_EQ(ctl(QStringLiteral("page_0_lbl_1"))->container(),
+              form.control(QStringLiteral("frmPages"), 0));
+    EXPECT_EQ(ctl(QStringLiteral("page_1_txt_1"))->container(),
+              form.control(QStringLiteral("frmPages"), 1));
+    EXPECT_EQ(ctl(QStringLiteral("page_2_lst_2opt2"))->container(),
+              ctl(QStringLiteral("page_2_lst_2")));
     // An object nested deeper inside its page is found too.
-    EXPECT_EQ(ctl(QStringLiteral("page_3_dat_1y"))->container(), form.control(QStringLiteral("frmPages"), 3));
+    EXPECT_EQ(ctl(QStringLiteral("page_3_dat_1y"))->container(),
+              form.control(QStringLiteral("frmPages"), 3));
     // The welcome page carries page number pageCount + 1.
     forms::Control *welcome = form.control(QStringLiteral("frmWelcome"));
     EXPECT_EQ(ctl(QStringLiteral("page_4_lbl_0"))->container(), welcome);
@@ -77,11 +84,14 @@ TEST_F(PageBuilder, AFaultyObjectIsReportedOnceAndTheRestOfThePageIsBuilt)
     LoadPageSetting(form, state, kToday);
     const std::string err = testing::internal::GetCapturedStderr();
 
-    EXPECT_EQ(err,
-              "config.xml, language section \"english\", question page 2, object 2 (type \"radiobox\", id \"2\"): "
-              "\"x\" has 2 value(s) for 3 option(s); the object is not shown\n"
-              "config.xml, language section \"english\", question page 2, object 3 (type \"label\", id \"3\"): "
-              "\"forecolor\" is \"XYZ\", not a hexadecimal colour; the control keeps its own colour\n");
+    EXPECT_EQ(
+        err,
+        "config.xml, language section \"english\", question page 2, object 2 (type \"radiobox\", "
+        "id \"2\"): "
+        "\"x\" has 2 value(s) for 3 option(s); the object is not shown\n"
+        "config.xml, language section \"english\", question page 2, object 3 (type \"label\", id "
+        "\"3\"): "
+        "\"forecolor\" is \"XYZ\", not a hexadecimal colour; the control keeps its own colour\n");
     EXPECT_FALSE(ctl(QStringLiteral("frm_page_2_rad_2")));
     EXPECT_FALSE(ctl(QStringLiteral("page_2_rad_2opt0")));
     EXPECT_TRUE(ctl(QStringLiteral("page_2_lbl_1")));
@@ -109,7 +119,8 @@ TEST_F(PageBuilder, TeardownRemovesEveryPageControlAndARebuildStartsEmpty)
     const QList<forms::Control *> family = form.family(QStringLiteral("page_spe_cmb_Answer"));
     ASSERT_EQ(family.size(), 1);
     EXPECT_EQ(family[0]->index(), 0);
-    for (const char *name : {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"})
+    for (const char *name :
+         {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"})
         EXPECT_TRUE(ctl(QLatin1String(name))->isVisibleFlag()) << name;
 
     LoadPageSetting(form, state, kToday);
@@ -121,7 +132,6 @@ TEST_F(PageBuilder, TeardownRemovesEveryPageControlAndARebuildStartsEmpty)
     EXPECT_EQ(rebuilt[1]->index(), 1);
     EXPECT_EQ(rebuilt[1]->tag(), QStringLiteral("page_1_cbo_2"));
 }
-
 
 // The name index of the forms layer, through thousands of creations and the
 // removal of frames with what they hold.

@@ -13,7 +13,7 @@
 #include <QWidget>
 
 class PageFixture : public ::testing::Test {
-protected:
+  protected:
     PageFixture()
     {
         layouts::buildMainForm(form);
@@ -25,8 +25,9 @@ protected:
     // The one object of the markup, described for page 1.
     template <class T> T describe(const QString &objectXml)
     {
-        const pages::PageDefinition d = pages::describePage(
-            QStringLiteral("<page>") + objectXml + QStringLiteral("</page>"), 1, QStringLiteral("question page 1"));
+        const pages::PageDefinition d =
+            pages::describePage(QStringLiteral("<page>") + objectXml + QStringLiteral("</page>"), 1,
+                                QStringLiteral("question page 1"));
         EXPECT_TRUE(d.problems.isEmpty()) << d.problems.join(u'\n').toStdString();
         EXPECT_EQ(d.objects.size(), 1);
         if (d.objects.isEmpty() || !std::holds_alternative<T>(d.objects[0]))

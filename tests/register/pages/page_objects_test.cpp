@@ -9,7 +9,10 @@ using namespace pages;
 
 namespace {
 
-QString page(const QString &objects) { return QStringLiteral("<page>") + objects + QStringLiteral("</page>"); }
+QString page(const QString &objects)
+{
+    return QStringLiteral("<page>") + objects + QStringLiteral("</page>");
+}
 
 QString nameOf(const PageObject &o)
 {
@@ -20,8 +23,7 @@ QString nameOf(const PageObject &o)
 
 TEST(DescribePage, NamesCarryPageNumberCodeAndId)
 {
-    const PageDefinition d = describePage(
-        page(QStringLiteral(R"(
+    const PageDefinition d = describePage(page(QStringLiteral(R"(
             <object type="date" id="0" src="d/m/y" text="D/M/Y" x="1" y="2" patten="13" optional="0"/>
             <object type="img" id="5" src="WELCOME" x="1" y="2" width="3" height="4"/>
             <object type=" Label " id="1" src="Hi" x="1" y="2"/>
@@ -32,7 +34,7 @@ TEST(DescribePage, NamesCarryPageNumberCodeAndId)
             <object type="textfield" id="7" src="" x="1" y="2" width="3" height="4" maxlength="0" patten="" password="" optional="1"/>
             <object type="list" id="8" src="a|b" x="1" y="2" wdith="3" height="4" optional="1"/>
             <object type="button" id="9" src="" x="1" y="2"/>)")),
-        4, QStringLiteral("welcome page"));
+                                          4, QStringLiteral("welcome page"));
 
     QStringList names;
     for (const PageObject &o : d.objects)
@@ -52,12 +54,11 @@ TEST(DescribePage, NamesCarryPageNumberCodeAndId)
 TEST(DescribePage, TypesAndHolderTextsAreTrimmedOfBlanksOnly)
 {
     // "&#9;" is a tab that the attribute keeps; only blanks are trimmed.
-    const PageDefinition d = describePage(
-        page(QStringLiteral(R"(
+    const PageDefinition d = describePage(page(QStringLiteral(R"(
             <object type="&#9;label" id="1" src="Hi" x="1" y="2"/>
             <object type=" text " id="2" src="" x="1" y="2" width="3" height="4" maxlength="0"
                     patten=" &#9;5 " password="" optional=" 1&#9;"/>)")),
-        1, QStringLiteral("question page 1"));
+                                          1, QStringLiteral("question page 1"));
     ASSERT_EQ(d.objects.size(), 1);
     const auto *text = std::get_if<TextObject>(&d.objects[0]);
     ASSERT_NE(text, nullptr);
@@ -78,9 +79,10 @@ class ConfigurationFault : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(ConfigurationFault, IsReportedOnceAndTheRestIsBuilt)
 {
     const FaultCase &c = GetParam();
-    const QString markup = page(QStringLiteral(R"(<object type="label" id="before" src="a" x="1" y="2"/>)")
-                                + QString::fromUtf8(c.object)
-                                + QStringLiteral(R"(<object type="label" id="after" src="b" x="1" y="2"/>)"));
+    const QString markup =
+        page(QStringLiteral(R"(<object type="label" id="before" src="a" x="1" y="2"/>)") +
+             QString::fromUtf8(c.object) +
+             QStringLiteral(R"(<object type="label" id="after" src="b" x="1" y="2"/>)"));
     const PageDefinition d = describePage(markup, 3, QStringLiteral("question page 3"));
 
     ASSERT_EQ(d.problems.size(), 1) << d.problems.join('\n').toStdString();
@@ -95,29 +97,36 @@ TEST_P(ConfigurationFault, IsReportedOnceAndTheRestIsBuilt)
 INSTANTIATE_TEST_SUITE_P(
     Table, ConfigurationFault,
     ::testing::Values(
-        FaultCase{"MissingRequiredAttribute", R"(<object type="label" id="1" src="a" y="2"/>)", false,
-                  "id \"1\"): missing required attribute(s) \"x\"; the object is not shown"},
+        FaultCase{"MissingRequiredAttribute", R"(<object type="label" id="1" src="a" y="2"/>)",
+                  false, "id \"1\"): missing required attribute(s) \"x\"; the object is not shown"},
         FaultCase{"MissingId", R"(<object type="label" src="a" x="1" y="2"/>)", false,
                   "id \"(none)\"): missing required attribute(s) \"id\""},
-        FaultCase{"NumberThatDoesNotConvert", R"(<object type="label" id="1" src="a" x="abc" y="2"/>)",
-                  false, "\"x\" is \"abc\", not a number in the 16-bit range"},
+        FaultCase{"NumberThatDoesNotConvert",
+                  R"(<object type="label" id="1" src="a" x="abc" y="2"/>)", false,
+                  "\"x\" is \"abc\", not a number in the 16-bit range"},
         FaultCase{"NumberBeyond16Bits",
-                  R"(<object type="img" id="1" src="a" x="1" y="2" width="40000" height="1"/>)", false,
-                  "\"width\" is \"40000\", not a size"},
+                  R"(<object type="img" id="1" src="a" x="1" y="2" width="40000" height="1"/>)",
+                  false, "\"width\" is \"40000\", not a size"},
         FaultCase{"ColourNotHexadecimal",
                   R"(<object type="label" id="1" src="a" x="1" y="2" forecolor="GG0000"/>)", true,
-                  "\"forecolor\" is \"GG0000\", not a hexadecimal colour; the control keeps its own colour"},
-        FaultCase{"DateFormatWithoutThreeParts",
-                  R"(<object type="date" id="0" src="d/m" text="D/M/Y" x="1" y="2" patten="" optional="1"/>)",
-                  false, "the date format \"d/m\" does not have three parts"},
-        FaultCase{"DateTextsWithoutThreeParts",
-                  R"(<object type="date" id="0" src="d/m/y" text="Day/Month" x="1" y="2" patten="" optional="1"/>)",
-                  false, "\"text\" is \"Day/Month\", not three texts separated by \"/\""},
-        FaultCase{"FewerXThanCaptions",
-                  R"(<object type="radiobox" id="3" src="a|b|c" x="1|2" y="1|2|3" width="9" default="0"/>)",
-                  false, "\"x\" has 2 value(s) for 3 option(s)"},
-        FaultCase{"RadioDefaultNotWhole",
-                  R"(<object type="radiobox" id="3" src="a|b" x="1|1" y="1|2" width="9" default="1.5"/>)",
-                  true, "\"default\" is \"1.5\", not a whole number; no option is selected"},
-        FaultCase{"UnknownType", R"(<object type="button" id="1"/>)", false, "the type is not known"}),
+                  "\"forecolor\" is \"GG0000\", not a hexadecimal colour; the control keeps its "
+                  "own colour"},
+        FaultCase{
+            "DateFormatWithoutThreeParts",
+            R"(<object type="date" id="0" src="d/m" text="D/M/Y" x="1" y="2" patten="" optional="1"/>)",
+            false, "the date format \"d/m\" does not have three parts"},
+        FaultCase{
+            "DateTextsWithoutThreeParts",
+            R"(<object type="date" id="0" src="d/m/y" text="Day/Month" x="1" y="2" patten="" optional="1"/>)",
+            false, "\"text\" is \"Day/Month\", not three texts separated by \"/\""},
+        FaultCase{
+            "FewerXThanCaptions",
+            R"(<object type="radiobox" id="3" src="a|b|c" x="1|2" y="1|2|3" width="9" default="0"/>)",
+            false, "\"x\" has 2 value(s) for 3 option(s)"},
+        FaultCase{
+            "RadioDefaultNotWhole",
+            R"(<object type="radiobox" id="3" src="a|b" x="1|1" y="1|2" width="9" default="1.5"/>)",
+            true, "\"default\" is \"1.5\", not a whole number; no option is selected"},
+        FaultCase{"UnknownType", R"(<object type="button" id="1"/>)", false,
+                  "the type is not known"}),
     [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });

@@ -21,7 +21,10 @@ QStringList entries(const forms::Control *c)
     return out;
 }
 
-void click(forms::Control *c) { static_cast<QAbstractButton *>(c->widget())->click(); }
+void click(forms::Control *c)
+{
+    static_cast<QAbstractButton *>(c->widget())->click();
+}
 
 } // namespace
 
@@ -63,10 +66,16 @@ TEST_F(Renderers, DateListsAtStepsOf1200WithSeparatorsInTheGaps)
 
 TEST_F(Renderers, ComboUsesTheAnswerFamilyAndListsTheDefaultOnce)
 {
-    Render_Combo(form, state, describe<ComboObject>(QStringLiteral(
-        R"(<object type="combo" id="2" src="A friend|Choose|A shop" x="5400" y="2000" width="3000" default="Choose"/>)")), frame);
-    Render_Combo(form, state, describe<ComboObject>(QStringLiteral(
-        R"(<object type="combo" id="3" src="Yes|No" x="10" y="20" width="900" default="?"/>)")), frame);
+    Render_Combo(
+        form, state,
+        describe<ComboObject>(QStringLiteral(
+            R"(<object type="combo" id="2" src="A friend|Choose|A shop" x="5400" y="2000" width="3000" default="Choose"/>)")),
+        frame);
+    Render_Combo(
+        form, state,
+        describe<ComboObject>(QStringLiteral(
+            R"(<object type="combo" id="3" src="Yes|No" x="10" y="20" width="900" default="?"/>)")),
+        frame);
 
     const QList<forms::Control *> family = form.family(QStringLiteral("page_spe_cmb_Answer"));
     ASSERT_EQ(family.size(), 3);
@@ -88,11 +97,16 @@ class RadioDefault : public Renderers, public ::testing::WithParamInterface<Radi
 
 TEST_P(RadioDefault, SelectsTheOptionAtThatPosition)
 {
-    Render_RadioBox(form, state, describe<RadioObject>(
-        QStringLiteral(R"(<object type="radiobox" id="3" src="a|b|c" x="5400|5400|6400" y="100|400|700" width="3000" default="%1"/>)")
-            .arg(QLatin1String(GetParam().defaultText))), frame);
+    Render_RadioBox(
+        form, state,
+        describe<RadioObject>(
+            QStringLiteral(
+                R"(<object type="radiobox" id="3" src="a|b|c" x="5400|5400|6400" y="100|400|700" width="3000" default="%1"/>)")
+                .arg(QLatin1String(GetParam().defaultText))),
+        frame);
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(ctl(QStringLiteral("page_1_rad_3opt%1").arg(k))->value(), GetParam().values[k]) << k;
+        EXPECT_EQ(ctl(QStringLiteral("page_1_rad_3opt%1").arg(k))->value(), GetParam().values[k])
+            << k;
 
     // The group frame spans the options; the options lie inside it.
     forms::Control *group = ctl(QStringLiteral("frm_page_1_rad_3"));
@@ -124,9 +138,13 @@ class CheckHolder : public Renderers, public ::testing::WithParamInterface<Check
 TEST_P(CheckHolder, CountsTheBoxesUnlessOptional)
 {
     const CheckCase &c = GetParam();
-    Render_CheckBox(form, state, describe<CheckObject>(
-        QStringLiteral(R"(<object type="checkbox" id="1" src="%1" x="%2" y="%2" width="3000" optional="%3" error="Tick one"/>)")
-            .arg(QLatin1String(c.src), QLatin1String(c.positions), QLatin1String(c.optional))), frame);
+    Render_CheckBox(
+        form, state,
+        describe<CheckObject>(
+            QStringLiteral(
+                R"(<object type="checkbox" id="1" src="%1" x="%2" y="%2" width="3000" optional="%3" error="Tick one"/>)")
+                .arg(QLatin1String(c.src), QLatin1String(c.positions), QLatin1String(c.optional))),
+        frame);
     forms::Control *holder = ctl(QStringLiteral("page_1_chk_1_optional"));
     EXPECT_EQ(holder->text(), QLatin1String(c.holder));
     EXPECT_EQ(holder->tag(), QStringLiteral("Tick one"));
@@ -134,11 +152,12 @@ TEST_P(CheckHolder, CountsTheBoxesUnlessOptional)
     EXPECT_EQ(ctl(QStringLiteral("page_1_chk_1opt0"))->container(), frame);
 }
 
-INSTANTIATE_TEST_SUITE_P(Holders, CheckHolder,
-                         ::testing::Values(CheckCase{"ThreeRequired", "a|b|c", "10|20|30", "0", "3"},
-                                           CheckCase{"ThreeOptional", "a|b|c", "10|20|30", "1", "0"},
-                                           CheckCase{"OneBoxWithoutCaption", "", "10", "0", "1"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Holders, CheckHolder,
+    ::testing::Values(CheckCase{"ThreeRequired", "a|b|c", "10|20|30", "0", "3"},
+                      CheckCase{"ThreeOptional", "a|b|c", "10|20|30", "1", "0"},
+                      CheckCase{"OneBoxWithoutCaption", "", "10", "0", "1"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 struct TextCase {
     const char *name;
@@ -154,9 +173,13 @@ TEST_P(TextProductName, IdOneCarriesTheProductName)
 {
     const TextCase &c = GetParam();
     state.gameName = QString::fromUtf8(c.gameName);
-    Render_TextBox(form, state, describe<TextObject>(
-        QStringLiteral(R"(<object type="text" id="%1" src="typed" x="1" y="2" width="3" height="4" maxlength="60" patten=" n " password="" optional=" 1 "/>)")
-            .arg(QLatin1String(c.id))), frame);
+    Render_TextBox(
+        form, state,
+        describe<TextObject>(
+            QStringLiteral(
+                R"(<object type="text" id="%1" src="typed" x="1" y="2" width="3" height="4" maxlength="60" patten=" n " password="" optional=" 1 "/>)")
+                .arg(QLatin1String(c.id))),
+        frame);
     forms::Control *box = ctl(QStringLiteral("page_1_txt_") + QLatin1String(c.id));
     EXPECT_EQ(box->text(), QString::fromUtf8(c.text));
     EXPECT_EQ(box->isEnabled(), c.enabled);
@@ -174,8 +197,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Renderers, ListHoldsItsOptionsAsCheckBoxesInside)
 {
-    Render_ListBox(form, state, describe<ListObject>(QStringLiteral(
-        R"(<object type="list" id="2" src="PC|Laptop|Console|Handheld|Phone|Tablet" x="5400" y="3150" wdith="3200" height="1400" optional="0"/>)")), frame);
+    Render_ListBox(
+        form, state,
+        describe<ListObject>(QStringLiteral(
+            R"(<object type="list" id="2" src="PC|Laptop|Console|Handheld|Phone|Tablet" x="5400" y="3150" wdith="3200" height="1400" optional="0"/>)")),
+        frame);
     forms::Control *box = ctl(QStringLiteral("page_1_lst_2"));
     EXPECT_EQ(box->kind(), Kind::ListBox);
     EXPECT_EQ(box->width(), 3200);

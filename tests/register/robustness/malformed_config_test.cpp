@@ -99,8 +99,8 @@ TEST(MalformedConfig, CutOffDocumentsShowAMessageAndStop)
 TEST(MalformedConfig, ElementsRemovedWholeStillWalk)
 {
     const QString config = sample();
-    for (const char *element : {"userinfo", "welcome", "cancelpage", "methodpage", "age",
-                                "welcomepic", "errorpage"}) {
+    for (const char *element :
+         {"userinfo", "welcome", "cancelpage", "methodpage", "age", "welcomepic", "errorpage"}) {
         QString variant = config;
         const QRegularExpression whole(QStringLiteral("<%1[ >].*?</%1>").arg(element),
                                        QRegularExpression::DotMatchesEverythingOption);

@@ -11,7 +11,10 @@ struct SplitCase {
     QStringList expected; // entry 0 included
 };
 
-void PrintTo(const SplitCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const SplitCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class GetCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
 
@@ -21,9 +24,9 @@ TEST_P(GetCommandLineTest, splitsAsTheStartupAndScheduleExpect)
     EXPECT_EQ(GetCommandLine(c.text, c.maxArgs), c.expected);
 }
 
-const QString reminderText = QStringLiteral(
-    "/2024-03-05 14:05:00 /game=Deep Sky /language=French /country=Canada "
-    "/url=http://example.test/a/register.asp");
+const QString reminderText =
+    QStringLiteral("/2024-03-05 14:05:00 /game=Deep Sky /language=French /country=Canada "
+                   "/url=http://example.test/a/register.asp");
 
 INSTANTIATE_TEST_SUITE_P(
     Table, GetCommandLineTest,
@@ -45,31 +48,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "/1 /2 /3 /4 /5 /6 /7 /8 /9 /10 /11",
                   10,
                   {"", "1 ", "2 ", "3 ", "4 ", "5 ", "6 ", "7 ", "8 ", "9 ", "10 "}},
-        SplitCase{"firstCharacterIsDroppedWhateverItIs",
-                  "abc /game=X",
-                  10,
-                  {"", "bc ", "game=X"}},
+        SplitCase{"firstCharacterIsDroppedWhateverItIs", "abc /game=X", 10, {"", "bc ", "game=X"}},
         SplitCase{"valueWithBlanks",
                   "/game=Deep Sky /language=French",
                   10,
                   {"", "game=Deep Sky ", "language=French"}},
-        SplitCase{"slashAfterTabDoesNotOpen",
-                  "/game=a\t/b",
-                  10,
-                  {"", "game=a\t/b"}},
+        SplitCase{"slashAfterTabDoesNotOpen", "/game=a\t/b", 10, {"", "game=a\t/b"}},
         SplitCase{"doubleBlanksAreKept",
                   "/default=1 /game=X  /language=Y",
                   10,
                   {"", "default=1 ", "game=X  ", "language=Y"}},
-        SplitCase{"slashAfterBlankOpensAnEmptyArgument",
-                  "/a / /b",
-                  10,
-                  {"", "a ", " ", "b"}},
+        SplitCase{"slashAfterBlankOpensAnEmptyArgument", "/a / /b", 10, {"", "a ", " ", "b"}},
         SplitCase{"onlyASlash", "/", 10, {"", ""}},
-        SplitCase{"leadingBlankOpensArgumentOne",
-                  " /game=X",
-                  10,
-                  {"", "", "game=X"}},
+        SplitCase{"leadingBlankOpensArgumentOne", " /game=X", 10, {"", "", "game=X"}},
         SplitCase{"zeroMaximumReadsNothing", "/game=X", 0, {QString()}},
         SplitCase{"reminderTextAsScheduleSeesIt",
                   reminderText,

@@ -14,8 +14,8 @@ namespace {
 
 TEST(RegisterSmoke, OpensTheRegionScreenWithTheConfiguredCaption)
 {
-    if (QStandardPaths::findExecutable("xvfb-run").isEmpty()
-        || QStandardPaths::findExecutable("xdotool").isEmpty())
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty())
         GTEST_SKIP() << "xvfb-run or xdotool missing";
     QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/register", dir.filePath("register")));

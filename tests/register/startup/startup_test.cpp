@@ -48,7 +48,7 @@ const QString kConfig = QStringLiteral(R"(<register>
 </register>)");
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<MainForm> start(const QStringList &args = {}, const QString &useDefault = "0",
                                     const QString &language = "", const QString &country = "")
     {

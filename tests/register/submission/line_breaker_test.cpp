@@ -4,7 +4,10 @@
 
 namespace {
 
-QString run(char c, int n) { return QString(n, QChar::fromLatin1(c)); }
+QString run(char c, int n)
+{
+    return QString(n, QChar::fromLatin1(c));
+}
 
 TEST(BreakLines, breaksAfterEveryFullRunOf120)
 {

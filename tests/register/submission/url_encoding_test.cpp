@@ -17,7 +17,8 @@ TEST(EncodeValue, escapesOnlyTheQueryStructure)
         {"a.b", "a%2Eb"},
         {".?/:=&", "%2E%3F%2F%3A%3D%26"},
         {"100% + #|`", "100% + #|`"},
-        {QString::fromUtf8("Jos\u00e9 \u20ac \u4e2d"), QString::fromUtf8("Jos\u00e9 \u20ac \u4e2d")},
+        {QString::fromUtf8("Jos\u00e9 \u20ac \u4e2d"),
+         QString::fromUtf8("Jos\u00e9 \u20ac \u4e2d")},
         {"1990/5/17", "1990%2F5%2F17"},
     };
     for (const EncodingCase &c : cases)

@@ -29,20 +29,39 @@ void run(WizardFixture &f, const char *walk)
     MainForm &w = *f.window;
     for (const char *c = walk; *c; ++c) {
         switch (*c) {
-        case 'R': f.chooseRegion(); break;
-        case 'N': w.cmdNext_Click(); break;
-        case 'P': w.cmdPrev_Click(); break;
-        case 'S': w.cmdSubmit_Click(); break;
-        case 'E': w.cmdExit_Click(); break;
-        case 'T': w.cmdRetry_Click(); break;
-        case 'C': w.cmdCancel_Click(); break;
-        case 'F': w.cmdFinish_Click(); break;
+        case 'R':
+            f.chooseRegion();
+            break;
+        case 'N':
+            w.cmdNext_Click();
+            break;
+        case 'P':
+            w.cmdPrev_Click();
+            break;
+        case 'S':
+            w.cmdSubmit_Click();
+            break;
+        case 'E':
+            w.cmdExit_Click();
+            break;
+        case 'T':
+            w.cmdRetry_Click();
+            break;
+        case 'C':
+            w.cmdCancel_Click();
+            break;
+        case 'F':
+            w.cmdFinish_Click();
+            break;
         case 'e':
             f.state().submitResult = 2;
             DisplayErrorOnline(w.form(), f.state());
             break;
-        case 't': DisplayThanksOnline(w.form(), f.state()); break;
-        default: FAIL() << "unknown step " << *c;
+        case 't':
+            DisplayThanksOnline(w.form(), f.state());
+            break;
+        default:
+            FAIL() << "unknown step " << *c;
         }
     }
 }
@@ -54,7 +73,8 @@ QString shownScreen(WizardFixture &f)
     for (forms::Control *c : f.window->form().controls()) {
         if (c->kind() != forms::Kind::Frame || !c->isVisibleFlag() || c->container())
             continue;
-        shown = c->index() >= 0 ? QStringLiteral("%1/%2").arg(c->name()).arg(c->index()) : c->name();
+        shown =
+            c->index() >= 0 ? QStringLiteral("%1/%2").arg(c->name()).arg(c->index()) : c->name();
     }
     return shown;
 }
@@ -97,36 +117,154 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Row{"RegionAtStart", {}, "", 0, 0, "window", {kSlot1, kHidden, kSlot3, kHidden}},
         Row{"RegionNextToWelcome", {}, "RN", 1, 0, "frmWelcome", {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"WelcomeOffersNextWithOneQuestionPage", {.pageCount = 1}, "RN", 1, 0, "frmWelcome",
+        Row{"WelcomeOffersNextWithOneQuestionPage",
+            {.pageCount = 1},
+            "RN",
+            1,
+            0,
+            "frmWelcome",
             {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"WelcomeNextToPersonal", {}, "RNN", 2, 0, "frmPages/0", {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"PersonalIsLastWithoutQuestionPages", {.pageCount = 0}, "RNN", 2, 0, "frmPages/0",
+        Row{"WelcomeNextToPersonal",
+            {},
+            "RNN",
+            2,
+            0,
+            "frmPages/0",
+            {kSlot1, kSlot2, kSlot3, kHidden}},
+        Row{"PersonalIsLastWithoutQuestionPages",
+            {.pageCount = 0},
+            "RNN",
+            2,
+            0,
+            "frmPages/0",
             {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"NextNeverLeadsPastTheLastPage", {.pageCount = 0}, "RNNN", 2, 0, "frmPages/0",
+        Row{"NextNeverLeadsPastTheLastPage",
+            {.pageCount = 0},
+            "RNNN",
+            2,
+            0,
+            "frmPages/0",
             {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"PersonalNextToQuestion", {}, "RNNN", 2, 1, "frmPages/1", {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"NextToLastPageOffersSubmit", {}, "RNNNN", 2, 2, "frmPages/2", {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"OnePageIsAlsoTheLast", {.pageCount = 1}, "RNNN", 2, 1, "frmPages/1",
+        Row{"PersonalNextToQuestion",
+            {},
+            "RNNN",
+            2,
+            1,
+            "frmPages/1",
+            {kSlot1, kSlot2, kSlot3, kHidden}},
+        Row{"NextToLastPageOffersSubmit",
+            {},
+            "RNNNN",
+            2,
+            2,
+            "frmPages/2",
             {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"PrevFromLastPage", {}, "RNNNNP", 2, 1, "frmPages/1", {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"PrevFromPersonalToWelcome", {}, "RNNP", 1, 0, "frmWelcome", {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"PrevFromWelcomeToRegion", {}, "RNP", 0, 0, "window", {kSlot1, kHidden, kSlot3, kHidden}},
+        Row{"OnePageIsAlsoTheLast",
+            {.pageCount = 1},
+            "RNNN",
+            2,
+            1,
+            "frmPages/1",
+            {kSlot1, kSlot2, kHidden, kSlot3}},
+        Row{"PrevFromLastPage",
+            {},
+            "RNNNNP",
+            2,
+            1,
+            "frmPages/1",
+            {kSlot1, kSlot2, kSlot3, kHidden}},
+        Row{"PrevFromPersonalToWelcome",
+            {},
+            "RNNP",
+            1,
+            0,
+            "frmWelcome",
+            {kSlot1, kSlot2, kSlot3, kHidden}},
+        Row{"PrevFromWelcomeToRegion",
+            {},
+            "RNP",
+            0,
+            0,
+            "window",
+            {kSlot1, kHidden, kSlot3, kHidden}},
         Row{"AllTheWayBack", {}, "RNNNNPPPP", 0, 0, "window", {kSlot1, kHidden, kSlot3, kHidden}},
-        Row{"BackAndForwardAgain", {}, "RNPRNNN", 2, 1, "frmPages/1", {kSlot1, kSlot2, kSlot3, kHidden}},
+        Row{"BackAndForwardAgain",
+            {},
+            "RNPRNNN",
+            2,
+            1,
+            "frmPages/1",
+            {kSlot1, kSlot2, kSlot3, kHidden}},
         Row{"SubmitToMethod", {}, "RNNNNS", 2, 2, "frmMethod", {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"SubmitOnlineOnlySendsAtOnce", {.onlineOnly = true}, "RNNNNS", 2, 2, "frmError",
+        Row{"SubmitOnlineOnlySendsAtOnce",
+            {.onlineOnly = true},
+            "RNNNNS",
+            2,
+            2,
+            "frmError",
             {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"ExitToMethod", {}, "RNNNNSe" "E", 2, 2, "frmMethod", {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"ExitOnlineOnlyToLastPage", {.onlineOnly = true}, "RNNNNSE", 2, 2, "frmPages/2",
+        Row{"ExitToMethod",
+            {},
+            "RNNNNSe"
+            "E",
+            2,
+            2,
+            "frmMethod",
+            {kSlot1, kHidden, kHidden, kHidden}},
+        Row{"ExitOnlineOnlyToLastPage",
+            {.onlineOnly = true},
+            "RNNNNSE",
+            2,
+            2,
+            "frmPages/2",
             {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"ExitOnlineOnlyWithoutQuestionPages", {.pageCount = 0, .onlineOnly = true}, "RNNSE", 2, 0,
-            "frmPages/0", {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"RetryShowsTheErrorAgain", {.onlineOnly = true}, "RNNNNST", 2, 2, "frmError",
+        Row{"ExitOnlineOnlyWithoutQuestionPages",
+            {.pageCount = 0, .onlineOnly = true},
+            "RNNSE",
+            2,
+            0,
+            "frmPages/0",
+            {kSlot1, kSlot2, kHidden, kSlot3}},
+        Row{"RetryShowsTheErrorAgain",
+            {.onlineOnly = true},
+            "RNNNNST",
+            2,
+            2,
+            "frmError",
             {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"FinishEnds", {}, "RNNNNSt" "F", 2, 2, "frmThanksOnline", {kHidden, kHidden, kHidden, kHidden}, 1},
-        Row{"CancelOnRegionInTestModeEnds", {}, "C", 0, 0, "window", {kSlot1, kHidden, kSlot3, kHidden}, 1},
-        Row{"CancelOnPageInTestModeEnds", {}, "RNNC", 2, 0, "frmPages/0", {kSlot1, kSlot2, kSlot3, kHidden}, 1},
-        Row{"CancelOnMethodInTestModeEnds", {}, "RNNNNSC", 2, 2, "frmMethod", {kSlot1, kHidden, kHidden, kHidden}, 1}),
+        Row{"FinishEnds",
+            {},
+            "RNNNNSt"
+            "F",
+            2,
+            2,
+            "frmThanksOnline",
+            {kHidden, kHidden, kHidden, kHidden},
+            1},
+        Row{"CancelOnRegionInTestModeEnds",
+            {},
+            "C",
+            0,
+            0,
+            "window",
+            {kSlot1, kHidden, kSlot3, kHidden},
+            1},
+        Row{"CancelOnPageInTestModeEnds",
+            {},
+            "RNNC",
+            2,
+            0,
+            "frmPages/0",
+            {kSlot1, kSlot2, kSlot3, kHidden},
+            1},
+        Row{"CancelOnMethodInTestModeEnds",
+            {},
+            "RNNNNSC",
+            2,
+            2,
+            "frmMethod",
+            {kSlot1, kHidden, kHidden, kHidden},
+            1}),
     [](const ::testing::TestParamInfo<Row> &info) { return std::string(info.param.name); });
 
 TEST(Navigation, RegionNextNeedsACountryThenALanguage)
@@ -160,7 +298,8 @@ TEST(Navigation, BackToRegionLeavesAUsableRegionScreen)
 
     for (const char *name : {"cmdPrev", "cmdSubmit", "imgWelcomeTitle"})
         EXPECT_FALSE(f.ctl(QLatin1String(name))->isVisibleFlag()) << name;
-    for (const char *name : {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"}) {
+    for (const char *name :
+         {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"}) {
         EXPECT_TRUE(onScreen(f, name)) << name;
         EXPECT_EQ(f.ctl(QLatin1String(name))->container(), nullptr) << name;
     }
@@ -175,7 +314,8 @@ TEST(Navigation, BackToRegionLeavesAUsableRegionScreen)
     EXPECT_EQ(f.state().stage, 1);
     EXPECT_EQ(f.state().currentLanguage.toLower(), QStringLiteral("french"));
     EXPECT_EQ(f.ctl(QStringLiteral("page_3_txt_0"))->text(), QString());
-    EXPECT_EQ(f.ctl(QStringLiteral("page_2_lbl_1"))->text(), QStringLiteral("Question française 2"));
+    EXPECT_EQ(f.ctl(QStringLiteral("page_2_lbl_1"))->text(),
+              QStringLiteral("Question française 2"));
     w.close();
 }
 

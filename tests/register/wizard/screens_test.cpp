@@ -13,9 +13,12 @@ using namespace wizardtest;
 namespace {
 
 class Screens : public ::testing::Test {
-protected:
+  protected:
     Screens() { f.chooseRegion(); }
-    forms::Control *ctl(const char *name, int index = -1) { return f.ctl(QLatin1String(name), index); }
+    forms::Control *ctl(const char *name, int index = -1)
+    {
+        return f.ctl(QLatin1String(name), index);
+    }
     MainForm &w() { return *f.window; }
     WizardFixture f;
 };
@@ -40,8 +43,8 @@ struct ScreenCase {
     const char *name;
     void (*display)(forms::Form &, WizardState &);
     const char *frame;
-    const char *corner;  // the button placed in the bottom-right corner, or null
-    const char *focus;   // where the focus lands
+    const char *corner; // the button placed in the bottom-right corner, or null
+    const char *focus;  // where the focus lands
     int submitResult;
 };
 
@@ -75,10 +78,13 @@ TEST_P(Screen, PlacesItsButtonsOverTheBackground)
 
 INSTANTIATE_TEST_SUITE_P(
     AfterThePages, Screen,
-    ::testing::Values(ScreenCase{"Method", DisplayMethodChoosePage, "frmMethod", "cmdOk", "optOnline", 0},
-                      ScreenCase{"ThanksPrint", DisplayThanksPrint, "frmThanksPrint", "cmdFinish", "cmdFinish", 0},
-                      ScreenCase{"ThanksOnline", DisplayThanksOnline, "frmThanksOnline", "cmdFinish", "cmdFinish", 0},
-                      ScreenCase{"ErrorNotReached", DisplayErrorOnline, "frmError", nullptr, "cmdRetry", 2}),
+    ::testing::Values(
+        ScreenCase{"Method", DisplayMethodChoosePage, "frmMethod", "cmdOk", "optOnline", 0},
+        ScreenCase{"ThanksPrint", DisplayThanksPrint, "frmThanksPrint", "cmdFinish", "cmdFinish",
+                   0},
+        ScreenCase{"ThanksOnline", DisplayThanksOnline, "frmThanksOnline", "cmdFinish", "cmdFinish",
+                   0},
+        ScreenCase{"ErrorNotReached", DisplayErrorOnline, "frmError", nullptr, "cmdRetry", 2}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Screens, ErrorScreenShowsTheTextOfTheResultBesideCancelExitRetry)
@@ -137,11 +143,13 @@ TEST_F(Screens, TabWalksThePageThenCancelPreviousNext)
     // inputs, then the buttons from left to right.
     QList<QWidget *> round{w().focusWidget()};
     for (QWidget *x = round[0]->nextInFocusChain(); x != round[0]; x = x->nextInFocusChain())
-        if (x->isVisible() && x->isEnabled() && (x->focusPolicy() & Qt::TabFocus) && !x->focusProxy())
+        if (x->isVisible() && x->isEnabled() && (x->focusPolicy() & Qt::TabFocus) &&
+            !x->focusProxy())
             round.append(x);
-    EXPECT_EQ(round, (QList<QWidget *>{ctl("page_1_txt_2")->widget(), ctl("page_1_chk_3opt0")->widget(),
-                                       ctl("page_1_chk_3opt1")->widget(), ctl("cmdCancel")->widget(),
-                                       ctl("cmdPrev")->widget(), ctl("cmdNext")->widget()}));
+    EXPECT_EQ(round,
+              (QList<QWidget *>{ctl("page_1_txt_2")->widget(), ctl("page_1_chk_3opt0")->widget(),
+                                ctl("page_1_chk_3opt1")->widget(), ctl("cmdCancel")->widget(),
+                                ctl("cmdPrev")->widget(), ctl("cmdNext")->widget()}));
 
     // Enter on a focused picture button presses it.
     ctl("cmdNext")->setFocus();

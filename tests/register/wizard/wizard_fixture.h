@@ -41,24 +41,31 @@ inline QString configXml(const Setup &s, const QString &languageId = QStringLite
 {
     QString pages;
     for (int i = 1; i <= s.pageCount; ++i)
-        pages += QStringLiteral(R"(<page>
+        pages +=
+            QStringLiteral(R"(<page>
             <object type="label" id="1" src="%2 %1" x="800" y="1500"/>
             <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/>
             <object type="checkbox" id="3" src="a|b" x="800|800" y="2000|2400" width="2000" optional="1"/>
             </page>)")
-                     .arg(i)
-                     .arg(languageId == QLatin1String("french") ? QStringLiteral("Question française")
-                                                                : QStringLiteral("Question"));
+                .arg(i)
+                .arg(languageId == QLatin1String("french") ? QStringLiteral("Question française")
+                                                           : QStringLiteral("Question"));
     QString personal;
-    for (const char *field : {"firstname", "lastname", "address1", "address2", "zip", "phone", "login",
-                              "email", "city", "state", "country"}) {
-        const bool shown = s.requiredFirstName && QLatin1String(field) == QLatin1String("firstname");
-        personal += QStringLiteral(R"(<%1 visible="%2" type="text" src="%1" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="0"/>)")
-                        .arg(QLatin1String(field), shown ? QStringLiteral("1") : QStringLiteral("0"));
+    for (const char *field : {"firstname", "lastname", "address1", "address2", "zip", "phone",
+                              "login", "email", "city", "state", "country"}) {
+        const bool shown =
+            s.requiredFirstName && QLatin1String(field) == QLatin1String("firstname");
+        personal +=
+            QStringLiteral(
+                R"(<%1 visible="%2" type="text" src="%1" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="0"/>)")
+                .arg(QLatin1String(field), shown ? QStringLiteral("1") : QStringLiteral("0"));
     }
-    const QString welcome = s.birthDate
-        ? QStringLiteral(R"(<object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)")
-        : QStringLiteral(R"(<object type="text" id="0" src="" x="3800" y="3150" width="2000" height="330" maxlength="0" patten="" password="" optional="1"/>)");
+    const QString welcome =
+        s.birthDate
+            ? QStringLiteral(
+                  R"(<object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)")
+            : QStringLiteral(
+                  R"(<object type="text" id="0" src="" x="3800" y="3150" width="2000" height="330" maxlength="0" patten="" password="" optional="1"/>)");
     return QStringLiteral(R"(
   <language id="%5" country="else" width="9000" height="6000" title="Test" forecolor="000000" backcolor="FFFFFF">
     <errorlanguage>Choose a language</errorlanguage>
@@ -82,7 +89,8 @@ inline QString configXml(const Setup &s, const QString &languageId = QStringLite
     </userinfo>
     %4
   </language>)")
-        .arg(s.onlineOnly ? QStringLiteral("1") : QStringLiteral("0"), welcome, personal, pages, languageId);
+        .arg(s.onlineOnly ? QStringLiteral("1") : QStringLiteral("0"), welcome, personal, pages,
+             languageId);
 }
 
 inline QString configDocument(const Setup &s)
@@ -98,9 +106,9 @@ inline QString configDocument(const Setup &s)
   <age>
     <object country="United States" age="13" option="1" prompt="Ask a parent"/>
     <else age="13" option="0" prompt="Too young"/>
-  </age>)")
-        + configXml(s) + (s.french ? configXml(s, QStringLiteral("french")) : QString())
-        + QStringLiteral("\n</register>\n");
+  </age>)") +
+           configXml(s) + (s.french ? configXml(s, QStringLiteral("french")) : QString()) +
+           QStringLiteral("\n</register>\n");
 }
 
 // Answers the next modal dialog (the message dialog) as soon as it runs:
@@ -112,7 +120,7 @@ struct ModalAnswer {
 };
 
 class WizardFixture {
-public:
+  public:
     explicit WizardFixture(const Setup &setup = {})
     {
         testsupport::writeFile(m_dir.path(), QStringLiteral("config.xml"), configDocument(setup));
@@ -130,7 +138,10 @@ public:
             window->close();
     }
 
-    forms::Control *ctl(const QString &name, int index = -1) const { return window->ctl(name, index); }
+    forms::Control *ctl(const QString &name, int index = -1) const
+    {
+        return window->ctl(name, index);
+    }
     WizardState &state() const { return window->state(); }
 
     // Picks a country and a language on the region screen.
@@ -170,7 +181,7 @@ public:
     std::unique_ptr<MainForm> window;
     int ended = 0;
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
