@@ -1,10 +1,10 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the build, the
 # tests and the sample run need, when any is missing.
 VELMORA_PACKAGES=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev libpugixml-dev libgtest-dev libbenchmark-dev
+  cmake ninja-build g++ pkg-config ccache clang-format
+  qt6-base-dev libpugixml-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
-  libglib2.0-bin desktop-file-utils
+  libglib2.0-bin desktop-file-utils dex hyperfine
 )
 
 velmora_ensure_deps() {
