@@ -193,6 +193,15 @@ int Node::line() const
     return m_doc->lineOf(pugi::xml_node(m_node).offset_debug());
 }
 
+int Node::column() const
+{
+    if (isNull() || !m_doc)
+        return 0;
+    // The element's offset is that of its name, one byte after the "<".
+    const std::ptrdiff_t name = pugi::xml_node(m_node).offset_debug();
+    return name > 0 ? m_doc->columnOf(name - 1) : 0;
+}
+
 Document::Document() : m_doc(std::make_unique<pugi::xml_document>()) {}
 Document::~Document() = default;
 
@@ -200,6 +209,7 @@ void Document::clear()
 {
     m_doc->reset();
     m_lineStarts.clear();
+    m_text.clear();
     m_error.clear();
 }
 
@@ -216,6 +226,19 @@ int Document::lineOf(std::ptrdiff_t offset) const
     return int(it - m_lineStarts.begin());
 }
 
+int Document::columnOf(std::ptrdiff_t offset) const
+{
+    const int line = lineOf(offset);
+    if (line <= 0 || offset >= m_text.size())
+        return 0;
+    // Count characters, not bytes: UTF-8 continuation bytes add no column.
+    int column = 1;
+    for (std::ptrdiff_t i = m_lineStarts[size_t(line - 1)]; i < offset; ++i)
+        if ((uchar(m_text[qsizetype(i)]) & 0xC0) != 0x80)
+            ++column;
+    return column;
+}
+
 static QString describe(const pugi::xml_parse_result &r, const std::vector<std::ptrdiff_t> &lines,
                         const QString &where)
 {
@@ -230,6 +253,7 @@ static QString describe(const pugi::xml_parse_result &r, const std::vector<std::
 
 void Document::indexLines(const QByteArray &bytes)
 {
+    m_text = bytes;
     m_lineStarts.assign(1, 0);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\n')

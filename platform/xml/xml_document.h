@@ -40,6 +40,9 @@ class Node {
     Node firstChild(const QString &name) const;
     // 1-based line of the element in the loaded text (0 when unknown).
     int line() const;
+    // 1-based column of the element's "<" on that line, in characters (0 when
+    // unknown), so that a problem can point an editor at the element itself.
+    int column() const;
 
   private:
     friend class Document;
@@ -73,6 +76,8 @@ class Document {
     QList<Node> selectNodes(const QString &path) const;
 
     int lineOf(std::ptrdiff_t offset) const;
+    // 1-based column, in characters, of the byte at `offset` (0 when unknown).
+    int columnOf(std::ptrdiff_t offset) const;
 
   private:
     // Where each line of the parsed text begins, for reporting lines.
@@ -81,6 +86,7 @@ class Document {
     std::unique_ptr<pugi::xml_document> m_doc;
     QString m_error;
     std::vector<std::ptrdiff_t> m_lineStarts; // byte offsets where lines begin
+    QByteArray m_text;                        // the parsed UTF-8 text, for columns
 };
 
 } // namespace xml

@@ -4,6 +4,7 @@
 // the one instance; subsystem functions take it by reference.
 
 #include "platform/xml/xml_document.h"
+#include "register/core/config_problems.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -35,6 +36,8 @@ struct WizardState {
     QString registrationUrl;
     QString useDefault;
     QStringList commandArgs; // entry 0 empty, then the arguments
+    // Every configuration reader reports here; the wizard echoes on standard error.
+    core::ConfigProblems problems;
     QList<xml::Node> languageNodes;
     QStringList languageIds; // 101 entries, by position in languageNodes
 

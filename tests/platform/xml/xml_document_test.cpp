@@ -119,6 +119,7 @@ TEST(XmlDocumentEncodings, TheDeclaredCodePageIsRead)
     EXPECT_EQ(doc.documentElement().attribute("a"), QString(QChar(0x20AC)));
     EXPECT_EQ(doc.selectSingleNode("//t").text(), QStringLiteral("caf\u00e9"));
     EXPECT_EQ(doc.selectSingleNode("//u").line(), 3);
+    EXPECT_EQ(doc.selectSingleNode("//t").column(), 10); // the euro sign counts as one
     ASSERT_TRUE(doc.load(latin1));
     EXPECT_EQ(doc.documentElement().attribute("a"), QStringLiteral("\u00e9"));
     ASSERT_TRUE(doc.load(utf8));
@@ -139,11 +140,29 @@ TEST(XmlDocumentErrors, DeepNestingDoesNotExhaustTheStack)
     }
 }
 
-TEST(XmlDocumentErrors, ReportsTheLineOfAnElement)
+TEST(XmlDocumentErrors, ReportsTheLineAndColumnOfAnElement)
 {
-    xml::Document doc;
-    ASSERT_TRUE(doc.loadXml("<a>\n\n<b/></a>"));
-    EXPECT_EQ(doc.selectSingleNode("//b").line(), 3);
+    struct Case {
+        const char *name;
+        QString markup;
+        int line, column; // of the first <b>
+    };
+    const Case cases[] = {
+        {"own line", "<a>\n\n<b/></a>", 3, 1},
+        {"indented", "<a>\n    <b x='1'/></a>", 2, 5},
+        {"after a sibling on the line", "<a><c/><b/></a>", 1, 8},
+        // Columns count characters: an accented letter is two bytes in UTF-8.
+        {"after accented text", QStringLiteral("<a>\n<c>\u00e9\u00e9</c><b/></a>"), 2, 10},
+        {"carriage returns", "<a>\r\n\r\n\t<b/></a>", 3, 2},
+    };
+    for (const Case &c : cases) {
+        xml::Document doc;
+        ASSERT_TRUE(doc.loadXml(c.markup)) << c.name;
+        const xml::Node b = doc.selectSingleNode("//b");
+        EXPECT_EQ(b.line(), c.line) << c.name;
+        EXPECT_EQ(b.column(), c.column) << c.name;
+    }
+    EXPECT_EQ(xml::Node().column(), 0);
 }
 
 } // namespace

@@ -1,0 +1,50 @@
+#include "register/core/config_problems.h"
+
+#include <cstdio>
+
+namespace core {
+
+QString ConfigProblem::toString(const QString &fileName) const
+{
+    QString out = fileName;
+    // Editors take "file:line:column:"; an unknown place leaves the numbers out
+    // rather than pointing at line 0.
+    if (line > 0) {
+        out += u':' + QString::number(line);
+        if (column > 0)
+            out += u':' + QString::number(column);
+    }
+    out += QStringLiteral(": ");
+    if (!element.isEmpty())
+        out += element;
+    if (!section.isEmpty())
+        out += (element.isEmpty() ? QString() : QStringLiteral(" ")) +
+               QStringLiteral("in the section \"%1\"").arg(section);
+    if (!element.isEmpty() || !section.isEmpty())
+        out += QStringLiteral(": ");
+    out += what;
+    if (!instead.isEmpty())
+        out += QStringLiteral("; ") + instead;
+    return out;
+}
+
+bool ConfigProblems::report(ConfigProblem problem)
+{
+    if (m_problems.contains(problem))
+        return false;
+    if (m_echo)
+        std::fprintf(stderr, "%s\n", problem.toString(m_fileName).toLocal8Bit().constData());
+    m_problems.append(std::move(problem));
+    return true;
+}
+
+QList<ConfigProblem> ConfigProblems::forSection(const QString &section) const
+{
+    QList<ConfigProblem> out;
+    for (const ConfigProblem &p : m_problems)
+        if (p.section == section)
+            out.append(p);
+    return out;
+}
+
+} // namespace core

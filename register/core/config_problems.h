@@ -1,0 +1,49 @@
+#pragma once
+
+// The one problem log of a run. Every configuration reader reports what it
+// cannot use here, in one form that editors and CI jobs can jump to:
+//   config.xml:LINE:COLUMN: <element attr="value">: what is wrong; what the wizard does instead
+// A problem is reported once: a reader that runs again (the dialogs are built
+// anew on each Cancel) adds nothing.
+
+#include <QList>
+#include <QString>
+
+namespace core {
+
+struct ConfigProblem {
+    int line = 0;    // 1-based line in config.xml, 0 when unknown
+    int column = 0;  // 1-based column, 0 when unknown
+    QString element; // the element as written, e.g. <next src="NEXTT">
+    QString what;    // what is wrong
+    QString instead; // what the wizard does instead
+    QString section; // language section (id, and country when not "else"), empty for the root
+
+    // "config.xml:LINE:COLUMN: <element attr="value">: what is wrong; what the wizard does instead"
+    // with the section named after the element when there is one.
+    QString toString(const QString &fileName = QStringLiteral("config.xml")) const;
+
+    friend bool operator==(const ConfigProblem &, const ConfigProblem &) = default;
+};
+
+class ConfigProblems {
+  public:
+    // Records the problem and, when echoing, writes it on standard error;
+    // false when an equal problem was reported before (it is then dropped).
+    bool report(ConfigProblem problem);
+    const QList<ConfigProblem> &all() const { return m_problems; }
+    QList<ConfigProblem> forSection(const QString &section) const;
+    // The wizard echoes each new problem as it comes; a checker only collects.
+    void setEcho(bool echoToStderr) { m_echo = echoToStderr; }
+    // What toString() prints as the file part of an echoed line.
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
+    QString fileName() const { return m_fileName; }
+    void clear() { m_problems.clear(); }
+
+  private:
+    QList<ConfigProblem> m_problems;
+    QString m_fileName = QStringLiteral("config.xml");
+    bool m_echo = false;
+};
+
+} // namespace core
