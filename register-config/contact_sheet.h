@@ -1,0 +1,29 @@
+#pragma once
+
+// The contact sheet of a preview: one row per language section, its screens
+// in the order the player meets them, and the section's configuration
+// problems beside them.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace regconfig {
+
+struct SheetScreen {
+    QString file; // relative to the sheet
+    QString caption;
+};
+
+struct SheetRow {
+    QString title; // "french (Canada)"
+    QString note;  // what the row stands for, or why it has no screens
+    QList<SheetScreen> screens;
+    QStringList problems;
+};
+
+// The whole page. fileProblems: the problems that belong to no one section.
+QString contactSheet(const QString &configName, const QStringList &fileProblems,
+                     const QList<SheetRow> &rows);
+
+} // namespace regconfig

@@ -1,0 +1,296 @@
+#include "register-config/walk.h"
+
+#include "platform/forms/conversions.h"
+#include "platform/xml/xml_document.h"
+#include "register/dialogs/dlg_cancel.h"
+#include "register/dialogs/dlg_error.h"
+#include "register/validation/countries.h"
+#include "register/validation/wrong_data_report.h"
+#include "register/wizard/main_form.h"
+#include "register/wizard/screens.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+namespace regconfig {
+
+namespace {
+
+// The wizard compares ids and countries trimmed of blanks and in lower case
+// when it chooses a section.
+QString normalised(const QString &value)
+{
+    return forms::trimBlanks(value).toLower();
+}
+
+bool sameSection(const Section &a, const QString &id, const QString &country)
+{
+    return normalised(a.id) == normalised(id) && normalised(a.country) == normalised(country);
+}
+
+const Section *findSection(const QList<Section> &sections, const QString &id,
+                           const QString &country)
+{
+    for (const Section &s : sections)
+        if (sameSection(s, id, country))
+            return &s;
+    return nullptr;
+}
+
+// The countries of the region screen's list, as config.xml writes them.
+QStringList listedCountries(const xml::Document &config)
+{
+    const std::optional<QString> src =
+        config.selectSingleNode(QStringLiteral("//country")).attribute(QStringLiteral("src"));
+    return src ? src->split(u'|') : QStringList();
+}
+
+// For an "else" section: the first listed country that sets this language in
+// the language list and has no variant of its own, so that choosing it leads
+// the wizard to exactly this section. "Other" when there is none.
+QString countryFor(const Section &section, const QList<Section> &sections,
+                   const QStringList &countries)
+{
+    for (const QString &country : countries) {
+        const std::optional<CountryLanguage> entry = languageForCountry(country);
+        if (!entry || normalised(entry->language) != normalised(section.id))
+            continue;
+        if (!findSection(sections, section.id, country))
+            return country;
+    }
+    return QStringLiteral("Other");
+}
+
+} // namespace
+
+bool Section::isCountryVariant() const
+{
+    return normalised(country) != QLatin1String("else");
+}
+
+QString Section::title() const
+{
+    return isCountryVariant() ? QStringLiteral("%1 (%2)").arg(id, country) : id;
+}
+
+QString Section::slug() const
+{
+    QString text = normalised(id);
+    if (isCountryVariant())
+        text += u'-' + normalised(country);
+    QString slug;
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber() && c.unicode() < 128)
+            slug += c;
+        else if (!slug.endsWith(u'-'))
+            slug += u'-';
+    }
+    while (slug.endsWith(u'-'))
+        slug.chop(1);
+    return slug.isEmpty() ? QStringLiteral("section") : slug;
+}
+
+QList<Section> sectionsOf(const xml::Document &config)
+{
+    QList<Section> sections;
+    for (const xml::Node &node : config.selectNodes(QStringLiteral("//language"))) {
+        const std::optional<QString> id = node.attribute(QStringLiteral("id"));
+        const std::optional<QString> country = node.attribute(QStringLiteral("country"));
+        if (!id || !country || forms::trimBlanks(*id).isEmpty())
+            continue;
+        if (findSection(sections, *id, *country))
+            continue;
+        sections.append(Section{forms::trimBlanks(*id), forms::trimBlanks(*country), node.line()});
+    }
+    return sections;
+}
+
+QList<Visit> visitsFor(const xml::Document &config, const QString &language,
+                       const QString &country)
+{
+    const QList<Section> sections = sectionsOf(config);
+    const QStringList countries = listedCountries(config);
+    QList<Visit> visits;
+    if (country.isEmpty()) {
+        for (const Section &s : sections) {
+            if (!language.isEmpty() && normalised(s.id) != normalised(language))
+                continue;
+            visits.append(
+                Visit{s, s.isCountryVariant() ? s.country : countryFor(s, sections, countries)});
+        }
+        return visits;
+    }
+    // One visit per language: the section a player of that country gets.
+    QStringList languages;
+    for (const Section &s : sections)
+        if (!languages.contains(normalised(s.id)))
+            languages.append(normalised(s.id));
+    for (const QString &id : languages) {
+        if (!language.isEmpty() && id != normalised(language))
+            continue;
+        const Section *s = findSection(sections, id, country);
+        if (!s)
+            s = findSection(sections, id, QStringLiteral("else"));
+        if (s)
+            visits.append(Visit{*s, forms::trimBlanks(country)});
+    }
+    return visits;
+}
+
+QImage picture(const Screen &screen)
+{
+    QImage image = screen.window->grab().toImage();
+    if (screen.dialog) {
+        // Top-level positions: the offscreen platform draws no window frames,
+        // so the difference of the two is where the dialog covers the window.
+        QPainter painter(&image);
+        painter.drawPixmap(screen.dialog->pos() - screen.window->pos(), screen.dialog->grab());
+    }
+    return image;
+}
+
+bool WizardFolder::prepare(const QString &configPath, QString *error)
+{
+    QFile file(configPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(configPath, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    auto dir = std::make_unique<QTemporaryDir>();
+    if (!dir->isValid()) {
+        *error = QStringLiteral("cannot make a temporary folder: %1").arg(dir->errorString());
+        return false;
+    }
+    QFile copy(QDir(dir->path()).filePath(QStringLiteral("config.xml")));
+    QFile marker(QDir(dir->path()).filePath(QStringLiteral("nocheck.txt")));
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() ||
+        !marker.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write to %1").arg(dir->path());
+        return false;
+    }
+    copy.close();
+    if (!m_config.load(copy.fileName())) {
+        *error = m_config.errorString().replace(copy.fileName(), configPath);
+        return false;
+    }
+    m_dir = std::move(dir);
+    m_path = m_dir->path();
+    return true;
+}
+
+WizardFolder::WizardFolder() = default;
+WizardFolder::~WizardFolder() = default;
+
+VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &sink)
+{
+    VisitResult result;
+    WizardServices services;
+    // Nothing the walk does may end the run or reach a printer.
+    services.endProgram = [] {};
+    services.choosePrinter = [](QPrinter &, QWidget *) { return false; };
+
+    auto w = std::make_unique<MainForm>(
+        appPath,
+        QStringList{QStringLiteral("/language=") + visit.section.id,
+                    QStringLiteral("/country=") + visit.country},
+        services);
+    MainForm &main = *w;
+    WizardState &state = main.state();
+    main.Form_Load();
+    main.show();
+    const auto emitScreen = [&](const QString &key, const QString &caption,
+                                QWidget *dialog = nullptr) {
+        sink(Screen{key, caption, &main, dialog});
+    };
+    emitScreen(QStringLiteral("region"), QStringLiteral("Region and language"));
+
+    // The region screen's choice, as the player makes it. A country the list
+    // does not offer is typed into the country field after "Other".
+    forms::Control *countryList = main.ctl(QStringLiteral("cmbCountry"));
+    countryList->setText(visit.country);
+    if (countryList->text() != visit.country) {
+        countryList->setText(QStringLiteral("Other"));
+        main.ctl(QStringLiteral("txtCountry"))->setText(visit.country);
+        state.countryName = visit.country;
+    }
+    // A variant whose language has no section for every other country is
+    // never offered by the language list. It is still read and drawn, from an
+    // entry added for the walk, so that its problems are found; the sheet
+    // says that no player gets there.
+    forms::Control *languageList = main.ctl(QStringLiteral("cmbLanguage"));
+    languageList->setText(visit.section.id);
+    if (normalised(languageList->text()) != normalised(visit.section.id)) {
+        result.unreachable = true;
+        languageList->addItem(visit.section.id);
+        languageList->setText(visit.section.id);
+    }
+    main.cmdNext_Click();
+
+    const QString country = visit.country;
+    emitScreen(QStringLiteral("welcome"), QStringLiteral("Welcome (age limit of %1)").arg(country));
+
+    DlgError &message = main.errorDialog();
+    const auto showMessage = [&](const QString &key, const QString &caption, const QString &text,
+                                 bool okOnly) {
+        message.okOnly = okOnly;
+        message.isCanceled = true;
+        DisplayWrongData(main.form(), message, state, text, false);
+        emitScreen(key, caption, &message);
+        message.cmdQuit_Click();
+    };
+    if (!state.agePrompt.isEmpty()) {
+        // The age warning offers Cancel when the country lets a parent agree.
+        showMessage(QStringLiteral("message-age"), QStringLiteral("Age prompt of %1").arg(country),
+                    state.agePrompt, state.ageOption != QLatin1String("1"));
+    }
+
+    // The register-later dialog waits in its own loop; it is pictured and
+    // left with its Cancel, back to the wizard, from inside that loop.
+    DlgCancel &later = main.cancelDialog();
+    QTimer::singleShot(0, &later, [&] {
+        emitScreen(QStringLiteral("register-later"), QStringLiteral("Register later"), &later);
+        later.cmdCancel_Click();
+    });
+    main.DisplayCancelPage();
+
+    main.cmdNext_Click();
+    emitScreen(QStringLiteral("personal"), QStringLiteral("Personal information"));
+    showMessage(QStringLiteral("message-data-error"), QStringLiteral("Data error"), state.dataErrorText, true);
+
+    while (state.pageIndex < state.pageCount) {
+        main.cmdNext_Click();
+        emitScreen(QStringLiteral("page-%1").arg(state.pageIndex, 2, 10, QLatin1Char('0')),
+                   QStringLiteral("Question page %1").arg(state.pageIndex));
+    }
+
+    // Submit leads to the method screen; a section that registers online only
+    // goes straight to the request, and never shows the printed thanks.
+    if (!state.onlineOnly) {
+        main.cmdSubmit_Click();
+        emitScreen(QStringLiteral("method"), QStringLiteral("Method"));
+    }
+    // The screens that follow the request or the printer, shown as the
+    // method screen's OK shows them once the answer is in.
+    DisplayThanksOnline(main.form(), state);
+    emitScreen(QStringLiteral("thanks-online"), QStringLiteral("Thanks (online)"));
+    if (!state.onlineOnly) {
+        DisplayThanksPrint(main.form(), state);
+        emitScreen(QStringLiteral("thanks-print"), QStringLiteral("Thanks (printed form)"));
+    }
+    state.submitResult = 2;
+    DisplayErrorOnline(main.form(), state);
+    emitScreen(QStringLiteral("error-not-online"), QStringLiteral("Error: server not reached"));
+    state.submitResult = 1;
+    DisplayErrorOnline(main.form(), state);
+    emitScreen(QStringLiteral("error-refused"), QStringLiteral("Error: registration refused"));
+    return result;
+}
+
+} // namespace regconfig
