@@ -14,19 +14,18 @@ const char kUsage[] =
     "Usage: register-config check [CONFIG]\n"
     "       register-config preview [CONFIG] --out DIR [--language ID] [--country NAME]\n";
 
-const char kHelp[] =
-    "Usage: register-config COMMAND [OPTION]... [CONFIG]\n"
-    "Check a registration wizard configuration and preview its screens.\n"
-    "CONFIG is config.xml in the current folder when not given.\n"
-    "\n"
-    "Commands:\n"
-    "  check     print every problem of CONFIG, one per line\n"
-    "  preview   draw every screen of every language section into a folder\n"
-    "\n"
-    "  -h, --help     display this help and exit\n"
-    "      --version  output version information and exit\n"
-    "\n"
-    "'register-config COMMAND --help' describes each command.\n";
+const char kHelp[] = "Usage: register-config COMMAND [OPTION]... [CONFIG]\n"
+                     "Check a registration wizard configuration and preview its screens.\n"
+                     "CONFIG is config.xml in the current folder when not given.\n"
+                     "\n"
+                     "Commands:\n"
+                     "  check     print every problem of CONFIG, one per line\n"
+                     "  preview   draw every screen of every language section into a folder\n"
+                     "\n"
+                     "  -h, --help     display this help and exit\n"
+                     "      --version  output version information and exit\n"
+                     "\n"
+                     "'register-config COMMAND --help' describes each command.\n";
 
 const char kCheckHelp[] =
     "Usage: register-config check [CONFIG]\n"

@@ -4,7 +4,6 @@
 #include "register-config/walk.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QSaveFile>
 #include <QTextStream>
@@ -32,6 +31,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
     }
 
     QList<SheetRow> rows;
+    core::ConfigProblems fileProblems;
     for (const Visit &visit : visits) {
         SheetRow row;
         row.title = visit.section.title();
@@ -46,6 +46,12 @@ int preview(const PreviewOptions &options, QTextStream &err)
         });
         if (!written)
             return 2;
+        for (const core::ConfigProblem &problem : result.problems) {
+            if (problem.section.isEmpty())
+                fileProblems.report(problem);
+            else
+                row.problems.append(problem.toString(options.configPath));
+        }
         row.note = result.unreachable
                        ? QStringLiteral("The language list does not offer \"%1\" (it has no "
                                         "section for every other country), so no player sees "
@@ -62,8 +68,10 @@ int preview(const PreviewOptions &options, QTextStream &err)
         err << "register-config: cannot write " << sheet.fileName() << Qt::endl;
         return 2;
     }
-    sheet.write(
-        contactSheet(QFileInfo(options.configPath).fileName(), QStringList(), rows).toUtf8());
+    QStringList fileLines;
+    for (const core::ConfigProblem &problem : fileProblems.all())
+        fileLines.append(problem.toString(options.configPath));
+    sheet.write(contactSheet(options.configPath, fileLines, rows).toUtf8());
     if (!sheet.commit()) {
         err << "register-config: cannot write " << sheet.fileName() << Qt::endl;
         return 2;

@@ -111,8 +111,7 @@ QList<Section> sectionsOf(const xml::Document &config)
     return sections;
 }
 
-QList<Visit> visitsFor(const xml::Document &config, const QString &language,
-                       const QString &country)
+QList<Visit> visitsFor(const xml::Document &config, const QString &language, const QString &country)
 {
     const QList<Section> sections = sectionsOf(config);
     const QStringList countries = listedCountries(config);
@@ -149,8 +148,13 @@ QImage picture(const Screen &screen)
     if (screen.dialog) {
         // Top-level positions: the offscreen platform draws no window frames,
         // so the difference of the two is where the dialog covers the window.
+        // A thin line stands for the dialog's window frame, which the offscreen
+        // platform does not draw.
         QPainter painter(&image);
-        painter.drawPixmap(screen.dialog->pos() - screen.window->pos(), screen.dialog->grab());
+        const QPoint at = screen.dialog->pos() - screen.window->pos();
+        painter.drawPixmap(at, screen.dialog->grab());
+        painter.setPen(QColor(0x50, 0x50, 0x50));
+        painter.drawRect(QRect(at, screen.dialog->size()).adjusted(-1, -1, 0, 0));
     }
     return image;
 }
@@ -196,13 +200,13 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     services.endProgram = [] {};
     services.choosePrinter = [](QPrinter &, QWidget *) { return false; };
 
-    auto w = std::make_unique<MainForm>(
-        appPath,
-        QStringList{QStringLiteral("/language=") + visit.section.id,
-                    QStringLiteral("/country=") + visit.country},
-        services);
+    auto w = std::make_unique<MainForm>(appPath,
+                                        QStringList{QStringLiteral("/language=") + visit.section.id,
+                                                    QStringLiteral("/country=") + visit.country},
+                                        services);
     MainForm &main = *w;
     WizardState &state = main.state();
+    state.problems.setEcho(false);
     main.Form_Load();
     main.show();
     const auto emitScreen = [&](const QString &key, const QString &caption,
@@ -262,7 +266,8 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
 
     main.cmdNext_Click();
     emitScreen(QStringLiteral("personal"), QStringLiteral("Personal information"));
-    showMessage(QStringLiteral("message-data-error"), QStringLiteral("Data error"), state.dataErrorText, true);
+    showMessage(QStringLiteral("message-data-error"), QStringLiteral("Data error"),
+                state.dataErrorText, true);
 
     while (state.pageIndex < state.pageCount) {
         main.cmdNext_Click();
@@ -278,6 +283,9 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     }
     // The screens that follow the request or the printer, shown as the
     // method screen's OK shows them once the answer is in.
+    // The request's address shows on the thanks page in test mode only; the
+    // walk's test mode is its own, so the player's view hides it.
+    main.ctl(QStringLiteral("Text1"))->setVisible(false);
     DisplayThanksOnline(main.form(), state);
     emitScreen(QStringLiteral("thanks-online"), QStringLiteral("Thanks (online)"));
     if (!state.onlineOnly) {
@@ -290,6 +298,7 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     state.submitResult = 1;
     DisplayErrorOnline(main.form(), state);
     emitScreen(QStringLiteral("error-refused"), QStringLiteral("Error: registration refused"));
+    result.problems = state.problems.all();
     return result;
 }
 

@@ -7,6 +7,7 @@
 // wizard does.
 
 #include "platform/xml/xml_document.h"
+#include "register/core/config_problems.h"
 
 #include <QList>
 #include <QString>
@@ -94,6 +95,9 @@ struct VisitResult {
     // The language list does not offer the section's language: no player
     // reaches it.
     bool unreachable = false;
+    // What the readers reported while the section was read, shown and its
+    // dialogs activated; the file's own problems (section empty) included.
+    QList<core::ConfigProblem> problems;
 };
 
 using ScreenSink = std::function<void(const Screen &)>;

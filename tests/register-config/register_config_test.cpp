@@ -13,18 +13,18 @@
 
 namespace {
 
-struct Run {
+struct Outcome {
     int status = -1;
     QString out;
     QString err;
 };
 
-Run runProgram(const QString &workDir, const QStringList &args)
+Outcome runProgram(const QString &workDir, const QStringList &args)
 {
     QProcess p;
     p.setWorkingDirectory(workDir);
     p.start(QDir(testsupport::binDir()).filePath("register-config"), args);
-    Run run;
+    Outcome run;
     if (!p.waitForFinished(120000)) {
         p.kill();
         ADD_FAILURE() << "register-config did not end";
@@ -52,6 +52,12 @@ struct CheckCase {
     QString errPart; // contained in standard error; empty: nothing there
 };
 
+// Test names carry the row's name; the row's bytes say nothing.
+void PrintTo(const CheckCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
 
 TEST_P(CheckTable, PrintsTheProblemsAndAnswersWithTheStatus)
@@ -60,7 +66,7 @@ TEST_P(CheckTable, PrintsTheProblemsAndAnswersWithTheStatus)
     QTemporaryDir dir;
     if (c.configText)
         testsupport::writeFile(dir.path(), "config.xml", QString::fromUtf8(c.configText));
-    const Run run = runProgram(dir.path(), QStringList{"check"} + c.args);
+    const Outcome run = runProgram(dir.path(), QStringList{"check"} + c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, c.out);
     if (c.errPart.isEmpty())
@@ -71,14 +77,22 @@ TEST_P(CheckTable, PrintsTheProblemsAndAnswersWithTheStatus)
 
 INSTANTIATE_TEST_SUITE_P(
     RegisterConfig, CheckTable,
-    ::testing::Values(
-        CheckCase{"SampleHasNoProblem", nullptr, {sampleConfig()}, 0, "", ""},
-        CheckCase{"MissingFileCannotBeRead", nullptr, {"absent.xml"}, 2, "", "absent.xml"},
-        // Without an argument the file is config.xml in the current folder.
-        CheckCase{"NotWellFormedCannotBeRead", "<register><language id=\"english\">", {}, 2,
-                  "", "config.xml"},
-        CheckCase{"UnknownOptionIsAUsageError", nullptr, {"--out", "x"}, 2, "",
-                  "unrecognized option '--out'"}),
+    ::testing::Values(CheckCase{"SampleHasNoProblem", nullptr, {sampleConfig()}, 0, "", ""},
+                      CheckCase{
+                          "MissingFileCannotBeRead", nullptr, {"absent.xml"}, 2, "", "absent.xml"},
+                      // Without an argument the file is config.xml in the current folder.
+                      CheckCase{"NotWellFormedCannotBeRead",
+                                "<register><language id=\"english\">",
+                                {},
+                                2,
+                                "",
+                                "config.xml"},
+                      CheckCase{"UnknownOptionIsAUsageError",
+                                nullptr,
+                                {"--out", "x"},
+                                2,
+                                "",
+                                "unrecognized option '--out'"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- preview ----------------------------------------------------------------
@@ -103,10 +117,12 @@ QString section(const char *country, int width, int height, int pages, bool onli
 {
     QString pageXml;
     for (int i = 1; i <= pages; ++i)
-        pageXml += QStringLiteral(R"(<page><object type="label" id="1" src="Question %1" x="800" y="1500"/>
+        pageXml +=
+            QStringLiteral(R"(<page><object type="label" id="1" src="Question %1" x="800" y="1500"/>
             <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/></page>)")
-                       .arg(i);
-    return QStringLiteral(R"(<language id="english" country="%1" width="%2" height="%3" title="T" forecolor="000000" backcolor="FFFFFF">
+                .arg(i);
+    return QStringLiteral(
+               R"(<language id="english" country="%1" width="%2" height="%3" title="T" forecolor="000000" backcolor="FFFFFF">
     <selectlanguage>Region and language</selectlanguage>
     <onlineonly>%4</onlineonly>
     <dataerror>Wrong data</dataerror>
@@ -132,14 +148,13 @@ QString twoSections()
         .arg(section("else", 9765, 6885, 1, false) + section("Canada", 9000, 6000, 2, true));
 }
 
-const QStringList kEverySection = {
-    "region",       "welcome", "message-age",   "register-later",   "personal",
-    "message-data-error", "page-01", "method",  "thanks-online",    "thanks-print",
-    "error-not-online",   "error-refused"};
+const QStringList kEverySection = {"region",         "welcome",          "message-age",
+                                   "register-later", "personal",         "message-data-error",
+                                   "page-01",        "method",           "thanks-online",
+                                   "thanks-print",   "error-not-online", "error-refused"};
 const QStringList kOnlineOnlyTwoPages = {
-    "region",       "welcome", "message-age",   "register-later", "personal",
-    "message-data-error", "page-01", "page-02", "thanks-online", "error-not-online",
-    "error-refused"};
+    "region",  "welcome", "message-age",   "register-later",   "personal",     "message-data-error",
+    "page-01", "page-02", "thanks-online", "error-not-online", "error-refused"};
 
 QStringList filesOf(const QString &slug, const QStringList &screens)
 {
@@ -166,6 +181,11 @@ struct PreviewCase {
     QStringList canadian; // screens of Canada's section
 };
 
+void PrintTo(const PreviewCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class PreviewTable : public ::testing::TestWithParam<PreviewCase> {};
 
 TEST_P(PreviewTable, DrawsEveryScreenAtTheWindowsSizeAndListsItOnTheSheet)
@@ -173,7 +193,7 @@ TEST_P(PreviewTable, DrawsEveryScreenAtTheWindowsSizeAndListsItOnTheSheet)
     const PreviewCase &c = GetParam();
     QTemporaryDir dir;
     testsupport::writeFile(dir.path(), "game.xml", twoSections());
-    const Run run =
+    const Outcome run =
         runProgram(dir.path(), QStringList{"preview", "game.xml", "--out", "sheet"} + c.options);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QString());
