@@ -17,19 +17,19 @@ QString problemList(const QStringList &problems)
 // Kept small and self-contained: the sheet is opened straight from the disk,
 // often on a machine without network.
 const char kStyle[] = R"(
-body { font-family: sans-serif; margin: 16px; background: #f4f4f4; color: #222; }
+body { font-family: sans-serif; margin: 12px; background: #f4f4f4; color: #222; }
 h1 { font-size: 20px; }
-section { background: #fff; margin: 16px 0; padding: 12px; border: 1px solid #ccc; }
+section { display: flex; gap: 12px; background: #fff; margin: 12px 0; padding: 10px;
+          border: 1px solid #ccc; }
+.side { flex: 0 0 320px; font-size: 12px; }
 h2 { font-size: 16px; margin: 0 0 4px 0; }
 .note { color: #555; margin: 0 0 8px 0; }
-.row { display: flex; gap: 16px; align-items: flex-start; }
-.screens { display: flex; flex-wrap: wrap; gap: 10px; flex: 1; }
+.screens { display: flex; flex-wrap: nowrap; gap: 8px; overflow-x: auto; align-items: flex-start; }
 figure { margin: 0; }
-figure img { width: 326px; border: 1px solid #999; display: block; }
+figure img { width: 240px; border: 1px solid #999; display: block; }
 figcaption { font-size: 12px; margin-top: 2px; }
-.side { width: 360px; font-size: 12px; }
 .problems { padding-left: 16px; margin: 0; }
-.problems li { margin-bottom: 4px; color: #a00; }
+.problems li { margin-bottom: 4px; color: #a00; word-break: break-word; }
 .ok { color: #070; }
 )";
 
@@ -42,19 +42,19 @@ QString contactSheet(const QString &configName, const QStringList &fileProblems,
                                   "charset=\"utf-8\">\n<title>%1: every screen</title>\n"
                                   "<style>%2</style>\n</head>\n<body>\n<h1>%1</h1>\n")
                        .arg(configName.toHtmlEscaped(), QLatin1String(kStyle));
-    html += QStringLiteral("<section>\n<h2>The whole file</h2>\n") + problemList(fileProblems) +
-            QStringLiteral("</section>\n");
+    html += QStringLiteral("<section>\n<div class=\"side\">\n<h2>The whole file</h2>\n") +
+            problemList(fileProblems) + QStringLiteral("</div>\n</section>\n");
     for (const SheetRow &row : rows) {
-        html += QStringLiteral("<section>\n<h2>%1</h2>\n<p class=\"note\">%2</p>\n"
-                               "<div class=\"row\">\n<div class=\"screens\">\n")
-                    .arg(row.title.toHtmlEscaped(), row.note.toHtmlEscaped());
+        html += QStringLiteral("<section>\n<div class=\"side\">\n<h2>%1</h2>\n"
+                               "<p class=\"note\">%2</p>\n")
+                    .arg(row.title.toHtmlEscaped(), row.note.toHtmlEscaped()) +
+                problemList(row.problems) + QStringLiteral("</div>\n<div class=\"screens\">\n");
         for (const SheetScreen &s : row.screens) {
             html += QStringLiteral("<figure><a href=\"%1\"><img src=\"%1\" alt=\"%2\"></a>"
                                    "<figcaption>%2</figcaption></figure>\n")
                         .arg(s.file.toHtmlEscaped(), s.caption.toHtmlEscaped());
         }
-        html += QStringLiteral("</div>\n<div class=\"side\">\n") + problemList(row.problems) +
-                QStringLiteral("</div>\n</div>\n</section>\n");
+        html += QStringLiteral("</div>\n</section>\n");
     }
     return html + QStringLiteral("</body>\n</html>\n");
 }

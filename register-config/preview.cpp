@@ -57,7 +57,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
                                         "section for every other country), so no player sees "
                                         "this section; it is drawn as if it were offered.")
                              .arg(visit.section.id)
-                       : QStringLiteral("Line %1. Region screen: %2, %3.")
+                       : QStringLiteral("Line %1. Chosen on the region screen: %2, %3.")
                              .arg(visit.section.line)
                              .arg(visit.country, visit.section.id);
         rows.append(row);

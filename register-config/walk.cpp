@@ -4,6 +4,7 @@
 #include "platform/xml/xml_document.h"
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
+#include "register/validation/age_limit.h"
 #include "register/validation/countries.h"
 #include "register/validation/wrong_data_report.h"
 #include "register/wizard/main_form.h"
@@ -298,6 +299,22 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     state.submitResult = 1;
     DisplayErrorOnline(main.form(), state);
     emitScreen(QStringLiteral("error-refused"), QStringLiteral("Error: registration refused"));
+
+    // The welcome page read the age limit of one country only. Every entry of
+    // the age list is read once more, through the same reader, so that a
+    // mistake in any country's entry is found whichever country was chosen.
+    forms::Control *countryField = main.ctl(QStringLiteral("txtCountry"));
+    QStringList ageCountries;
+    const xml::Node ages = state.configDoc.selectSingleNode(QStringLiteral("//age"));
+    for (const xml::Node &entry : ages.children(QStringLiteral("object")))
+        if (const std::optional<QString> name = entry.attribute(QStringLiteral("country")))
+            ageCountries.append(*name);
+    ageCountries.append(QStringLiteral("Other"));
+    for (const QString &name : ageCountries) {
+        countryField->setText(name);
+        LoadAgeLimit(main.form(), state);
+    }
+
     result.problems = state.problems.all();
     return result;
 }
