@@ -149,8 +149,7 @@ QImage picture(const Screen &screen)
     if (screen.dialog) {
         // Top-level positions: the offscreen platform draws no window frames,
         // so the difference of the two is where the dialog covers the window.
-        // A thin line stands for the dialog's window frame, which the offscreen
-        // platform does not draw.
+        // A thin line stands for the dialog's frame.
         QPainter painter(&image);
         const QPoint at = screen.dialog->pos() - screen.window->pos();
         painter.drawPixmap(at, screen.dialog->grab());
@@ -283,9 +282,9 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
         emitScreen(QStringLiteral("method"), QStringLiteral("Method"));
     }
     // The screens that follow the request or the printer, shown as the
-    // method screen's OK shows them once the answer is in.
-    // The request's address shows on the thanks page in test mode only; the
-    // walk's test mode is its own, so the player's view hides it.
+    // method screen's OK shows them once the answer is in. The request's
+    // address shows on the thanks page in test mode only; the walk's test
+    // mode is its own, so the player's view hides it.
     main.ctl(QStringLiteral("Text1"))->setVisible(false);
     DisplayThanksOnline(main.form(), state);
     emitScreen(QStringLiteral("thanks-online"), QStringLiteral("Thanks (online)"));
