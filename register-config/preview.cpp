@@ -92,7 +92,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
                              .arg(visit.section.id)
                        : QStringLiteral("Line %1. Chosen on the region screen: %2, %3.")
                              .arg(visit.section.line)
-                             .arg(visit.country, visit.section.id);
+                             .arg(result.country, visit.section.id);
         rows.append(row);
     }
 

@@ -215,11 +215,12 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     };
     emitScreen(QStringLiteral("region"), QStringLiteral("Region and language"));
 
-    // The region screen's choice, as the player makes it. A country the list
+    // The region screen's choice, as the player makes it (a country asked for
+    // in another letter case takes the list's spelling). A country the list
     // does not offer is typed into the country field after "Other".
     forms::Control *countryList = main.ctl(QStringLiteral("cmbCountry"));
     countryList->setText(visit.country);
-    if (countryList->text() != visit.country) {
+    if (countryList->text().compare(visit.country, Qt::CaseInsensitive) != 0) {
         countryList->setText(QStringLiteral("Other"));
         main.ctl(QStringLiteral("txtCountry"))->setText(visit.country);
         state.countryName = visit.country;
@@ -237,7 +238,8 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     }
     main.cmdNext_Click();
 
-    const QString country = visit.country;
+    const QString country = main.ctl(QStringLiteral("txtCountry"))->text();
+    result.country = country;
     emitScreen(QStringLiteral("welcome"), QStringLiteral("Welcome (age limit of %1)").arg(country));
 
     DlgError &message = main.errorDialog();

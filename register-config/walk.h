@@ -95,6 +95,8 @@ struct VisitResult {
     // The language list does not offer the section's language: no player
     // reaches it.
     bool unreachable = false;
+    // The country chosen, as the region screen spells it.
+    QString country;
     // What the readers reported while the section was read, shown and its
     // dialogs activated; the file's own problems (section empty) included.
     QList<core::ConfigProblem> problems;
