@@ -103,7 +103,8 @@ QList<Section> sectionsOf(const xml::Document &config)
     for (const xml::Node &node : config.selectNodes(QStringLiteral("//language"))) {
         const std::optional<QString> id = node.attribute(QStringLiteral("id"));
         const std::optional<QString> country = node.attribute(QStringLiteral("country"));
-        if (!id || !country || forms::trimBlanks(*id).isEmpty())
+        if (!id || !country || forms::trimBlanks(*id).isEmpty() ||
+            forms::trimBlanks(*country).isEmpty())
             continue;
         if (findSection(sections, *id, *country))
             continue;
@@ -235,6 +236,12 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
         result.unreachable = true;
         languageList->addItem(visit.section.id);
         languageList->setText(visit.section.id);
+    }
+    // Next with an empty choice would ask the player in a modal message, and
+    // the walk has no player.
+    if (countryList->text().isEmpty() || languageList->text().isEmpty()) {
+        result.problems = state.problems.all();
+        return result;
     }
     main.cmdNext_Click();
 

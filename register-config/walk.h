@@ -37,8 +37,8 @@ struct Section {
 };
 
 // The sections the wizard can show, in document order. A section without an
-// id, or one that repeats an earlier section's id and country, is left out:
-// the wizard never chooses it.
+// id or country, or one that repeats an earlier section's id and country, is
+// left out: the wizard never chooses it.
 QList<Section> sectionsOf(const xml::Document &config);
 
 // The choice of the region screen that leads into a section.
