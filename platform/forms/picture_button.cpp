@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 
 namespace forms {
@@ -50,6 +51,7 @@ void PictureButton::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_pressed = true;
+    update();
     PictureLabel::mousePressEvent(event);
 }
 
@@ -57,6 +59,7 @@ void PictureButton::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool wasPressed = m_pressed;
     m_pressed = false;
+    update();
     if (event->button() == Qt::LeftButton && wasPressed &&
         rect().contains(event->position().toPoint()))
         emit clicked();
@@ -77,9 +80,24 @@ void PictureButton::keyPressEvent(QKeyEvent *event)
     }
 }
 
+QString PictureButton::plainCaption() const
+{
+    return text().isEmpty() ? accessibleName() : text();
+}
+
 void PictureButton::paintEvent(QPaintEvent *event)
 {
-    PictureLabel::paintEvent(event);
+    if (pixmap().isNull()) {
+        QStyleOptionButton option;
+        option.initFrom(this);
+        option.text = plainCaption();
+        if (m_pressed)
+            option.state |= QStyle::State_Sunken;
+        QPainter p(this);
+        style()->drawControl(QStyle::CE_PushButton, &option, &p, this);
+    } else {
+        PictureLabel::paintEvent(event);
+    }
     if (!hasFocus())
         return;
     // A keyboard user must see which button Enter or Space will press.

@@ -4,6 +4,9 @@
 // its natural size in the top-left corner and reports mouse moves (the hover
 // rule listens to them). A picture button is a picture label that clicks,
 // shows the custom pointer, and can be reached and pressed from the keyboard.
+// A picture button without a picture (its picture was never found) draws a
+// plain button with its caption, or else its accessible name (its role), so
+// that it stays where it is, visible and pressable.
 
 #include <QLabel>
 
@@ -29,6 +32,8 @@ class PictureButton : public PictureLabel {
     // The pointer shown over every picture button: 32 x 32, hot spot (12, 1).
     // Taken from the resource ":/cursor/pointer.png" when the program carries it.
     static QCursor pointer();
+    // What a button without a picture shows: its caption, else its role.
+    QString plainCaption() const;
 
   signals:
     void clicked();

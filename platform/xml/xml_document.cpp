@@ -179,6 +179,51 @@ QList<Node> Node::children(const QString &name) const
     return out;
 }
 
+QList<Node> Node::elements() const
+{
+    QList<Node> out;
+    if (isNull())
+        return out;
+    for (pugi::xml_node c : pugi::xml_node(m_node).children())
+        if (c.type() == pugi::node_element)
+            out.append(Node(c.internal_object(), m_doc));
+    return out;
+}
+
+QList<Node> Node::descendants(const QString &name) const
+{
+    QList<Node> out;
+    if (isNull())
+        return out;
+    const std::string n = name.toStdString();
+    walk(pugi::xml_node(m_node), [&](pugi::xml_node e) {
+        if (n == e.name())
+            out.append(Node(e.internal_object(), m_doc));
+        return true;
+    });
+    return out;
+}
+
+Node Node::parent() const
+{
+    if (isNull())
+        return {};
+    const pugi::xml_node p = pugi::xml_node(m_node).parent();
+    if (p.type() != pugi::node_element)
+        return {};
+    return Node(p.internal_object(), m_doc);
+}
+
+QList<std::pair<QString, QString>> Node::attributes() const
+{
+    QList<std::pair<QString, QString>> out;
+    if (isNull())
+        return out;
+    for (pugi::xml_attribute a : pugi::xml_node(m_node).attributes())
+        out.append({toQ(a.name()), toQ(a.value())});
+    return out;
+}
+
 Node Node::firstChild(const QString &name) const
 {
     if (isNull())

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace pugi {
@@ -38,6 +39,16 @@ class Node {
     // Child elements named `name`, in document order.
     QList<Node> children(const QString &name) const;
     Node firstChild(const QString &name) const;
+    // Every child element, in document order.
+    QList<Node> elements() const;
+    // Elements named `name` anywhere below this one, in document order.
+    QList<Node> descendants(const QString &name) const;
+    // The enclosing element; nothing for the root element.
+    Node parent() const;
+    // Names and values of the attributes, in the order written.
+    QList<std::pair<QString, QString>> attributes() const;
+    bool belongsTo(const class Document &doc) const { return m_doc == &doc; }
+    friend bool operator==(const Node &a, const Node &b) { return a.m_node == b.m_node; }
     // 1-based line of the element in the loaded text (0 when unknown).
     int line() const;
     // 1-based column of the element's "<" on that line, in characters (0 when

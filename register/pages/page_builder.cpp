@@ -1,12 +1,12 @@
 #include "register/pages/page_builder.h"
 
 #include "platform/forms/form.h"
+#include "register/core/config_reader.h"
 #include "register/pages/page_objects.h"
 #include "register/pages/renderers.h"
 #include "register/wizard/wizard_state.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -29,21 +29,26 @@ QString pageTitle(int page, int pageCount)
 
 } // namespace
 
-QStringList buildPage(forms::Form &form, const WizardState &state, int pageNumber,
-                      const QString &markup, forms::Control *container, const QString &pageTitle,
-                      const QDate &today)
+BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
+                    const QString &markup, forms::Control *container, const QString &pageTitle,
+                    const QDate &today)
 {
     pages::PageDefinition page = pages::describePage(markup, pageNumber, pageTitle);
+    BuiltPage built;
     const int year = today.year();
-    for (const pages::PageObject &object : page.objects) {
+    for (qsizetype k = 0; k < page.objects.size(); ++k) {
+        const pages::PageObject &object = page.objects[k];
+        const int source = page.sources.value(k, -1);
+        const int before = form.count();
         std::visit(
             Overloaded{
                 [&](const pages::ImageObject &o) {
                     if (!Render_Image(form, state, o, container))
                         page.problems.append(
-                            QStringLiteral("%1: the picture \"%2\" of %3 does not exist in the "
-                                           "pictures of %4; the image stays empty")
-                                .arg(pageTitle, o.src, o.name, state.currentLanguage));
+                            {source, pageTitle,
+                             QStringLiteral("the picture \"%1\" is not among the pictures of "
+                                            "%2; the image stays empty")
+                                 .arg(o.src, state.currentLanguage)});
                 },
                 [&](const pages::LabelObject &o) { Render_Label(form, state, o, container); },
                 [&](const pages::TextObject &o) { Render_TextBox(form, state, o, container); },
@@ -54,12 +59,28 @@ QStringList buildPage(forms::Form &form, const WizardState &state, int pageNumbe
                 [&](const pages::RadioObject &o) { Render_RadioBox(form, state, o, container); },
             },
             object);
+        // The controls this object added straight into the page, holders aside.
+        BuiltPage::Placed placed{source, {}, false};
+        const QList<forms::Control *> controls = form.controls();
+        for (qsizetype i = before; i < controls.size(); ++i) {
+            const forms::Control *c = controls[i];
+            if (!c->isVisibleFlag() || c->container() != container)
+                continue;
+            placed.rect |= QRect(c->left(), c->top(), c->width(), c->height());
+            placed.input = placed.input ||
+                           (c->kind() != forms::Kind::Label && c->kind() != forms::Kind::Image);
+        }
+        if (!placed.rect.isNull())
+            built.placed.append(placed);
     }
-    return page.problems;
+    built.problems = page.problems;
+    return built;
 }
 
 void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
 {
+    const core::ConfigReader reader(state.languageDoc, state.problems, state.languageSource);
+    const QList<xml::Node> pageNodes = state.languageDoc.selectNodes(QStringLiteral("//page"));
     // The global settings cap pageCount at the frames there are; a value
     // beyond them is never used to index a frame.
     const int pageCount = std::clamp<int>(state.pageCount, 0, kMaxQuestionPages);
@@ -72,11 +93,32 @@ void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
         frame->move(0, 0);
         frame->resize(form.width(), form.height());
         const QString &markup = welcome ? state.welcomeXml : state.pageXml.value(i);
-        const QStringList problems =
-            buildPage(form, state, i, markup, frame, pageTitle(i, pageCount), today);
-        for (const QString &problem : problems)
-            std::fprintf(stderr, "config.xml, language section \"%s\", %s\n",
-                         state.currentLanguage.toLocal8Bit().constData(),
-                         problem.toLocal8Bit().constData());
+        const QString title = pageTitle(i, pageCount);
+        const BuiltPage built = buildPage(form, state, i, markup, frame, title, today);
+
+        // Where the page's objects stand in the section, for the lines.
+        xml::Node pageNode;
+        QList<xml::Node> objects;
+        if (welcome || i == 0) {
+            pageNode = state.languageDoc.selectSingleNode(welcome ? QStringLiteral("//welcome")
+                                                                  : QStringLiteral("//userinfo"));
+            objects = pageNode.children(QStringLiteral("object"));
+        } else if (i <= pageNodes.size()) {
+            pageNode = pageNodes[i - 1];
+            objects = pageNode.descendants(QStringLiteral("object"));
+        }
+        for (const pages::PageProblem &p : built.problems) {
+            const xml::Node at = p.object >= 0 ? objects.value(p.object) : pageNode;
+            if (at)
+                reader.report(at, {"type", "id"}, title + QStringLiteral(": ") + p.what, {});
+            else
+                reader.reportAt({}, {}, p.toString(), {});
+        }
+        core::Placement placement(reader, QSize(form.width(), form.height()),
+                                  QStringLiteral("window"));
+        for (const BuiltPage::Placed &p : built.placed)
+            if (const xml::Node at = objects.value(p.object))
+                placement.add(at, {"type", "id", "x", "y"}, p.rect, p.input);
+        placement.check();
     }
 }

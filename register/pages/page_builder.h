@@ -3,9 +3,12 @@
 // Builds the welcome page, the personal-information page and the question
 // pages from the chosen language section's page markup.
 
+#include "register/pages/page_objects.h"
+
 #include <QDate>
+#include <QList>
+#include <QRect>
 #include <QString>
-#include <QStringList>
 
 namespace forms {
 class Form;
@@ -16,13 +19,25 @@ struct WizardState;
 // Every page source in turn: pageXml 0 to pageCount into the frmPages
 // elements, then welcomeXml into frmWelcome (page number pageCount + 1). Each
 // frame is stretched over the window and stays hidden. Configuration problems
-// are reported on standard error, one line each; the objects that can be
-// built are built. today gives the year lists of date questions.
+// go to the run's problem log with the object's line in config.xml, and so do
+// objects outside the window and input objects that overlap; the objects that
+// can be built are built. today gives the year lists of date questions.
 void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today);
 
-// One page: describes the markup, renders what can be built into container
-// and answers the problems (each worded with pageTitle, the object's id and
-// type, and what was wrong).
-QStringList buildPage(forms::Form &form, const WizardState &state, int pageNumber,
-                      const QString &markup, forms::Control *container, const QString &pageTitle,
-                      const QDate &today);
+// What one page became: its problems (each worded with pageTitle, the
+// object's id and type, and what was wrong) and where each built object
+// stands in its frame, in twips.
+struct BuiltPage {
+    struct Placed {
+        int object = -1; // position among the page's "object" elements
+        QRect rect;      // all of the object's shown controls together
+        bool input = false;
+    };
+    QList<pages::PageProblem> problems;
+    QList<Placed> placed;
+};
+
+// One page: describes the markup and renders what can be built into container.
+BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
+                    const QString &markup, forms::Control *container, const QString &pageTitle,
+                    const QDate &today);

@@ -15,8 +15,8 @@ namespace {
 // reports.
 class AttributeReader {
   public:
-    AttributeReader(const xml::Node &node, QString where, QStringList &problems)
-        : m_node(node), m_where(std::move(where)), m_problems(problems)
+    AttributeReader(const xml::Node &node, int index, QString where, QList<PageProblem> &problems)
+        : m_node(node), m_index(index), m_where(std::move(where)), m_problems(problems)
     {
     }
 
@@ -94,12 +94,13 @@ class AttributeReader {
         report(what + QStringLiteral("; the object is not shown"));
     }
 
-    void report(const QString &what) { m_problems.append(m_where + QStringLiteral(": ") + what); }
+    void report(const QString &what) { m_problems.append({m_index, m_where, what}); }
 
   private:
     const xml::Node &m_node;
+    int m_index;
     QString m_where;
-    QStringList &m_problems;
+    QList<PageProblem> &m_problems;
     bool m_failed = false;
 };
 
@@ -326,8 +327,9 @@ PageDefinition describePage(const QString &markup, int pageNumber, const QString
     PageDefinition page;
     xml::Document doc;
     if (!doc.loadXml(markup)) {
-        page.problems.append(pageTitle + QStringLiteral(": the page markup does not parse (") +
-                             doc.errorString() + QStringLiteral("); the page stays empty"));
+        page.problems.append({-1, pageTitle,
+                              QStringLiteral("the page markup does not parse (") +
+                                  doc.errorString() + QStringLiteral("); the page stays empty")});
         return page;
     }
     const QList<xml::Node> nodes = doc.selectNodes(QStringLiteral("//object"));
@@ -341,7 +343,7 @@ PageDefinition describePage(const QString &markup, int pageNumber, const QString
                 .arg(pageTitle)
                 .arg(i + 1)
                 .arg(rawType.value_or(QString()), id.value_or(QStringLiteral("(none)")));
-        AttributeReader reader(node, where, page.problems);
+        AttributeReader reader(node, i, where, page.problems);
 
         const ObjectType *kind = findType(type);
         if (!kind) {
@@ -360,8 +362,10 @@ PageDefinition describePage(const QString &markup, int pageNumber, const QString
         }
         PageObject object =
             kind->describe(reader, objectName(pageNumber, QLatin1String(kind->code), *id));
-        if (!reader.failed())
+        if (!reader.failed()) {
             page.objects.append(std::move(object));
+            page.sources.append(i);
+        }
     }
     return page;
 }

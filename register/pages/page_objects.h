@@ -98,9 +98,19 @@ struct RadioObject {
 using PageObject = std::variant<ImageObject, LabelObject, TextObject, DateObject, ComboObject,
                                 ListObject, CheckObject, RadioObject>;
 
+// A problem of one page, tied to the object it belongs to so that the caller
+// can name the object's place in config.xml.
+struct PageProblem {
+    int object = -1; // position among the page's "object" elements; -1: the page itself
+    QString where;   // "question page 2, object 2 (type "radiobox", id "2")"
+    QString what;    // what is wrong; what the wizard does instead
+    QString toString() const { return where + QStringLiteral(": ") + what; }
+};
+
 struct PageDefinition {
-    QList<PageObject> objects; // document order, the objects that can be built
-    QStringList problems;      // one line per problem, with page, id and type
+    QList<PageObject> objects;   // document order, the objects that can be built
+    QList<int> sources;          // for each of them, its position among the "object" elements
+    QList<PageProblem> problems; // one per problem, with page, id and type
 };
 
 // Reads every "object" element of the page markup, at any depth. pageNumber

@@ -43,6 +43,46 @@ void LoadLanguage(WizardState &state)
         state.currentLanguage = chosen->attribute(QStringLiteral("id")).value_or(QString());
     }
     state.languageDoc.loadXml(chosen->xml());
+    state.languageSource = *chosen;
+}
+
+core::ConfigReader sectionReader(WizardState &state)
+{
+    return core::ConfigReader(state.languageDoc, state.problems, state.languageSource);
+}
+
+core::ConfigReader rootReader(WizardState &state)
+{
+    return core::ConfigReader(state.configDoc, state.problems);
+}
+
+void checkLanguageSection(WizardState &state)
+{
+    const core::ConfigReader reader = sectionReader(state);
+    const xml::Node section = state.languageDoc.documentElement();
+    if (!section)
+        return;
+    if (pictures::resourceBytes(state.currentLanguage.trimmed(), u"back").isEmpty()) {
+        reader.report(section, {"id"},
+                      QStringLiteral("the program carries no pictures for \"%1\" (it has "
+                                     "dutch, english, french, german, italian and spanish)")
+                          .arg(state.currentLanguage.trimmed()),
+                      QStringLiteral("the window has no background and every picture button "
+                                     "shows its name"));
+    }
+    // The elements a section may hold directly; any other name is most likely
+    // a typo, and the element it was meant to be is then missing.
+    static const QStringList known = {
+        "selectlanguage", "errorlanguage", "errorregion", "onlineonly", "connecttoserver",
+        "dataerror",      "welcomepic",    "ok",          "cancel",     "prev",
+        "next",           "submit",        "finish",      "retry",      "exit",
+        "quit",           "methodpage",    "errorpage",   "thanksfax",  "thanksonline",
+        "welcome",        "userinfo",      "page",        "cancelpage"};
+    for (const xml::Node &child : section.elements()) {
+        if (!known.contains(child.name()))
+            reader.report(child, {}, QStringLiteral("is not an element of a language section"),
+                          QStringLiteral("it is ignored"));
+    }
 }
 
 QPixmap languagePicture(const WizardState &state, const QString &name)

@@ -16,21 +16,13 @@
 
 namespace {
 
-void report(const QString &problem)
-{
-    std::fprintf(stderr, "config.xml: %s\n", problem.toLocal8Bit().constData());
-}
-
 // A start-up key: its trimmed text when present and not empty.
-std::optional<QString> startupKey(const WizardState &state, const char *name)
+std::optional<QString> startupKey(WizardState &state, const char *name)
 {
-    const xml::Node node =
-        state.configDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(name));
-    if (!node) {
-        report(QStringLiteral("the element <%1> is missing; the built-in value stays")
-                   .arg(QLatin1String(name)));
+    const xml::Node node = rootReader(state).require(QStringLiteral("//") + QLatin1String(name),
+                                                     QStringLiteral("the built-in value stays"));
+    if (!node)
         return std::nullopt;
-    }
     const QString text = forms::trimBlanks(node.text());
     if (text.isEmpty())
         return std::nullopt;
@@ -63,7 +55,30 @@ void applyCommandLine(WizardState &state)
 int fillLanguageList(forms::Form &form, WizardState &state)
 {
     forms::Control *list = form.control(QStringLiteral("cmbLanguage"));
+    const core::ConfigReader reader = rootReader(state);
     state.languageNodes = state.configDoc.selectNodes(QStringLiteral("//language"));
+    // A second section with the same id and country is listed (when "else")
+    // but can never be loaded: the first of the two always wins.
+    for (int i = 0; i < state.languageNodes.size(); ++i) {
+        const xml::Node &node = state.languageNodes[i];
+        const auto key = [](const xml::Node &n) {
+            return forms::trimBlanks(n.attribute(QStringLiteral("id")).value_or(QString()))
+                       .toLower() +
+                   u'\n' +
+                   forms::trimBlanks(n.attribute(QStringLiteral("country")).value_or(QString()))
+                       .toLower();
+        };
+        for (int j = 0; j < i; ++j) {
+            if (key(state.languageNodes[j]) != key(node))
+                continue;
+            reader.report(node, {"id", "country"},
+                          QStringLiteral("repeats the section at %1")
+                              .arg(reader.lineOf(state.languageNodes[j])),
+                          QStringLiteral("this section is never used; choosing either entry of "
+                                         "the language list loads the first"));
+            break;
+        }
+    }
     list->clearItems();
     list->addItem(QString());
     int k = 0;
@@ -72,10 +87,7 @@ int fillLanguageList(forms::Form &form, WizardState &state)
     for (int i = 0; i < state.languageNodes.size(); ++i) {
         const xml::Node &node = state.languageNodes[i];
         const std::optional<QString> country = node.attribute(QStringLiteral("country"));
-        if (!country) {
-            report(QStringLiteral(
-                       "line %1: a <language> element has no country attribute; it is not listed")
-                       .arg(node.line()));
+        if (!reader.required(node, "country", QStringLiteral("it is not listed"))) {
             continue;
         }
         if (forms::trimBlanks(*country) != QLatin1String("else"))
@@ -83,10 +95,8 @@ int fillLanguageList(forms::Form &form, WizardState &state)
         const std::optional<QString> idAttr = node.attribute(QStringLiteral("id"));
         const QString id = forms::trimBlanks(idAttr.value_or(QString()));
         if (id.isEmpty()) {
-            report(
-                QStringLiteral(
-                    "line %1: a <language country=\"else\"> element has no id; it is listed empty")
-                    .arg(node.line()));
+            reader.report(node, {"country"}, QStringLiteral("has no id"),
+                          QStringLiteral("it is listed empty"));
         }
         ++k;
         if (i < state.languageIds.size())
@@ -127,16 +137,18 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
     if (!state.configDoc.load(configPath)) {
         result.error = QStringLiteral("The registration wizard cannot read its configuration.\n%1")
                            .arg(state.configDoc.errorString());
-        report(state.configDoc.errorString());
+        core::ConfigProblem problem;
+        problem.what = state.configDoc.errorString();
+        problem.instead = QStringLiteral("the wizard says so and ends");
+        state.problems.report(problem);
         return result;
     }
     result.configLoaded = true;
 
     // 4-6. Built-in values, then the configuration.
     state.currentLanguage = QStringLiteral("English");
-    const xml::Node useDefault = state.configDoc.selectSingleNode(QStringLiteral("//use_default"));
-    if (!useDefault)
-        report(QStringLiteral("the element <use_default> is missing; nothing is preselected"));
+    const xml::Node useDefault = rootReader(state).require(
+        QStringLiteral("//use_default"), QStringLiteral("nothing is preselected"));
     state.useDefault = useDefault.text();
     state.registrationUrl = builtInRegistrationUrl(state.normalMode);
     if (auto v = startupKey(state, "default_language"))

@@ -2,16 +2,10 @@
 
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
+#include "register/core/config_reader.h"
 #include "register/wizard/wizard_state.h"
 
-#include <cstdio>
-
 namespace {
-
-void report(const QString &problem)
-{
-    std::fprintf(stderr, "config.xml: %s\n", problem.toLocal8Bit().constData());
-}
 
 // What an //age entry sets. All empty: no minimum age, no message.
 struct AgeLimit {
@@ -22,57 +16,63 @@ struct AgeLimit {
 
 // The entry for the country: the first <object> whose country attribute
 // equals it exactly, else the <else> element; a null node when neither.
-xml::Node entryFor(const xml::Node &ages, const QString &country)
+xml::Node entryFor(const core::ConfigReader &reader, const xml::Node &ages, const QString &country)
 {
     for (const xml::Node &object : ages.children(QStringLiteral("object"))) {
-        const std::optional<QString> name = object.attribute(QStringLiteral("country"));
-        if (!name) {
-            report(QStringLiteral("line %1: an <object> of <age> has no country attribute; it "
-                                  "is passed over")
-                       .arg(object.line()));
-            continue;
-        }
-        if (*name == country)
+        const std::optional<QString> name =
+            reader.required(object, "country", QStringLiteral("the entry is passed over"));
+        if (name && *name == country)
             return object;
     }
     const xml::Node fallback = ages.firstChild(QStringLiteral("else"));
     if (!fallback) {
-        report(QStringLiteral("line %1: <age> has no <object> for the country \"%2\" and no "
-                              "<else>; no age limit applies")
-                   .arg(ages.line())
-                   .arg(country));
+        reader.report(
+            ages, {},
+            QStringLiteral("has no <object> for the country \"%1\" and no <else>").arg(country),
+            QStringLiteral("no age limit applies"));
     }
     return fallback;
 }
 
+// An entry for a country the country list does not offer can only apply to a
+// player who types that very name under "Other": most likely a misspelling.
+void checkCountries(const core::ConfigReader &reader, const xml::Node &ages)
+{
+    const xml::Node list = reader.document().selectSingleNode(QStringLiteral("//country"));
+    const auto src = list.attribute(QStringLiteral("src"));
+    if (!src)
+        return;
+    QStringList offered;
+    for (const QString &name : src->split(u'|'))
+        offered.append(forms::trimBlanks(name));
+    for (const xml::Node &object : ages.children(QStringLiteral("object"))) {
+        const auto country = object.attribute(QStringLiteral("country"));
+        if (country && !offered.contains(forms::trimBlanks(*country)))
+            reader.report(object, {"country"},
+                          QStringLiteral("names a country that is not in the country list at %1")
+                              .arg(reader.lineOf(list)),
+                          QStringLiteral("it applies only to a player who types that name "
+                                         "under \"Other\""));
+    }
+}
+
 // A minimum age needs its message: without one the player would be stopped by
 // an empty dialog, so an entry that lacks either sets no limit at all.
-AgeLimit limitOf(const xml::Node &entry)
+AgeLimit limitOf(const core::ConfigReader &reader, const xml::Node &entry)
 {
-    const auto where = [&entry] {
-        return QStringLiteral("line %1: <%2> of <age>").arg(entry.line()).arg(entry.name());
-    };
-    const std::optional<QString> age = entry.attribute(QStringLiteral("age"));
-    const std::optional<QString> prompt = entry.attribute(QStringLiteral("prompt"));
-    const std::optional<QString> option = entry.attribute(QStringLiteral("option"));
-    if (!age) {
-        report(where() + QStringLiteral(" has no age attribute; no age limit applies"));
+    const QString none = QStringLiteral("no age limit applies");
+    const std::optional<QString> age = reader.required(entry, "age", none);
+    if (!age)
         return {};
-    }
     if (!age->trimmed().isEmpty() && !forms::isNumeric(*age)) {
-        report(where() + QStringLiteral(" has the age \"%1\", which is not a number; no age "
-                                        "limit applies")
-                             .arg(*age));
+        reader.report(entry, {"age"}, QStringLiteral("the age is not a number"), none);
         return {};
     }
-    if (!prompt) {
-        report(where() + QStringLiteral(" has no prompt attribute; no age limit applies"));
+    const std::optional<QString> prompt = reader.required(entry, "prompt", none);
+    if (!prompt)
         return {};
-    }
-    if (!option) {
-        report(where() + QStringLiteral(" has no option attribute; a younger player must "
-                                        "correct the date"));
-    }
+    const std::optional<QString> option =
+        reader.required(entry, "option", QStringLiteral("a younger player must correct the date"));
     return {*age, *prompt, option.value_or(QString())};
 }
 
@@ -84,11 +84,13 @@ void LoadAgeLimit(forms::Form &form, WizardState &state)
     const QString country = countryField ? countryField->text() : QString();
 
     AgeLimit limit;
-    const xml::Node ages = state.configDoc.selectSingleNode(QStringLiteral("//age"));
-    if (!ages) {
-        report(QStringLiteral("the element <age> is missing; no age limit applies"));
-    } else if (const xml::Node entry = entryFor(ages, country)) {
-        limit = limitOf(entry);
+    const core::ConfigReader reader(state.configDoc, state.problems);
+    const xml::Node ages =
+        reader.require(QStringLiteral("//age"), QStringLiteral("no age limit applies"));
+    if (ages) {
+        checkCountries(reader, ages);
+        if (const xml::Node entry = entryFor(reader, ages, country))
+            limit = limitOf(reader, entry);
     }
 
     // The welcome page's birth date: its pattern holder carries the minimum

@@ -2,10 +2,9 @@
 
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
+#include "register/core/config_reader.h"
 #include "register/validation/countries.h"
 #include "register/wizard/wizard_state.h"
-
-#include <cstdio>
 
 using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
 
@@ -14,17 +13,13 @@ void LoadCountry(forms::Form &form, WizardState &state)
     forms::Control *list = form.control(QStringLiteral("cmbCountry"));
     list->clearItems();
     list->addItem(QString());
-    const xml::Node node = state.configDoc.selectSingleNode(QStringLiteral("//country"));
+    const core::ConfigReader reader(state.configDoc, state.problems);
+    const QString instead = QStringLiteral("the country list offers \"Other\" only");
+    const xml::Node node = reader.require(QStringLiteral("//country"), instead);
     const QString current = trimBlanks(state.countryName).toLower();
     int remembered = 0;
-    const std::optional<QString> src = node.attribute(QStringLiteral("src"));
-    if (!src) {
-        const QString where =
-            node ? QStringLiteral("line %1: <country> has no src attribute").arg(node.line())
-                 : QStringLiteral("the element <country> is missing");
-        std::fprintf(stderr, "config.xml: %s; the country list offers \"Other\" only\n",
-                     where.toLocal8Bit().constData());
-    } else {
+    const std::optional<QString> src = node ? reader.required(node, "src", instead) : std::nullopt;
+    if (src) {
         const QStringList pieces = src->split(u'|');
         for (int i = 0; i < pieces.size(); ++i) {
             list->addItem(pieces[i]);

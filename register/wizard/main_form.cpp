@@ -18,6 +18,7 @@ MainForm::MainForm(const QString &appPath, const QStringList &processArguments,
 {
     setObjectName(QStringLiteral("MainForm"));
     m_state.appPath = appPath;
+    m_state.problems.setEcho(true);
     if (!m_services.endProgram) {
         m_services.endProgram = [] {
             QApplication::closeAllWindows();

@@ -30,6 +30,7 @@ struct WizardState {
     QString appPath;           // the program's folder, no trailing separator
     xml::Document configDoc;   // config.xml
     xml::Document languageDoc; // the chosen language section, parsed on its own
+    xml::Node languageSource;  // that section's element in configDoc, for problem lines
     QString currentLanguage = QStringLiteral("English");
     QString countryName;
     QString gameName;

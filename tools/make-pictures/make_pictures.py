@@ -31,7 +31,10 @@ SS = 4  # supersampling factor for shapes (text is drawn at the final size for c
 # ---------------------------------------------------------------------------
 BACK_SIZE = (651, 459)  # 9765 x 6885 twips at 15 twips per pixel
 BAND_HEIGHT = 70
-BUTTON_SIZE = (120, 36)
+# 300 twips high: the layouts put OK and Finish at the frame's height - picture
+# height - 700 and the bottom row at the window's height - 1000, which meet on
+# one line only for this height.
+BUTTON_SIZE = (120, 20)
 TITLE_SIZE = (420, 60)
 WELCOME_SIZE = (180, 180)
 BIRTHDAY_SIZE = (400, 70)
@@ -209,13 +212,13 @@ def make_back():
 
 
 # ---------------------------------------------------------------------------
-# Buttons (GIF): rounded rectangles, 120 x 36, drawn on the band colour, with
+# Buttons (GIF): rounded rectangles, 120 x 20, drawn on the band colour, with
 # the outside made transparent. Hover adds a brighter fill and a teal ring.
 # ---------------------------------------------------------------------------
 def make_button(word, hover):
     w, h = BUTTON_SIZE
     inset = 2  # room for the hover ring, so both pictures have the same size
-    radius = 9
+    radius = 6
     rgba = Image.new("RGBA", (w, h), BAND + (0,))
 
     if hover:
@@ -256,8 +259,8 @@ def make_button(word, hover):
     rgba.paste(Image.new("RGBA", (w, h), (255, 255, 255, 255)), (0, 0), gloss_mask)
 
     # The word, shrunk until it fits with some padding.
-    size = 14
-    while size > 9:
+    size = 12
+    while size > 8:
         fnt = font(SANS_BOLD, size)
         if text_width(fnt, word) <= w - 2 * inset - 18:
             break

@@ -105,7 +105,7 @@ TEST(Pictures, PicturesHaveTheirDesignSizes)
         EXPECT_EQ(pictures::picture(section, u"WELCOMETITLE_2").size(), title);
         // All buttons of all languages line up in one row.
         for (const QString &name : gifNames())
-            EXPECT_EQ(pictures::picture(section, name).size(), QSize(120, 36))
+            EXPECT_EQ(pictures::picture(section, name).size(), QSize(120, 20))
                 << name.toStdString();
     }
 }

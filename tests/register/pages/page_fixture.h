@@ -28,7 +28,8 @@ class PageFixture : public ::testing::Test {
         const pages::PageDefinition d =
             pages::describePage(QStringLiteral("<page>") + objectXml + QStringLiteral("</page>"), 1,
                                 QStringLiteral("question page 1"));
-        EXPECT_TRUE(d.problems.isEmpty()) << d.problems.join(u'\n').toStdString();
+        for (const pages::PageProblem &p : d.problems)
+            ADD_FAILURE() << p.toString().toStdString();
         EXPECT_EQ(d.objects.size(), 1);
         if (d.objects.isEmpty() || !std::holds_alternative<T>(d.objects[0]))
             return T{};

@@ -47,8 +47,9 @@ TEST(DescribePage, NamesCarryPageNumberCodeAndId)
     EXPECT_TRUE(std::holds_alternative<TextObject>(d.objects[7]));
     // The unknown type is the one problem.
     ASSERT_EQ(d.problems.size(), 1);
-    EXPECT_EQ(d.problems[0], QStringLiteral("welcome page, object 10 (type \"button\", id \"9\"): "
-                                            "the type is not known; the object is skipped"));
+    EXPECT_EQ(d.problems[0].toString(),
+              QStringLiteral("welcome page, object 10 (type \"button\", id \"9\"): "
+                             "the type is not known; the object is skipped"));
 }
 
 TEST(DescribePage, TypesAndHolderTextsAreTrimmedOfBlanksOnly)
@@ -85,10 +86,12 @@ TEST_P(ConfigurationFault, IsReportedOnceAndTheRestIsBuilt)
              QStringLiteral(R"(<object type="label" id="after" src="b" x="1" y="2"/>)"));
     const PageDefinition d = describePage(markup, 3, QStringLiteral("question page 3"));
 
-    ASSERT_EQ(d.problems.size(), 1) << d.problems.join('\n').toStdString();
-    EXPECT_TRUE(d.problems[0].startsWith(QStringLiteral("question page 3, object 2 (type \"")))
-        << d.problems[0].toStdString();
-    EXPECT_TRUE(d.problems[0].contains(QString::fromUtf8(c.report))) << d.problems[0].toStdString();
+    ASSERT_EQ(d.problems.size(), 1);
+    const QString problem = d.problems[0].toString();
+    EXPECT_EQ(d.problems[0].object, 1); // placed at the object's own element
+    EXPECT_TRUE(problem.startsWith(QStringLiteral("question page 3, object 2 (type \"")))
+        << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QString::fromUtf8(c.report))) << problem.toStdString();
     EXPECT_EQ(d.objects.size(), c.built ? 3 : 2);
     EXPECT_EQ(nameOf(d.objects.first()), QStringLiteral("page_3_lbl_before"));
     EXPECT_EQ(nameOf(d.objects.last()), QStringLiteral("page_3_lbl_after"));

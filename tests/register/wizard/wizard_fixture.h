@@ -23,7 +23,7 @@ inline constexpr int kSlot3 = 6300;
 inline constexpr int kWindowWidth = 9000;
 inline constexpr int kWindowHeight = 6000;
 inline constexpr int kButtonWidth = 1800;
-inline constexpr int kButtonHeight = 540;
+inline constexpr int kButtonHeight = 300;
 
 struct Setup {
     int pageCount = 2;

@@ -1,0 +1,234 @@
+#include "register/core/config_reader.h"
+
+#include "platform/forms/conversions.h"
+
+namespace core {
+
+namespace {
+
+QString quoted(const QString &value)
+{
+    QString v = value;
+    v.replace(u'"', QLatin1String("&quot;"));
+    return QLatin1Char('"') + v + QLatin1Char('"');
+}
+
+// Why a colour text is not understood, in the words a publisher would look for.
+QString colourHint(const QString &text)
+{
+    const QString t = forms::trimBlanks(text);
+    if (t.startsWith(u'#'))
+        return QStringLiteral(" (a leading \"#\" is not understood)");
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        return QStringLiteral(" (a leading \"0x\" is not understood)");
+    bool letters = !t.isEmpty();
+    for (QChar c : t)
+        letters = letters && c.isLetter();
+    if (letters)
+        return QStringLiteral(" (a colour name is not understood)");
+    return {};
+}
+
+} // namespace
+
+QString sectionName(const xml::Node &section)
+{
+    if (!section)
+        return {};
+    const QString id = section.attribute(QStringLiteral("id")).value_or(QString());
+    const QString country = section.attribute(QStringLiteral("country")).value_or(QString());
+    if (forms::trimBlanks(country).toLower() == QLatin1String("else") || country.isEmpty())
+        return id;
+    return QStringLiteral("%1, %2").arg(id, country);
+}
+
+QString elementAsWritten(const xml::Node &node, std::initializer_list<const char *> attributes)
+{
+    QString out = QLatin1Char('<') + node.name();
+    for (const char *name : attributes)
+        if (const auto value = node.attribute(QLatin1String(name)))
+            out += u' ' + QLatin1String(name) + u'=' + quoted(*value);
+    return out + QLatin1Char('>');
+}
+
+ConfigReader::ConfigReader(const xml::Document &doc, ConfigProblems &log, xml::Node source)
+    : m_doc(doc), m_log(log), m_source(source)
+{
+    if (m_source && m_source.name() == QLatin1String("language"))
+        m_section = sectionName(m_source);
+    else if (doc.documentElement().name() == QLatin1String("language"))
+        m_section = sectionName(doc.documentElement());
+}
+
+xml::Node ConfigReader::sourceOf(const xml::Node &node) const
+{
+    if (!m_source || !node || !node.belongsTo(m_doc))
+        return node;
+    // The copy has the same elements in the same order: follow the positions
+    // among siblings from the root down in config.xml.
+    QList<int> steps;
+    for (xml::Node n = node; n.parent(); n = n.parent())
+        steps.prepend(int(n.parent().elements().indexOf(n)));
+    xml::Node out = m_source;
+    for (int i : steps) {
+        const QList<xml::Node> children = out.elements();
+        if (i < 0 || i >= children.size())
+            return {};
+        out = children[i];
+    }
+    return out;
+}
+
+xml::Node ConfigReader::select(const QString &path) const
+{
+    const xml::Node found = m_doc.selectSingleNode(path);
+    if (!found || path.indexOf(u'/', 2) >= 0)
+        return found;
+    const xml::Node root = m_doc.documentElement();
+    if (found == root || found.parent() == root)
+        return found;
+    const xml::Node direct = root.firstChild(found.name());
+    if (!direct)
+        return found;
+    report(found, {"src", "srcover"},
+           QStringLiteral("this element inside <%1> is the first <%2> of the %3, so it is taken "
+                          "for <%2> instead of %4 at %5")
+               .arg(found.parent().name(), found.name(),
+                    m_section.isEmpty() ? QStringLiteral("document") : QStringLiteral("section"),
+                    elementAsWritten(direct, {"src", "srcover"}), lineOf(direct)),
+           QStringLiteral("its attributes apply; write <%1> after the <%2> that stands alone")
+               .arg(found.parent().name(), found.name()));
+    return found;
+}
+
+xml::Node ConfigReader::require(const QString &path, const QString &instead) const
+{
+    const xml::Node found = select(path);
+    if (found)
+        return found;
+    const QStringList parts = path.mid(2).split(u'/');
+    // Placed at the parent when there is one, else at the section itself.
+    xml::Node at =
+        parts.size() == 2 ? m_doc.selectSingleNode(QStringLiteral("//") + parts[0]) : xml::Node();
+    const QString element = QLatin1Char('<') + parts.last() + QLatin1Char('>');
+    reportAt(at, element,
+             parts.size() == 2 ? QStringLiteral("is missing from <%1>").arg(parts[0])
+                               : QStringLiteral("is missing"),
+             instead);
+    return {};
+}
+
+std::optional<int> ConfigReader::number(const xml::Node &node, const char *attribute,
+                                        const QString &instead) const
+{
+    const auto text = node.attribute(QLatin1String(attribute));
+    if (!text)
+        return std::nullopt;
+    if (const auto value = forms::toInt16(*text))
+        return int(*value);
+    report(node, {attribute},
+           forms::isNumeric(*text)
+               ? QStringLiteral("%1 does not fit the range -32768 to 32767").arg(quoted(*text))
+               : QStringLiteral("%1 is not a number").arg(quoted(*text)),
+           instead);
+    return std::nullopt;
+}
+
+std::optional<QColor> ConfigReader::colour(const xml::Node &node, const char *attribute,
+                                           const QString &instead) const
+{
+    const auto text = node.attribute(QLatin1String(attribute));
+    if (!text)
+        return std::nullopt;
+    if (const auto value = forms::colourFromHex(*text))
+        return value;
+    report(node, {attribute},
+           QStringLiteral("%1 is not a colour of hexadecimal digits BBGGRR%2")
+               .arg(quoted(*text), colourHint(*text)),
+           instead);
+    return std::nullopt;
+}
+
+std::optional<QColor> ConfigReader::colourOrDefault(const xml::Node &node, const char *attribute,
+                                                    const QColor &fallback) const
+{
+    if (!node.attribute(QLatin1String(attribute)))
+        return fallback;
+    return colour(node, attribute, QStringLiteral("the control keeps its colour"));
+}
+
+std::optional<QString> ConfigReader::required(const xml::Node &node, const char *attribute,
+                                              const QString &instead) const
+{
+    const auto value = node.attribute(QLatin1String(attribute));
+    if (!value)
+        report(node, {}, QStringLiteral("has no %1 attribute").arg(QLatin1String(attribute)),
+               instead);
+    return value;
+}
+
+void ConfigReader::report(const xml::Node &node, std::initializer_list<const char *> attributes,
+                          const QString &what, const QString &instead) const
+{
+    reportAt(node, node ? elementAsWritten(node, attributes) : QString(), what, instead);
+}
+
+void ConfigReader::reportAt(const xml::Node &at, const QString &element, const QString &what,
+                            const QString &instead) const
+{
+    ConfigProblem p;
+    const xml::Node place = sourceOf(at ? at : m_doc.documentElement());
+    const xml::Node where = place ? place : (m_source ? m_source : xml::Node());
+    p.line = where.line();
+    p.column = where.column();
+    p.element = element;
+    p.what = what;
+    p.instead = instead;
+    p.section = m_section;
+    m_log.report(std::move(p));
+}
+
+QString ConfigReader::lineOf(const xml::Node &node) const
+{
+    return QStringLiteral("line %1").arg(sourceOf(node).line());
+}
+
+void Placement::add(const xml::Node &node, std::initializer_list<const char *> attributes,
+                    const QRect &rect, bool input)
+{
+    // A control of no size still stands somewhere: check its corner.
+    m_entries.append({node, elementAsWritten(node, attributes),
+                      QRect(rect.topLeft(), rect.size().expandedTo(QSize(1, 1))), input});
+}
+
+void Placement::check() const
+{
+    const QRect area(QPoint(0, 0), m_area);
+    for (const Entry &e : m_entries) {
+        if (area.contains(e.rect))
+            continue;
+        const bool wholly = !area.intersects(e.rect);
+        m_reader.reportAt(
+            e.node, e.element,
+            QStringLiteral("lies %1 outside the %2 (%3 x %4 twips)")
+                .arg(wholly ? QStringLiteral("wholly") : QStringLiteral("partly"), m_areaName)
+                .arg(m_area.width())
+                .arg(m_area.height()),
+            wholly ? QStringLiteral("it cannot be seen")
+                   : QStringLiteral("it is cut off at the edge"));
+    }
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        for (qsizetype j = i + 1; j < m_entries.size(); ++j) {
+            const Entry &a = m_entries[i];
+            const Entry &b = m_entries[j];
+            if (!a.input || !b.input || !a.rect.intersects(b.rect))
+                continue;
+            m_reader.reportAt(b.node, b.element,
+                              QStringLiteral("overlaps %1 at %2 on the %3")
+                                  .arg(a.element, m_reader.lineOf(a.node), m_areaName),
+                              QStringLiteral("the later one covers part of the earlier"));
+        }
+    }
+}
+
+} // namespace core
