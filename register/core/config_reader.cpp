@@ -79,24 +79,27 @@ xml::Node ConfigReader::sourceOf(const xml::Node &node) const
     return out;
 }
 
+bool ConfigReader::misplaced(const xml::Node &node) const
+{
+    const xml::Node root = m_doc.documentElement();
+    if (!node || node == root || node.parent() == root)
+        return false;
+    return bool(root.firstChild(node.name()));
+}
+
 xml::Node ConfigReader::select(const QString &path) const
 {
     const xml::Node found = m_doc.selectSingleNode(path);
-    if (!found || path.indexOf(u'/', 2) >= 0)
+    if (!found || path.indexOf(u'/', 2) >= 0 || !misplaced(found))
         return found;
-    const xml::Node root = m_doc.documentElement();
-    if (found == root || found.parent() == root)
-        return found;
-    const xml::Node direct = root.firstChild(found.name());
-    if (!direct)
-        return found;
+    const xml::Node direct = m_doc.documentElement().firstChild(found.name());
     report(found, {"src", "srcover"},
-           QStringLiteral("this element inside <%1> is the first <%2> of the %3, so it is taken "
-                          "for <%2> instead of %4 at %5")
+           QStringLiteral("inside <%1>, this is the first <%2> of the %3 and is taken instead of "
+                          "%4 at %5")
                .arg(found.parent().name(), found.name(),
                     m_section.isEmpty() ? QStringLiteral("document") : QStringLiteral("section"),
                     elementAsWritten(direct, {"src", "srcover"}), lineOf(direct)),
-           QStringLiteral("its attributes apply; write <%1> after the <%2> that stands alone")
+           QStringLiteral("its attributes apply (write <%1> after that <%2>)")
                .arg(found.parent().name(), found.name()));
     return found;
 }
@@ -203,19 +206,33 @@ void Placement::add(const xml::Node &node, std::initializer_list<const char *> a
 
 void Placement::check() const
 {
+    // A window made too small pushes several controls over its edge at once:
+    // that is one mistake, reported once at the first of them.
     const QRect area(QPoint(0, 0), m_area);
-    for (const Entry &e : m_entries) {
-        if (area.contains(e.rect))
-            continue;
-        const bool wholly = !area.intersects(e.rect);
-        m_reader.reportAt(
-            e.node, e.element,
+    QList<const Entry *> outside;
+    for (const Entry &e : m_entries)
+        if (!area.contains(e.rect))
+            outside.append(&e);
+    if (!outside.isEmpty()) {
+        const Entry &first = *outside.first();
+        const bool wholly = !area.intersects(first.rect);
+        QString what =
             QStringLiteral("lies %1 outside the %2 (%3 x %4 twips)")
                 .arg(wholly ? QStringLiteral("wholly") : QStringLiteral("partly"), m_areaName)
                 .arg(m_area.width())
-                .arg(m_area.height()),
-            wholly ? QStringLiteral("it cannot be seen")
-                   : QStringLiteral("it is cut off at the edge"));
+                .arg(m_area.height());
+        QString instead = wholly ? QStringLiteral("it cannot be seen")
+                                 : QStringLiteral("it is cut off at the edge");
+        if (outside.size() > 1) {
+            QStringList lines;
+            for (qsizetype i = 1; i < outside.size(); ++i)
+                lines.append(QString::number(m_reader.sourceOf(outside[i]->node).line()));
+            what += (lines.size() == 1 ? QStringLiteral(", and so does the element at line ")
+                                       : QStringLiteral(", and so do the elements at lines ")) +
+                    lines.join(QStringLiteral(", "));
+            instead = QStringLiteral("they are cut off at the edge or cannot be seen");
+        }
+        m_reader.reportAt(first.node, first.element, what, instead);
     }
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         for (qsizetype j = i + 1; j < m_entries.size(); ++j) {

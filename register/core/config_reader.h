@@ -50,6 +50,9 @@ class ConfigReader {
     // name also stands directly under the root (a <cancel> choice of
     // <cancelpage> written before the <cancel> button) is reported with both lines.
     xml::Node select(const QString &path) const;
+    // True for a "//name" match that select reported as taken from inside
+    // another element: its own faults follow from that one mistake.
+    bool misplaced(const xml::Node &node) const;
     // Like select; a missing element is reported, saying what happens instead.
     xml::Node require(const QString &path, const QString &instead) const;
 

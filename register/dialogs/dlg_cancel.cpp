@@ -30,85 +30,48 @@ constexpr int kButtonBottomMargin = 500; // below the buttons
 
 // One element of the language section, read for activation. Each assignment
 // stands alone: a missing attribute, a position that is no 16-bit number or a
-// colour that is not hexadecimal skips its own assignment and is recorded as
-// a problem, and the rest of the element still applies. A missing element
-// skips everything it would have set.
+// colour that is not hexadecimal skips its own assignment and is reported, and
+// the rest of the element still applies. A missing element skips everything
+// it would have set.
 class Setting {
   public:
-    Setting(const WizardState &state, const char *path, QStringList &problems)
-        : m_node(state.languageDoc.selectSingleNode(QLatin1String(path))),
-          m_path(QLatin1String(path)), m_problems(problems)
+    Setting(const core::ConfigReader &reader, const char *path)
+        : m_reader(reader),
+          m_node(reader.require(QLatin1String(path),
+                                QStringLiteral("the dialog keeps its design text and place")))
     {
-        if (!m_node)
-            problem(QStringLiteral("is missing"));
     }
 
     std::optional<QString> text(const char *attribute)
     {
         if (!m_node)
             return std::nullopt;
-        std::optional<QString> value = m_node.attribute(QLatin1String(attribute));
-        if (!value)
-            problem(QStringLiteral("has no \"%1\" attribute").arg(QLatin1String(attribute)));
-        return value;
+        return m_reader.required(m_node, attribute,
+                                 QStringLiteral("the control keeps its earlier value"));
     }
 
     template <typename Setter> void number(const char *attribute, Setter &&set)
     {
-        const std::optional<QString> value = text(attribute);
-        if (!value)
+        if (!text(attribute))
             return;
-        if (const std::optional<std::int16_t> twips = forms::toInt16(*value))
-            set(int(*twips));
-        else
-            problem(QStringLiteral("has \"%1\" = \"%2\", not a number in the 16-bit range")
-                        .arg(QLatin1String(attribute), *value));
+        if (const auto twips = m_reader.number(
+                m_node, attribute, QStringLiteral("the control keeps its earlier value")))
+            set(*twips);
     }
 
     // An optional colour attribute: when absent, the fallback (which may be
     // nothing, and then the controls keep their colours).
     std::optional<QColor> colour(const char *attribute, const std::optional<QColor> &fallback)
     {
-        const std::optional<QString> value =
-            m_node ? m_node.attribute(QLatin1String(attribute)) : std::nullopt;
-        if (!value)
+        if (!m_node || !m_node.attribute(QLatin1String(attribute)))
             return fallback;
-        if (const std::optional<QColor> c = forms::colourFromHex(*value))
-            return c;
-        problem(QStringLiteral("has \"%1\" = \"%2\", not hexadecimal digits")
-                    .arg(QLatin1String(attribute), *value));
-        return std::nullopt;
+        return m_reader.colour(m_node, attribute, QStringLiteral("the control keeps its colour"));
     }
 
-    void problem(const QString &what) { m_problems.append(m_path + u' ' + what); }
-
   private:
+    const core::ConfigReader &m_reader;
     xml::Node m_node;
-    QString m_path;
-    QStringList &m_problems;
 };
-
-// Both pictures of a button (src, srcover). A missing attribute or resource
-// keeps the picture that was there: the one loaded last by either dialog or
-// by the global settings.
-void loadButtonPictures(const WizardState &state, const char *path, ButtonPictures &pictures,
-                        QStringList &problems)
-{
-    Setting setting(state, path, problems);
-    const auto load = [&](const char *attribute, QPixmap &target) {
-        const std::optional<QString> name = setting.text(attribute);
-        if (!name)
-            return;
-        const QPixmap picture = languagePicture(state, *name);
-        if (picture.isNull())
-            setting.problem(QStringLiteral("names \"%1\", which is no picture of %2")
-                                .arg(*name, state.currentLanguage));
-        else
-            target = picture;
-    };
-    load("src", pictures.normal);
-    load("srcover", pictures.hover);
-}
 
 void applyGeometry(Setting &setting, forms::Control *c)
 {
@@ -163,7 +126,7 @@ void DlgCancel::enableMainWindow()
 
 void DlgCancel::Form_Activate()
 {
-    QStringList problems;
+    const core::ConfigReader reader = sectionReader(m_state);
 
     // Equal global colours come from a language section that never set them
     // (both start black): text in them could not be read, so the dialog and
@@ -183,7 +146,7 @@ void DlgCancel::Form_Activate()
 
     forms::Control *lblCancel = ctl("lblCancel");
     {
-        Setting text(m_state, "//cancelpage/text", problems);
+        Setting text(reader, "//cancelpage/text");
         applyGeometry(text, lblCancel);
         if (const auto c = text.colour("forecolor", fore))
             lblCancel->setForeColor(*c);
@@ -196,7 +159,7 @@ void DlgCancel::Form_Activate()
     forms::Control *txtDays = ctl("txtDays");
     forms::Control *lblLater = ctl("lblLater");
     {
-        Setting later(m_state, "//cancelpage/later", problems);
+        Setting later(reader, "//cancelpage/later");
         if (const auto caption = later.text("src1"))
             optLater->setText(*caption);
         if (const auto c = later.colour("forecolor", fore))
@@ -225,7 +188,7 @@ void DlgCancel::Form_Activate()
     for (const auto &[path, name] : {std::pair{"//cancelpage/cancel", "optCancel"},
                                      std::pair{"//cancelpage/tomorrow", "optTomorrow"}}) {
         forms::Control *option = ctl(name);
-        Setting setting(m_state, path, problems);
+        Setting setting(reader, path);
         if (const auto caption = setting.text("src"))
             option->setText(*caption);
         applyGeometry(setting, option);
@@ -239,29 +202,15 @@ void DlgCancel::Form_Activate()
     // equal gaps left of Cancel, between the two and right of OK.
     forms::Control *quit = ctl("cmdQuit");
     forms::Control *cancel = ctl("cmdCancel");
-    loadButtonPictures(m_state, "//quit", m_state.quitPictures, problems);
-    quit->setPicture(m_state.quitPictures.normal);
+    loadButtonPictures(m_state, QStringLiteral("quit"), m_state.quitPictures);
+    showButtonPicture(quit, m_state.quitPictures.normal);
     const int w = m_form.outerWidth();
     const int h = m_form.outerHeight();
     const double gap = (w - 2.0 * quit->width()) / 3.0;
     quit->move(int(std::lround(w - quit->width() - gap)), h - quit->height() - kButtonBottomMargin);
-    loadButtonPictures(m_state, "//cancel", m_state.cancelPictures, problems);
-    cancel->setPicture(m_state.cancelPictures.normal);
+    loadButtonPictures(m_state, QStringLiteral("cancel"), m_state.cancelPictures);
+    showButtonPicture(cancel, m_state.cancelPictures.normal);
     cancel->move(int(std::lround(gap)), quit->top());
-
-    report(problems);
-}
-
-void DlgCancel::report(const QStringList &problems)
-{
-    for (const QString &problem : problems) {
-        const QString line = QStringLiteral("config.xml: language section \"%1\": %2")
-                                 .arg(m_state.currentLanguage, problem);
-        if (m_reported.contains(line))
-            continue;
-        m_reported.insert(line);
-        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    }
 }
 
 void DlgCancel::cmdQuit_Click()

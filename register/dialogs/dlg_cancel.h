@@ -8,7 +8,6 @@
 
 #include <QDialog>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 
 struct WizardState;
@@ -51,8 +50,6 @@ class DlgCancel : public QDialog {
 
   private:
     forms::Control *ctl(const char *name) const;
-    // Writes each configuration problem to standard error, once per run.
-    void report(const QStringList &problems);
     void reminderNotWritten(const QString &entryPath, const QString &reason);
 
     WizardState &m_state;
@@ -61,5 +58,4 @@ class DlgCancel : public QDialog {
     forms::Form m_form;
     DlgError *m_messageDialog = nullptr; // owned by the main window, as this dialog is
     QPointer<QWidget> m_mainFocus;
-    QSet<QString> m_reported;
 };

@@ -16,38 +16,6 @@ namespace {
 // Space between the bottom of the buttons and the bottom edge of the dialog.
 constexpr int kButtonBottomMargin = 500;
 
-// Both pictures of a button from the language section's element (src,
-// srcover). A missing element, attribute or resource keeps the picture that
-// was there: the one loaded last by this dialog, the register-later dialog or
-// the global settings.
-void loadButtonPictures(const WizardState &state, const QString &path, ButtonPictures &pictures)
-{
-    const xml::Node node = state.languageDoc.selectSingleNode(path);
-    const auto load = [&state, &node](const char *attribute, QPixmap &target) {
-        const std::optional<QString> name = node.attribute(QLatin1String(attribute));
-        if (!name)
-            return;
-        const QPixmap picture = languagePicture(state, *name);
-        if (!picture.isNull())
-            target = picture;
-    };
-    load("src", pictures.normal);
-    load("srcover", pictures.hover);
-}
-
-// A button without any picture (no language section was read) would be
-// invisible; it then shows its name, so the message can still be answered.
-void showPicture(forms::Control *button, const QPixmap &picture)
-{
-    button->setPicture(picture);
-    auto *label = qobject_cast<QLabel *>(button->widget());
-    if (!label)
-        return;
-    label->setAlignment(Qt::AlignCenter);
-    if (picture.isNull())
-        label->setText(label->accessibleName());
-}
-
 } // namespace
 
 DlgError::DlgError(WizardState &state, forms::Form &mainForm, QWidget *parent)
@@ -111,10 +79,14 @@ void DlgError::Form_Activate()
 
     forms::Control *quit = ctl("cmdQuit");
     forms::Control *cancel = ctl("cmdCancel");
-    loadButtonPictures(m_state, QStringLiteral("//ok"), m_state.quitPictures);
-    showPicture(quit, m_state.quitPictures.normal);
-    loadButtonPictures(m_state, QStringLiteral("//cancel"), m_state.cancelPictures);
-    showPicture(cancel, m_state.cancelPictures.normal);
+    // Without a language section (the configuration could not be read) there
+    // is nothing to load: the buttons then show their names.
+    if (!m_state.languageDoc.isEmpty()) {
+        loadButtonPictures(m_state, QStringLiteral("ok"), m_state.quitPictures);
+        loadButtonPictures(m_state, QStringLiteral("cancel"), m_state.cancelPictures);
+    }
+    showButtonPicture(quit, m_state.quitPictures.normal);
+    showButtonPicture(cancel, m_state.cancelPictures.normal);
 
     // Measured on the outer size, as the dialog's design measures it. The
     // visibility of cmdQuit is the caller's (the connecting notice hides it).
@@ -155,18 +127,18 @@ void DlgError::cmdCancel_Click()
 
 void DlgError::cmdQuit_MouseMove()
 {
-    showPicture(ctl("cmdQuit"), m_state.quitPictures.hover);
+    ctl("cmdQuit")->setPicture(m_state.quitPictures.hover);
 }
 
 void DlgError::cmdCancel_MouseMove()
 {
-    showPicture(ctl("cmdCancel"), m_state.cancelPictures.hover);
+    ctl("cmdCancel")->setPicture(m_state.cancelPictures.hover);
 }
 
 void DlgError::Form_MouseMove()
 {
-    showPicture(ctl("cmdCancel"), m_state.cancelPictures.normal);
-    showPicture(ctl("cmdQuit"), m_state.quitPictures.normal);
+    ctl("cmdCancel")->setPicture(m_state.cancelPictures.normal);
+    ctl("cmdQuit")->setPicture(m_state.quitPictures.normal);
 }
 
 void DlgError::showEvent(QShowEvent *event)

@@ -4,6 +4,7 @@
 #include "register/core/config_reader.h"
 #include "register/pages/page_objects.h"
 #include "register/pages/renderers.h"
+#include "register/startup/language.h"
 #include "register/wizard/wizard_state.h"
 
 #include <algorithm>
@@ -43,12 +44,12 @@ BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
         std::visit(
             Overloaded{
                 [&](const pages::ImageObject &o) {
-                    if (!Render_Image(form, state, o, container))
+                    if (!Render_Image(form, state, o, container) && languageHasPictures(state))
                         page.problems.append(
                             {source, pageTitle,
                              QStringLiteral("the picture \"%1\" is not among the pictures of "
                                             "%2; the image stays empty")
-                                 .arg(o.src, state.currentLanguage)});
+                                 .arg(o.src, state.currentLanguage.trimmed().toLower())});
                 },
                 [&](const pages::LabelObject &o) { Render_Label(form, state, o, container); },
                 [&](const pages::TextObject &o) { Render_TextBox(form, state, o, container); },

@@ -7,7 +7,6 @@
 #include "register/wizard/wizard_state.h"
 
 #include <cmath>
-#include <cstdio>
 
 using config::applyNumber;
 
@@ -22,29 +21,31 @@ namespace {
 constexpr int kMaxPages = 20;
 
 // Caption, position, size and colours of one fixed control from an element.
-void applyTextElement(forms::Form &form, const WizardState &state, const char *path,
-                      forms::Control *c, bool lineBreaks, bool backColour)
+// Answers the element, so that its place in the window can be checked.
+xml::Node applyTextElement(const core::ConfigReader &reader, const WizardState &state,
+                           const char *path, forms::Control *c, bool lineBreaks, bool backColour)
 {
-    const xml::Node node = state.languageDoc.selectSingleNode(QLatin1String(path));
+    const xml::Node node = reader.require(
+        QLatin1String(path), QStringLiteral("the control keeps its earlier text and place"));
     // Without its element a control keeps everything, its colours included:
     // only an element that is there but lacks a colour attribute falls back
     // to the default colours.
     if (!node)
-        return;
-    applyNumber(node, "x", [c](int v) { c->setLeft(v); });
-    applyNumber(node, "y", [c](int v) { c->setTop(v); });
-    applyNumber(node, "width", [c](int v) { c->setWidth(v); });
-    applyNumber(node, "height", [c](int v) { c->setHeight(v); });
-    config::applyForeColor(c, node, state.defaultForeColor);
+        return node;
+    applyNumber(reader, node, "x", [c](int v) { c->setLeft(v); });
+    applyNumber(reader, node, "y", [c](int v) { c->setTop(v); });
+    applyNumber(reader, node, "width", [c](int v) { c->setWidth(v); });
+    applyNumber(reader, node, "height", [c](int v) { c->setHeight(v); });
+    config::applyForeColor(reader, c, node, state.defaultForeColor);
     if (backColour)
-        config::applyBackColor(c, node, state.defaultBackColor);
+        config::applyBackColor(reader, c, node, state.defaultBackColor);
     if (const auto src = node.attribute(QStringLiteral("src")))
         c->setText(lineBreaks ? graveToLineBreaks(*src) : *src);
-    Q_UNUSED(form);
+    return node;
 }
 
-void loadPicture(const WizardState &state, const xml::Node &node, const char *attribute,
-                 QPixmap &target)
+void loadPicture(const core::ConfigReader &reader, const WizardState &state, const xml::Node &node,
+                 const char *attribute, QPixmap &target)
 {
     const auto name = node.attribute(QLatin1String(attribute));
     if (!name)
@@ -52,16 +53,24 @@ void loadPicture(const WizardState &state, const xml::Node &node, const char *at
     const QPixmap picture = languagePicture(state, *name);
     if (!picture.isNull())
         target = picture;
+    else if (languageHasPictures(state))
+        reader.report(node, {attribute},
+                      QStringLiteral("\"%1\" is not among the pictures of %2")
+                          .arg(*name, state.currentLanguage.trimmed().toLower()),
+                      target.isNull() ? QStringLiteral("the title stays empty")
+                                      : QStringLiteral("the earlier title picture stays"));
 }
 
-void loadPageMarkup(WizardState &state)
+void loadPageMarkup(const core::ConfigReader &reader, WizardState &state)
 {
     const QList<xml::Node> pages = state.languageDoc.selectNodes(QStringLiteral("//page"));
     if (pages.size() > kMaxPages) {
-        std::fprintf(stderr,
-                     "config.xml: language section \"%s\" has %d <page> elements; only the "
-                     "first %d are shown\n",
-                     state.currentLanguage.toLocal8Bit().constData(), int(pages.size()), kMaxPages);
+        reader.report(pages[kMaxPages], {},
+                      QStringLiteral("is page %1 of %2; a section holds at most %3 pages")
+                          .arg(kMaxPages + 1)
+                          .arg(pages.size())
+                          .arg(kMaxPages),
+                      QStringLiteral("this page and every later one are left out"));
     }
     state.pageCount = std::int16_t(std::min<qsizetype>(pages.size(), kMaxPages));
     for (int i = 1; i <= state.pageCount; ++i)
@@ -110,14 +119,16 @@ int roundTwips(double v)
 
 void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state)
 {
+    const core::ConfigReader reader = sectionReader(state);
+    checkLanguageSection(state);
     const xml::Node section = state.languageDoc.documentElement();
     auto ctl = [&mainForm](const char *name, int index = -1) {
         return mainForm.control(QLatin1String(name), index);
     };
 
     // 1. The section element: window size and caption, background, colours.
-    applyNumber(section, "width", [&](int v) { mainForm.setWidth(v); });
-    applyNumber(section, "height", [&](int v) { mainForm.setHeight(v); });
+    applyNumber(reader, section, "width", [&](int v) { mainForm.setWidth(v); });
+    applyNumber(reader, section, "height", [&](int v) { mainForm.setHeight(v); });
     if (const auto title = section.attribute(QStringLiteral("title"))) {
         mainForm.setCaption(*title);
         cancelForm.setCaption(*title);
@@ -125,17 +136,20 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     const QPixmap back = languagePicture(state, QStringLiteral("back"));
     if (!back.isNull())
         ctl("imgBack")->setPicture(back);
-    if (const auto c = section.attribute(QStringLiteral("forecolor")))
-        if (const auto colour = forms::colourFromHex(*c))
-            state.defaultForeColor = *colour;
-    if (const auto c = section.attribute(QStringLiteral("backcolor")))
-        if (const auto colour = forms::colourFromHex(*c))
-            state.defaultBackColor = *colour;
+    if (const auto colour =
+            reader.colour(section, "forecolor", QStringLiteral("the default text colour stays")))
+        state.defaultForeColor = *colour;
+    if (const auto colour = reader.colour(section, "backcolor",
+                                          QStringLiteral("the default background colour stays")))
+        state.defaultBackColor = *colour;
 
-    // 2. Prompt and message texts, taken whole.
-    auto text = [&state](const char *element) -> std::optional<QString> {
-        const xml::Node n =
-            state.languageDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(element));
+    // 2. Prompt and message texts, taken whole. All but onlineonly are texts
+    // the player must see; onlineonly may be left out (false).
+    auto text = [&reader](const char *element) -> std::optional<QString> {
+        const QString path = QStringLiteral("//") + QLatin1String(element);
+        const xml::Node n = qstrcmp(element, "onlineonly") == 0
+                                ? reader.select(path)
+                                : reader.require(path, QStringLiteral("the earlier text stays"));
         if (!n)
             return std::nullopt;
         return n.text();
@@ -152,17 +166,28 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         state.connectToServerText = *t;
 
     // 3. Page markup.
-    loadPageMarkup(state);
+    loadPageMarkup(reader, state);
 
-    // 4. The texts of the fixed screens.
-    applyTextElement(mainForm, state, "//methodpage/text", ctl("lblMethod"), true, false);
-    applyTextElement(mainForm, state, "//methodpage/online", ctl("optOnline"), false, true);
-    applyTextElement(mainForm, state, "//methodpage/print", ctl("optPrint"), false, true);
-    applyTextElement(mainForm, state, "//errorpage/text_not_online", ctl("lblError", 1), true,
-                     false);
-    applyTextElement(mainForm, state, "//errorpage/text_error", ctl("lblError", 2), true, false);
-    applyTextElement(mainForm, state, "//thanksfax", ctl("lblThanksPrint"), true, false);
-    applyTextElement(mainForm, state, "//thanksonline", ctl("lblThanksOnline"), true, false);
+    // 4. The texts of the fixed screens, each checked against the window.
+    struct Fixed {
+        const char *path;
+        forms::Control *control;
+        bool lineBreaks, backColour;
+    };
+    const Fixed fixed[] = {
+        {"//methodpage/text", ctl("lblMethod"), true, false},
+        {"//methodpage/online", ctl("optOnline"), false, true},
+        {"//methodpage/print", ctl("optPrint"), false, true},
+        {"//errorpage/text_not_online", ctl("lblError", 1), true, false},
+        {"//errorpage/text_error", ctl("lblError", 2), true, false},
+        {"//thanksfax", ctl("lblThanksPrint"), true, false},
+        {"//thanksonline", ctl("lblThanksOnline"), true, false},
+    };
+    QList<std::pair<xml::Node, forms::Control *>> placed;
+    for (const Fixed &f : fixed)
+        if (const xml::Node node =
+                applyTextElement(reader, state, f.path, f.control, f.lineBreaks, f.backColour))
+            placed.append({node, f.control});
     if (const auto t = text("dataerror"))
         state.dataErrorText = *t;
 
@@ -170,28 +195,29 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     LoadPersonalFields(mainForm, state);
 
     // 6. Title pictures.
-    const xml::Node welcomePic = state.languageDoc.selectSingleNode(QStringLiteral("//welcomepic"));
-    loadPicture(state, welcomePic, "src", state.welcomeTitlePicture);
-    loadPicture(state, welcomePic, "src2", state.pageTitlePicture);
+    const xml::Node welcomePic = reader.require(
+        QStringLiteral("//welcomepic"), QStringLiteral("the title keeps its earlier picture"));
+    loadPicture(reader, state, welcomePic, "src", state.welcomeTitlePicture);
+    loadPicture(reader, state, welcomePic, "src2", state.pageTitlePicture);
     forms::Control *title = ctl("imgWelcomeTitle");
     title->setPicture(state.welcomeTitlePicture);
-    applyNumber(welcomePic, "x", [title](int v) { title->setLeft(v); });
-    applyNumber(welcomePic, "y", [title](int v) { title->setTop(v); });
+    applyNumber(reader, welcomePic, "x", [title](int v) { title->setLeft(v); });
+    applyNumber(reader, welcomePic, "y", [title](int v) { title->setTop(v); });
     if (!state.welcomeTitlePicture.isNull())
         title->resize(forms::pixelsToTwips(state.welcomeTitlePicture.width()),
                       forms::pixelsToTwips(state.welcomeTitlePicture.height()));
+    if (welcomePic && !state.welcomeTitlePicture.isNull())
+        placed.append({welcomePic, title});
 
-    // 7. The picture buttons.
-    for (const ButtonSpec &b : kButtons) {
-        const xml::Node node =
-            state.languageDoc.selectSingleNode(QStringLiteral("//") + QLatin1String(b.element));
-        ButtonPictures &pictures = state.*(b.pictures);
-        loadPicture(state, node, "src", pictures.normal);
-        loadPicture(state, node, "srcover", pictures.hover);
-        ctl(b.control)->setPicture(pictures.normal);
-    }
+    // 7. The picture buttons. The names come first: a button without a
+    // picture shows its name.
     for (const auto &role : kButtonRoles)
         ctl(role[0])->widget()->setAccessibleName(QLatin1String(role[1]));
+    for (const ButtonSpec &b : kButtons) {
+        ButtonPictures &pictures = state.*(b.pictures);
+        loadButtonPictures(state, QLatin1String(b.element), pictures);
+        showButtonPicture(ctl(b.control), pictures.normal);
+    }
 
     // 8. The bottom row.
     const int width = mainForm.width();
@@ -204,4 +230,12 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         ctl(name)->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
     ctl("cmdCancel")->setLeft(roundTwips(state.buttonGap));
     ctl("cmdFinish")->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
+
+    // 9. Whatever the section placed where the window cannot show it.
+    core::Placement placement(reader, QSize(width, height), QStringLiteral("window"));
+    for (const auto &[node, control] : placed)
+        placement.add(node, {"x", "y"},
+                      QRect(control->left(), control->top(), control->width(), control->height()),
+                      false);
+    placement.check();
 }

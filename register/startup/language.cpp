@@ -1,5 +1,6 @@
 #include "register/startup/language.h"
 
+#include "platform/forms/control.h"
 #include "platform/forms/conversions.h"
 #include "platform/pictures/pictures.h"
 #include "register/wizard/wizard_state.h"
@@ -56,13 +57,18 @@ core::ConfigReader rootReader(WizardState &state)
     return core::ConfigReader(state.configDoc, state.problems);
 }
 
+bool languageHasPictures(const WizardState &state)
+{
+    return !pictures::resourceBytes(state.currentLanguage.trimmed(), u"back").isEmpty();
+}
+
 void checkLanguageSection(WizardState &state)
 {
     const core::ConfigReader reader = sectionReader(state);
     const xml::Node section = state.languageDoc.documentElement();
     if (!section)
         return;
-    if (pictures::resourceBytes(state.currentLanguage.trimmed(), u"back").isEmpty()) {
+    if (!languageHasPictures(state)) {
         reader.report(section, {"id"},
                       QStringLiteral("the program carries no pictures for \"%1\" (it has "
                                      "dutch, english, french, german, italian and spanish)")
@@ -83,6 +89,47 @@ void checkLanguageSection(WizardState &state)
             reader.report(child, {}, QStringLiteral("is not an element of a language section"),
                           QStringLiteral("it is ignored"));
     }
+}
+
+void loadButtonPictures(WizardState &state, const QString &element, ButtonPictures &pictures)
+{
+    const core::ConfigReader reader = sectionReader(state);
+    const xml::Node node = reader.require(QStringLiteral("//") + element,
+                                          QStringLiteral("the button keeps its earlier picture "
+                                                         "or shows its name"));
+    if (!node)
+        return;
+    // An element taken from the wrong place, or a language without pictures,
+    // is reported once as such; the faults that follow from it are not.
+    const bool quiet = reader.misplaced(node) || !languageHasPictures(state);
+    const auto load = [&](const char *attribute, QPixmap &target, const QString &instead) {
+        const std::optional<QString> name = quiet ? node.attribute(QLatin1String(attribute))
+                                                  : reader.required(node, attribute, instead);
+        if (!name)
+            return;
+        const QPixmap picture = languagePicture(state, *name);
+        if (picture.isNull() && !quiet)
+            reader.report(node, {attribute},
+                          QStringLiteral("\"%1\" is not among the pictures of %2")
+                              .arg(*name, state.currentLanguage.trimmed().toLower()),
+                          instead);
+        else if (!picture.isNull())
+            target = picture;
+    };
+    load("src", pictures.normal,
+         pictures.normal.isNull() ? QStringLiteral("the button shows its name")
+                                  : QStringLiteral("the button keeps its earlier picture"));
+    load("srcover", pictures.hover,
+         QStringLiteral("the button keeps its normal picture under the mouse"));
+    if (pictures.hover.isNull())
+        pictures.hover = pictures.normal;
+}
+
+void showButtonPicture(forms::Control *button, const QPixmap &picture)
+{
+    button->setPicture(picture);
+    if (picture.isNull())
+        button->resize(kPlainButtonWidth, kPlainButtonHeight);
 }
 
 QPixmap languagePicture(const WizardState &state, const QString &name)

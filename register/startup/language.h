@@ -8,6 +8,16 @@
 #include <QString>
 
 struct WizardState;
+struct ButtonPictures;
+namespace forms {
+class Control;
+}
+
+// The size of the shipped button pictures, in twips: a button whose picture
+// was never found stands there as a plain button of this size, so the row
+// keeps the place the pictures would have had.
+inline constexpr int kPlainButtonWidth = 1800;
+inline constexpr int kPlainButtonHeight = 300;
 
 // Chooses the language section for currentLanguage and countryName (a
 // country-specific section first, then the language's "else" section, then
@@ -20,9 +30,22 @@ void LoadLanguage(WizardState &state);
 core::ConfigReader sectionReader(WizardState &state);
 core::ConfigReader rootReader(WizardState &state);
 
+// False when the program carries no pictures for the current language; its
+// picture names are then not reported one by one (the section is, once).
+bool languageHasPictures(const WizardState &state);
+
 // Reports what is wrong with the chosen section as a whole: an id for which
 // the program carries no pictures, and elements the wizard does not know.
 void checkLanguageSection(WizardState &state);
+
+// Both pictures of a picture button from the section's element (src, srcover),
+// for the main window and both dialogs alike. A missing element, attribute or
+// picture keeps the picture that was there, and is reported; a button left
+// without a hover picture keeps its normal one under the mouse.
+void loadButtonPictures(WizardState &state, const QString &element, ButtonPictures &pictures);
+// Shows the picture in the button; without one, the button shows its name at
+// the size of a shipped picture.
+void showButtonPicture(forms::Control *button, const QPixmap &picture);
 
 // A picture of the current language's resource section, by resource name
 // (letter case ignored); a null pixmap when there is none.

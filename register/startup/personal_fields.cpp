@@ -2,6 +2,7 @@
 
 #include "platform/forms/form.h"
 #include "register/startup/config_values.h"
+#include "register/startup/language.h"
 #include "register/wizard/wizard_state.h"
 
 using config::applyNumber;
@@ -48,26 +49,44 @@ QString trimmedAttribute(const xml::Node &node, const char *name)
     return forms::trimBlanks(node.attribute(QLatin1String(name)).value_or(QString()));
 }
 
-void applyLabel(forms::Control *label, const xml::Node &node, const WizardState &state)
+void applyLabel(const core::ConfigReader &reader, forms::Control *label, const xml::Node &node,
+                const WizardState &state)
 {
     if (const auto src = node.attribute(QStringLiteral("src")))
         label->setText(*src);
-    applyNumber(node, "x1", [label](int v) { label->setLeft(v); });
-    applyNumber(node, "y1", [label](int v) { label->setTop(v); });
-    applyNumber(node, "height1", [label](int v) { label->setHeight(v); });
-    applyNumber(node, "width1", [label](int v) { label->setWidth(v); });
-    config::applyForeColor(label, node, state.defaultForeColor);
+    applyNumber(reader, node, "x1", [label](int v) { label->setLeft(v); });
+    applyNumber(reader, node, "y1", [label](int v) { label->setTop(v); });
+    applyNumber(reader, node, "height1", [label](int v) { label->setHeight(v); });
+    applyNumber(reader, node, "width1", [label](int v) { label->setWidth(v); });
+    config::applyForeColor(reader, label, node, state.defaultForeColor);
     label->setVisible(true);
 }
 
-void applyInputBox(forms::Control *input, const xml::Node &node, const WizardState &state)
+void applyInputBox(const core::ConfigReader &reader, forms::Control *input, const xml::Node &node,
+                   const WizardState &state)
 {
-    applyNumber(node, "x2", [input](int v) { input->setLeft(v); });
-    applyNumber(node, "y2", [input](int v) { input->setTop(v); });
-    applyNumber(node, "height2", [input](int v) { input->setHeight(v); });
-    applyNumber(node, "width2", [input](int v) { input->setWidth(v); });
-    config::applyForeColor(input, node, state.defaultForeColor);
-    config::applyBackColor(input, node, state.defaultBackColor);
+    applyNumber(reader, node, "x2", [input](int v) { input->setLeft(v); });
+    applyNumber(reader, node, "y2", [input](int v) { input->setTop(v); });
+    applyNumber(reader, node, "height2", [input](int v) { input->setHeight(v); });
+    applyNumber(reader, node, "width2", [input](int v) { input->setWidth(v); });
+    config::applyForeColor(reader, input, node, state.defaultForeColor);
+    config::applyBackColor(reader, input, node, state.defaultBackColor);
+}
+
+// The element of a field. A section without it would leave the design's
+// placeholder caption and an unconfigured box on the page, required and
+// perhaps hidden under another control: such a field is hidden instead,
+// exactly like one configured invisible.
+xml::Node fieldElement(const core::ConfigReader &reader, const char *element)
+{
+    return reader.require(QStringLiteral("//userinfo/") + QLatin1String(element),
+                          QStringLiteral("the field and its label are hidden; it is neither "
+                                         "required nor sent"));
+}
+
+QRect rectOf(const forms::Control *c)
+{
+    return QRect(c->left(), c->top(), c->width(), c->height());
 }
 
 } // namespace
@@ -75,32 +94,35 @@ void applyInputBox(forms::Control *input, const xml::Node &node, const WizardSta
 void LoadPersonalFields(forms::Form &form, WizardState &state)
 {
     auto ctl = [&form](const char *name) { return form.control(QLatin1String(name)); };
+    const core::ConfigReader reader = sectionReader(state);
+    core::Placement placement(reader, QSize(form.width(), form.height()), QStringLiteral("window"));
 
     for (const FieldSpec &f : kFields) {
-        const xml::Node node = state.languageDoc.selectSingleNode(QStringLiteral("//userinfo/") +
-                                                                  QLatin1String(f.element));
+        const xml::Node node = fieldElement(reader, f.element);
         forms::Control *label = ctl(f.label);
         forms::Control *input = ctl(f.input);
         forms::Control *list = f.list ? ctl(f.list) : nullptr;
 
-        // Only "1" shows a field; a field the section does not mention stays shown.
+        // Only "1" shows a field.
         const auto visible = node.attribute(QStringLiteral("visible"));
-        if (visible && *visible != QLatin1String("1")) {
+        if (!node || (visible && *visible != QLatin1String("1"))) {
             label->setVisible(false);
             input->setVisible(false);
             if (list)
                 list->setVisible(false);
             continue;
         }
-        applyLabel(label, node, state);
+        applyLabel(reader, label, node, state);
+        placement.add(node, {"x1", "y1"}, rectOf(label), false);
 
         const QString stem = QLatin1String(f.holderStem);
         // A missing type counts as a text box, the common case.
         const QString type =
             node.attribute(QStringLiteral("type")).value_or(QStringLiteral("text"));
         if (!list || type == QLatin1String("text")) {
-            applyInputBox(input, node, state);
-            applyNumber(node, "maxlength", [input](int v) { input->setMaxLength(v); });
+            applyInputBox(reader, input, node, state);
+            applyNumber(reader, node, "maxlength", [input](int v) { input->setMaxLength(v); });
+            placement.add(node, {"x2", "y2"}, rectOf(input), true);
             setHolder(form, stem + QStringLiteral("_patten"), trimmedAttribute(node, "patten"));
             setHolder(form, stem + QStringLiteral("_optional"), trimmedAttribute(node, "optional"));
             input->setVisible(true);
@@ -108,11 +130,12 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
             if (list)
                 list->setVisible(false);
         } else if (type == QLatin1String("combo")) {
-            applyNumber(node, "x2", [list](int v) { list->setLeft(v); });
-            applyNumber(node, "y2", [list](int v) { list->setTop(v); });
-            applyNumber(node, "width2", [list](int v) { list->setWidth(v); });
-            config::applyForeColor(list, node, state.defaultForeColor);
-            config::applyBackColor(list, node, state.defaultBackColor);
+            applyNumber(reader, node, "x2", [list](int v) { list->setLeft(v); });
+            applyNumber(reader, node, "y2", [list](int v) { list->setTop(v); });
+            applyNumber(reader, node, "width2", [list](int v) { list->setWidth(v); });
+            config::applyForeColor(reader, list, node, state.defaultForeColor);
+            config::applyBackColor(reader, list, node, state.defaultBackColor);
+            placement.add(node, {"x2", "y2"}, rectOf(list), true);
             list->clearItems();
             if (const auto values = node.attribute(QStringLiteral("value")))
                 for (const QString &v : values->split(u'|'))
@@ -135,17 +158,19 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     }
 
     // The country: label and field, no holders.
-    const xml::Node country =
-        state.languageDoc.selectSingleNode(QStringLiteral("//userinfo/country"));
+    const xml::Node country = fieldElement(reader, "country");
     const auto visible = country.attribute(QStringLiteral("visible"));
     forms::Control *label = ctl("lblCountry");
     forms::Control *input = ctl("txtCountry");
-    if (visible && *visible != QLatin1String("1")) {
+    if (!country || (visible && *visible != QLatin1String("1"))) {
         label->setVisible(false);
         input->setVisible(false);
-        return;
+    } else {
+        applyLabel(reader, label, country, state);
+        applyInputBox(reader, input, country, state);
+        input->setVisible(true);
+        placement.add(country, {"x1", "y1"}, rectOf(label), false);
+        placement.add(country, {"x2", "y2"}, rectOf(input), true);
     }
-    applyLabel(label, country, state);
-    applyInputBox(input, country, state);
-    input->setVisible(true);
+    placement.check();
 }

@@ -1,5 +1,6 @@
 // The message dialog: its button layout and pictures on activation, the
 // flags each way of leaving it sets, the keyboard, and the hover pictures.
+#include "platform/forms/picture_button.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
 
@@ -239,7 +240,9 @@ TEST_F(MessageDialog, ButtonsWithoutAnyPictureShowTheirNames)
 {
     // Nothing was read: the configuration could not be loaded.
     showQuestion();
-    auto caption = [](forms::Control *c) { return qobject_cast<QLabel *>(c->widget())->text(); };
+    auto caption = [](forms::Control *c) {
+        return qobject_cast<forms::PictureButton *>(c->widget())->plainCaption();
+    };
     EXPECT_EQ(caption(quit()), "OK");
     EXPECT_EQ(caption(cancel()), "Cancel");
     moveOver(quit()->widget()); // an empty hover picture keeps the name too
