@@ -165,6 +165,18 @@ TEST_F(FormsTest, PictureButtonsTakeTheirPicturesSize)
     EXPECT_FALSE(b->hasPicture());
     EXPECT_EQ(b->width(), 1800);
     EXPECT_EQ(b->typeName(), "Image");
+    // Without a picture it is drawn as a plain button with its role's name,
+    // so it does not vanish: the painted face is not one flat colour.
+    auto *widget = qobject_cast<forms::PictureButton *>(b->widget());
+    ASSERT_NE(widget, nullptr);
+    widget->setAccessibleName("OK");
+    EXPECT_EQ(widget->plainCaption(), "OK");
+    const QImage face = widget->grab().toImage();
+    bool drawn = false;
+    for (int x = 0; x < face.width() && !drawn; ++x)
+        for (int y = 0; y < face.height() && !drawn; ++y)
+            drawn = face.pixel(x, y) != face.pixel(0, face.height() / 2);
+    EXPECT_TRUE(drawn);
 }
 
 TEST_F(FormsTest, PictureButtonsClickFromMouseAndKeyboard)

@@ -166,8 +166,8 @@ TEST_F(DlgCancelTest, withoutItsElementsTheLayoutStaysAndTheButtonsShareTheWidth
     EXPECT_EQ(ctl("cmdQuit")->top(), dialog().form().outerHeight() - 540 - 500);
     EXPECT_EQ(ctl("cmdCancel")->top(), ctl("cmdQuit")->top());
     // Each problem once, however often the dialog opens.
-    EXPECT_EQ(problemCount("<quit> in the section \"english\": is missing"), 1);
-    EXPECT_EQ(problemCount("<later> in the section \"english\": is missing from <cancelpage>"), 1);
+    EXPECT_EQ(problemCount("<quit> in the section \"English\": is missing"), 1);
+    EXPECT_EQ(problemCount("<later> in the section \"English\": is missing from <cancelpage>"), 1);
 }
 
 TEST_F(DlgCancelTest, centredOverTheWizardWhichWaitsOnItsPage)

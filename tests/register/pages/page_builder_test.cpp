@@ -80,18 +80,21 @@ TEST_F(PageBuilder, AFaultyObjectIsReportedOnceAndTheRestOfThePageIsBuilt)
         <object type="radiobox" id="2" src="a|b|c" x="1|1" y="1|2|3" width="3" default="0"/>
         <object type="label" id="3" src="Anything else?" x="800" y="3550" forecolor="XYZ"/>
         <object type="text" id="4" src="" x="800" y="3900" width="8000" height="330" maxlength="200" patten="@" password="" optional="1"/></page>)");
-    testing::internal::CaptureStderr();
+    // The section the pages came from, so that problems name its lines.
+    ASSERT_TRUE(state.languageDoc.loadXml(QStringLiteral("<language id=\"english\" "
+                                                         "country=\"else\"><page/>") +
+                                          state.pageXml[2] + QStringLiteral("</language>")));
     LoadPageSetting(form, state, kToday);
-    const std::string err = testing::internal::GetCapturedStderr();
 
+    QStringList lines;
+    for (const core::ConfigProblem &p : state.problems.all())
+        lines.append(p.toString());
     EXPECT_EQ(
-        err,
-        "config.xml, language section \"english\", question page 2, object 2 (type \"radiobox\", "
-        "id \"2\"): "
-        "\"x\" has 2 value(s) for 3 option(s); the object is not shown\n"
-        "config.xml, language section \"english\", question page 2, object 3 (type \"label\", id "
-        "\"3\"): "
-        "\"forecolor\" is \"XYZ\", not a hexadecimal colour; the control keeps its own colour\n");
+        lines,
+        QStringList(
+            {R"(config.xml:3:9: <object type="radiobox" id="2"> in the section "english": question page 2: "x" has 2 value(s) for 3 option(s); the object is not shown)",
+             R"(config.xml:4:9: <object type="label" id="3"> in the section "english": question page 2: "forecolor" is "XYZ", not a hexadecimal colour; the control keeps its own colour)"}))
+        << lines.join('\n').toStdString();
     EXPECT_FALSE(ctl(QStringLiteral("frm_page_2_rad_2")));
     EXPECT_FALSE(ctl(QStringLiteral("page_2_rad_2opt0")));
     EXPECT_TRUE(ctl(QStringLiteral("page_2_lbl_1")));
