@@ -2,7 +2,8 @@
 
 #include <QBitmap>
 #include <QCursor>
-#include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,12 +38,14 @@ PictureButton::PictureButton(QWidget *parent) : PictureLabel(parent)
 QCursor PictureButton::pointer()
 {
     static const QCursor cursor = [] {
-        QPixmap pm;
-        if (QFile::exists(QStringLiteral(":/cursor/pointer.png")))
-            pm.load(QStringLiteral(":/cursor/pointer.png"));
-        if (pm.isNull())
+        // Read as PNG by name: left to find the format itself, the reader
+        // would load every image-format plugin first to ask each one.
+        QImageReader reader(QStringLiteral(":/cursor/pointer.png"), QByteArrayLiteral("png"));
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (image.isNull())
             return QCursor(Qt::PointingHandCursor);
-        return QCursor(pm, 12, 1);
+        return QCursor(QPixmap::fromImage(image), 12, 1);
     }();
     return cursor;
 }

@@ -45,6 +45,23 @@ const Index &index()
     return built;
 }
 
+// The format that the first bytes of a JPEG, GIF or PNG picture name, or
+// nothing for any other content. Asked to decide the format itself, Qt's
+// reader loads every image-format plugin there is (TIFF, WebP, MNG, ... with
+// their libraries) to ask each whether it knows the bytes; the pictures of
+// the wizard's first window would pay for that before it shows. Named, the
+// one decoder needed is the only one loaded.
+QByteArray signatureFormat(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xD8\xFF"))
+        return QByteArrayLiteral("jpeg");
+    if (bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))
+        return QByteArrayLiteral("gif");
+    if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
+        return QByteArrayLiteral("png");
+    return {};
+}
+
 } // namespace
 
 QByteArray resourceBytes(QStringView section, QStringView name)
@@ -69,10 +86,16 @@ QPixmap pictureFromBytes(const QByteArray &bytes)
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
-    // The format comes from the content (JPEG, GIF, ...); an unknown one makes
-    // read() fail quietly with a null image.
+    // The format comes from the content; an unknown one makes read() fail
+    // quietly with a null image.
     QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
+    const QByteArray format = signatureFormat(bytes);
+    if (format.isEmpty()) {
+        reader.setDecideFormatFromContent(true);
+    } else {
+        reader.setFormat(format);
+        reader.setAutoDetectImageFormat(false);
+    }
     const QImage image = reader.read();
     if (image.isNull())
         return {};

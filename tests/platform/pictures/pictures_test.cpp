@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QImage>
+#include <QImageWriter>
 #include <QSet>
 #include <QStringList>
 #include <QtGlobal>
@@ -161,6 +163,35 @@ TEST(Pictures, EmptyOrUndecodableBytesGiveANullPictureQuietly)
     EXPECT_TRUE(pictures::pictureFromBytes(QByteArray(1000, '\0')).isNull());
     EXPECT_TRUE(pictures::pictureFromBytes(QByteArray("GIF89a")).isNull());
     EXPECT_EQ(warnings.count(), 0);
+}
+
+TEST(Pictures, EveryFormatDecodesWhateverItsSignature)
+{
+    // JPEG, GIF and PNG are read by the decoder their first bytes name; any
+    // other format is still found from the content.
+    QImage drawn(7, 5, QImage::Format_RGB32);
+    drawn.fill(qRgb(200, 40, 10));
+    drawn.setPixel(3, 2, qRgb(0, 0, 255));
+    for (const char *format : {"png", "bmp", "ppm", "gif", "jpeg"}) {
+        SCOPED_TRACE(format);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!QImageWriter(&buffer, format).write(drawn))
+            continue; // no writer for it here (Qt writes no GIF); reading is what counts
+        const QImage read = pictures::pictureFromBytes(bytes).toImage();
+        ASSERT_FALSE(read.isNull());
+        EXPECT_EQ(read.size(), drawn.size());
+        if (QByteArray(format) != "jpeg") // lossless ones give back every pixel
+            EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), drawn);
+    }
+    // The resource GIFs stand for the format Qt cannot write.
+    EXPECT_EQ(pictures::pictureFromBytes(pictures::resourceBytes(u"ENGLISH", u"NEXT")).size(),
+              QSize(120, 36));
+    // A signature with nothing sound behind it is no picture (the decoder
+    // says why on standard error).
+    EXPECT_TRUE(pictures::pictureFromBytes(QByteArray("\xFF\xD8\xFF\xE0 not JPEG")).isNull());
+    EXPECT_TRUE(pictures::pictureFromBytes(QByteArray("\x89PNG\r\n\x1A\n cut")).isNull());
 }
 
 TEST(Pictures, EveryHoverPictureDiffersFromItsNormalPictureAndHasItsSize)
