@@ -21,13 +21,24 @@ QString toQ(const pugi::char_t *s)
     return QString::fromUtf8(s);
 }
 
-void appendText(pugi::xml_node node, std::string &out)
+// The character data below node in document order. Iterative, like walk()
+// below: a configuration nested a million levels deep must not exhaust the
+// stack.
+void appendText(pugi::xml_node root, std::string &out)
 {
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-            out += c.value();
-        else if (c.type() == pugi::node_element)
-            appendText(c, out);
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+            out += n.value();
+        if (n.type() == pugi::node_element && n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n != root && !n.next_sibling())
+            n = n.parent();
+        if (n == root)
+            return;
+        n = n.next_sibling();
     }
 }
 

@@ -128,16 +128,31 @@ TEST(XmlDocumentEncodings, TheDeclaredCodePageIsRead)
 
 TEST(XmlDocumentErrors, DeepNestingDoesNotExhaustTheStack)
 {
-    QString markup;
-    for (int i = 0; i < 5000; ++i)
+    // A million levels inside a start-up key: every walk over the document
+    // (selection, text, markup) must be iterative.
+    constexpr int kDepth = 1000000;
+    QByteArray markup = "<register><use_default>";
+    markup.reserve(8 * kDepth + 100);
+    for (int i = 0; i < kDepth; ++i)
         markup += "<n>";
-    markup += "<object/>";
-    for (int i = 0; i < 5000; ++i)
+    markup += "1<object/>";
+    for (int i = 0; i < kDepth; ++i)
         markup += "</n>";
+    markup += "</use_default><default_country>Spain</default_country></register>";
+    QTemporaryDir dir;
+    QFile file(dir.filePath("config.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(markup), markup.size());
+    file.close();
+
     xml::Document doc;
-    if (doc.loadXml(markup)) {
-        EXPECT_EQ(doc.selectNodes("//object").size(), 1);
-    }
+    ASSERT_TRUE(doc.load(file.fileName())) << doc.errorString().toStdString();
+    EXPECT_EQ(doc.selectSingleNode("//use_default").text(), "1");
+    EXPECT_EQ(doc.selectNodes("//object").size(), 1);
+    EXPECT_EQ(doc.selectSingleNode("//default_country").text(), "Spain");
+    xml::Document again;
+    ASSERT_TRUE(again.loadXml(doc.selectSingleNode("//use_default").xml()));
+    EXPECT_EQ(again.documentElement().text(), "1");
 }
 
 TEST(XmlDocumentErrors, ReportsTheLineAndColumnOfAnElement)
