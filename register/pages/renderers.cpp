@@ -307,8 +307,11 @@ void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::R
         option->setValue(object.defaultIndex == k ? 1 : 0);
         applyFore(option, object.fore, state);
         applyBack(option, object.back, state);
+        // No raising: an option created in (or moved into) the frame is its
+        // front-most child already, so creation order is the stacking order.
+        // Raising each one would search the frame's children every time and
+        // make a box of many options quadratic to build.
         option->setContainer(frame);
         option->setVisible(true);
-        option->bringToFront();
     }
 }

@@ -117,6 +117,13 @@ TEST_P(RadioDefault, SelectsTheOptionAtThatPosition)
     EXPECT_EQ(third->container(), group);
     EXPECT_EQ(third->left(), 1000);
     EXPECT_EQ(third->top(), 600);
+    // Creation order is the stacking order: the options stand front-most in
+    // the group, first to last, without being raised one by one.
+    const QList<QWidget *> stacked =
+        group->widget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(stacked.size(), 3);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(stacked[k], ctl(QStringLiteral("page_1_rad_3opt%1").arg(k))->widget()) << k;
 }
 
 INSTANTIATE_TEST_SUITE_P(Defaults, RadioDefault,
