@@ -81,8 +81,10 @@ class Walk {
     {
         const QString object = objectName(parts);
         const QString &type = parts[2];
+        // The welcome page's date 0 is the date of birth the registration sends.
         if (type == QLatin1String("dat"))
-            return parts[4] == QLatin1String("patten") && dateFails(holder, object);
+            return parts[4] == QLatin1String("patten") &&
+                   dateFails(holder, object, /*dateOfBirth=*/parts[3] == QLatin1String("0"));
         if (type == QLatin1String("txt"))
             return textFails(holder, object, parts[4], /*patternOnEmpty=*/true);
         return false;
@@ -124,14 +126,15 @@ class Walk {
     }
 
     // The three lists of a date, checked once, from its pattern holder.
-    bool dateFails(forms::Control *patternHolder, const QString &object)
+    bool dateFails(forms::Control *patternHolder, const QString &object, bool dateOfBirth = false)
     {
         forms::Control *day = m_form.control(object + u'd');
         if (day)
             day->setFocus();
-        const PatternResult result = checkDateAnswer(
-            textOf(object + u'y'), textOf(object + u'm'), textOf(object + u'd'),
-            patternHolder->text(), textOf(object + QLatin1String("_optional")), m_today);
+        const PatternResult result =
+            checkDateAnswer(textOf(object + u'y'), textOf(object + u'm'), textOf(object + u'd'),
+                            patternHolder->text(), textOf(object + QLatin1String("_optional")),
+                            m_today, dateOfBirth);
         return verdict(result);
     }
 

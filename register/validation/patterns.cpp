@@ -159,7 +159,7 @@ PatternResult checkPattern(const QString &pattern, const QString &answer, QDate 
 
 PatternResult checkDateAnswer(const QString &year, const QString &month, const QString &day,
                               const QString &patternHolder, const QString &optionalHolder,
-                              QDate today)
+                              QDate today, bool dateOfBirth)
 {
     const QString answer = (year + u'/' + month + u'/' + day).trimmed();
     const std::optional<QDate> date = parseYmdDate(answer);
@@ -168,6 +168,10 @@ PatternResult checkDateAnswer(const QString &year, const QString &month, const Q
         return optionalHolder.trimmed() == u"0" ? PatternResult::Fail : PatternResult::Pass;
     }
     if (date->year() < firstAcceptedYear)
+        return PatternResult::Fail;
+    // A date that carries a minimum age is a date of birth too. Born after
+    // today is wrong data, never a question of age to be confirmed.
+    if ((dateOfBirth || minimumAge(patternHolder)) && *date > today)
         return PatternResult::Fail;
     if (const std::optional<double> age = minimumAge(patternHolder)) {
         if (ageInYears(*date, today) < *age)

@@ -39,8 +39,9 @@ PatternResult checkPattern(const QString &pattern, const QString &answer, QDate 
 // The check of a date object built from its three boxes. The date is composed
 // year/month/day; the pattern holder may carry a minimum age, the optional
 // holder decides whether an empty or partial date is accepted (only the
-// trimmed text "0" makes the date required). A date in the future is not
-// rejected here, unlike pattern "d".
+// trimmed text "0" makes the date required). A date of birth (dateOfBirth,
+// or a holder that names a minimum age) after today fails; any other date
+// may lie in the future.
 PatternResult checkDateAnswer(const QString &year, const QString &month, const QString &day,
                               const QString &patternHolder, const QString &optionalHolder,
-                              QDate today);
+                              QDate today, bool dateOfBirth = false);

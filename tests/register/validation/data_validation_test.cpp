@@ -139,6 +139,43 @@ TEST_F(DataValidation, WelcomePageAppliesATextPatternEvenWhenEmpty)
     EXPECT_TRUE(isDataValid(form, state, today));
 }
 
+TEST_F(DataValidation, ADateOfBirthAfterTodayIsWrongData)
+{
+    const int welcome = kPageCount + 1;
+    const struct {
+        const char *name;
+        const char *id;
+        const char *year, *month, *day;
+        const char *pattern; // the age limit of the country, or none
+        bool valid;
+    } cases[] = {
+        {"tomorrowNoAgeLimit", "0", "2024", "6", "16", "", false},
+        {"futureWithAgeLimit", "0", "2031", "7", "4", "13", false},
+        {"todayNoAgeLimit", "0", "2024", "6", "15", "", true},
+        // Another date of the welcome page may lie ahead.
+        {"otherDateTomorrow", "1", "2024", "6", "16", "", true},
+    };
+    showPage(1, 0);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString n = objectName(welcome, "dat", c.id);
+        if (!form.control(n + "d"))
+            dateObject(welcome, c.id, "", "", "", "", "1");
+        form.control(n + "y")->setText(c.year);
+        form.control(n + "m")->setText(c.month);
+        form.control(n + "d")->setText(c.day);
+        form.control(n + "_patten")->setText(c.pattern);
+        forms::Control *day = form.control(n + "d");
+        state.wrongDataMessage.clear();
+        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        if (!c.valid) {
+            EXPECT_TRUE(hasFocus(day));
+            EXPECT_EQ(state.wrongDataMessage, state.dataErrorText); // no age question
+        }
+        form.control(n + "y")->setText(""); // an empty optional date passes
+    }
+}
+
 TEST_F(DataValidation, PersonalPageObjectsAreCheckedThereNotOnTheWelcomePage)
 {
     // Configured objects of the personal page (page 0) lie in its frame.
@@ -215,6 +252,8 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
         {"futureIsNotRejected", "2030", "1", "1", "", "0", true, false},
         {"oldEnough", "2011", "12", "31", "13", "0", true, false},
         {"tooYoung", "2012", "1", "1", "13", "0", false, true},
+        // A date of birth after today is wrong data, not a question of age.
+        {"birthDateInTheFuture", "2031", "7", "4", "13", "0", false, false},
     };
     int id = 0;
     for (const auto &c : cases) {
