@@ -6,12 +6,14 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -60,6 +62,31 @@ QString forDisplay(const QString &text)
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     t.replace(u'\r', u'\n');
     return t;
+}
+
+// Breaks each line of text into lines no wider than widthPx: at a blank
+// where there is one, anywhere in a word longer than a whole line (a path, a
+// long address). Qt's text layout knows the line-breaking rules of every
+// script; the label's own word wrap would let such a word run out.
+QString wrappedToWidth(const QString &text, const QFont &font, int widthPx)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QStringList lines;
+    for (const QString &paragraph : text.split(u'\n')) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(widthPx);
+            QString part = paragraph.mid(line.textStart(), line.textLength());
+            while (part.endsWith(u' ')) // the blank the line broke at
+                part.chop(1);
+            lines.append(part);
+        }
+        layout.endLayout();
+    }
+    return lines.join(u'\n');
 }
 
 } // namespace
@@ -209,9 +236,7 @@ void Control::setText(const QString &text)
     }
     case Kind::Label:
         m_caption = text;
-        static_cast<QLabel *>(m_widget.data())->setText(forDisplay(text));
-        if (m_autoSize)
-            fitToCaption();
+        showCaption();
         break;
     case Kind::OptionButton:
     case Kind::CheckBox:
@@ -230,6 +255,28 @@ void Control::setAutoSize(bool on)
 {
     m_autoSize = on;
     if (on)
+        fitToCaption();
+}
+
+void Control::setWrapWidth(int twips)
+{
+    m_wrapWidth = std::max(twips, 0);
+    if (m_kind == Kind::Label)
+        showCaption();
+}
+
+void Control::showCaption()
+{
+    auto *l = qobject_cast<QLabel *>(m_widget.data());
+    if (!l)
+        return;
+    const QString text = forDisplay(m_caption);
+    const int limit = twipsToPixels(m_wrapWidth);
+    l->setText(m_wrapWidth > 0 &&
+                       QFontMetrics(l->font()).boundingRect(QRect(), 0, text).width() > limit
+                   ? wrappedToWidth(text, l->font(), limit)
+                   : text);
+    if (m_autoSize)
         fitToCaption();
 }
 

@@ -84,6 +84,11 @@ class Control : public QObject {
     // Labels that size to their caption grow and shrink with it.
     bool autoSize() const { return m_autoSize; }
     void setAutoSize(bool on);
+    // Labels: a caption wider than this many twips is shown broken into lines
+    // that fit (text() still answers the caption as set); 0, the default,
+    // never breaks a line.
+    int wrapWidth() const { return m_wrapWidth; }
+    void setWrapWidth(int twips);
 
     // Check boxes: 0 or 1; option buttons: 1 when selected.
     int value() const;
@@ -139,6 +144,7 @@ class Control : public QObject {
             bool designTime);
     void applyGeometry();
     void fitToCaption();
+    void showCaption();
 
     Form *m_form;
     QPointer<QWidget> m_widget;
@@ -151,6 +157,7 @@ class Control : public QObject {
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;
     bool m_autoSize = false;
+    int m_wrapWidth = 0;
     bool m_inListBox = false; // an option inside a list box
     std::optional<QColor> m_fore, m_back;
 };

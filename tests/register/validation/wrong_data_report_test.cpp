@@ -5,6 +5,11 @@
 #include "register/validation/wrong_data_report.h"
 #include "tests/register/validation/validation_fixture.h"
 
+#include "register/layouts/layouts.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 #include <QTimer>
 
@@ -66,6 +71,59 @@ TEST_F(WrongData, AMessageLargerThanTheDialogGrowsItInsteadOfBeingCutOff)
     DisplayWrongData(form, dialog, state, "Short", false);
     EXPECT_EQ(dlg.width(), designWidth);
     EXPECT_EQ(dlg.height(), designHeight);
+}
+
+TEST_F(WrongData, ALongMessageIsWrappedAndScrolledWithinTheScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_EQ(screen.size(), QSize(1280, 1024)); // the test main's screen
+    const int designWidth = dlg.width();
+    const QString words = QString("Registration server unreachable ").repeated(11).trimmed();
+    QStringList manyLines;
+    for (int i = 0; i < 200; ++i)
+        manyLines << QString("Line %1 of a message far taller than any screen").arg(i);
+    const struct {
+        const char *name;
+        QString message;
+        bool scrolls;
+    } cases[] = {
+        {"longLineOfWords", words, false},
+        {"oneLongWord", QString(900, u'W'), false},
+        {"tallerThanTheScreen", manyLines.join(u'`'), true},
+    };
+    form.move(-3000, 12000); // partly off the screen: the dialog must not follow
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DisplayWrongData(form, dialog, state, c.message, false);
+        // The whole window, title bar included, lies on the screen.
+        const QRect frame = dialog.frameGeometry();
+        EXPECT_TRUE(screen.contains(frame))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+        EXPECT_GT(dlg.width(), designWidth);
+        // The caption is the message as given; the lines break on screen only.
+        EXPECT_EQ(label()->text(), QString(c.message).replace('`', "\r\n"));
+        const auto *scroller = dialog.findChild<QScrollArea *>("scrError");
+        const bool scrolled = scroller && scroller->isVisible();
+        EXPECT_EQ(scrolled, c.scrolls);
+        const QRect shown = scrolled ? scroller->geometry() : label()->widget()->geometry();
+        EXPECT_GE(shown.left(), 0);
+        EXPECT_LE(shown.right(), dialog.width());
+        // The buttons stand below the text, inside the dialog.
+        const QRect ok = dlg.control("cmdQuit")->widget()->geometry();
+        EXPECT_GT(ok.top(), shown.bottom());
+        EXPECT_LE(ok.bottom(), dialog.height());
+        if (scrolled) {
+            EXPECT_GT(label()->widget()->height(), scroller->height()); // there is more to see
+        }
+        dialog.hide();
+    }
+    // A message that fits is shown as designed, on the dialog itself again.
+    DisplayWrongData(form, dialog, state, "Short", false);
+    EXPECT_EQ(dlg.width(), designWidth);
+    EXPECT_EQ(dlg.height(), layouts::kErrorDialogHeight);
+    EXPECT_EQ(label()->widget()->parentWidget(), &dialog);
+    EXPECT_TRUE(label()->widget()->isVisible());
+    EXPECT_EQ(label()->top(), 120);
 }
 
 TEST_F(WrongData, DialogIsCentredOverTheMainWindow)
