@@ -252,7 +252,7 @@ void DlgCancel::reminderNotWritten(const QString &entryPath, const QString &reas
         m_messageDialog->okOnly = true;
         m_messageDialog->isCanceled = true;
         DisplayWrongData(m_mainForm, *m_messageDialog, m_state,
-                         reminderFailureMessage(entryPath, reason), true);
+                         reminderFailureMessage(entryPath, reason, m_state.currentLanguage), true);
     }
 }
 

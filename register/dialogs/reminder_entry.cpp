@@ -1,5 +1,7 @@
 #include "register/dialogs/reminder_entry.h"
 
+#include "register/startup/messages.h"
+
 #include <QFileInfo>
 #include <QStringList>
 
@@ -45,7 +47,8 @@ shell::AutostartEntry reminderEntry(const QString &appPath, const QString &argum
     return entry;
 }
 
-QString reminderFailureMessage(const QString &entryPath, const QString &reason)
+QString reminderFailureMessage(const QString &entryPath, const QString &reason,
+                               const QString &language)
 {
     const QFileInfo entry(entryPath);
     // The folder has lines of its own, so the reason leaves the paths out:
@@ -57,7 +60,7 @@ QString reminderFailureMessage(const QString &entryPath, const QString &reason)
     QString why =
         at >= 0 ? reason.mid(at + afterPath.size()) : QString(reason).remove(entry.absolutePath());
     why = why.simplified();
-    QStringList lines{QStringLiteral("Your reminder could not be saved in")};
+    QStringList lines{messageText(Message::ReminderNotSaved, language)};
     lines += wrapped(entry.absolutePath(), kMessageLineLength);
     lines += wrapped(QStringLiteral("(%1).").arg(why), kMessageLineLength);
     return lines.join(QStringLiteral("\r\n"));

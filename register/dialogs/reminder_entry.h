@@ -16,5 +16,6 @@ shell::AutostartEntry reminderEntry(const QString &appPath, const QString &argum
 
 // The message shown when the entry at entryPath could not be written, with
 // the reason writeAutostartEntry gave. It names the folder and the reason,
-// broken into short lines: the message window does not wrap its text.
-QString reminderFailureMessage(const QString &entryPath, const QString &reason);
+// broken into short lines, and opened in the player's language.
+QString reminderFailureMessage(const QString &entryPath, const QString &reason,
+                               const QString &language);

@@ -6,6 +6,7 @@
 #include "register/startup/command_line.h"
 #include "register/startup/global_settings.h"
 #include "register/startup/language.h"
+#include "register/startup/messages.h"
 #include "register/validation/country_list.h"
 #include "register/wizard/wizard_state.h"
 
@@ -15,6 +16,22 @@
 #include <cstdio>
 
 namespace {
+
+// A setting longer than this is cut where it enters. A reminder hands the
+// game, language, country and url to schedule inside one process argument,
+// which Linux limits to 128 KiB; four settings of this many characters (at
+// most three bytes each in UTF-8) always fit, with room to spare.
+constexpr qsizetype kMaxSettingLength = 4096;
+
+// How many characters of a setting are kept: all of them, or the first
+// kMaxSettingLength without splitting a character in two.
+qsizetype keptLength(const QString &value)
+{
+    if (value.size() <= kMaxSettingLength)
+        return value.size();
+    const qsizetype keep = kMaxSettingLength;
+    return value[keep - 1].isHighSurrogate() ? keep - 1 : keep;
+}
 
 // A start-up key: its trimmed text when present and not empty.
 std::optional<QString> startupKey(WizardState &state, const char *name)
@@ -26,7 +43,11 @@ std::optional<QString> startupKey(WizardState &state, const char *name)
     const QString text = forms::trimBlanks(node.text());
     if (text.isEmpty())
         return std::nullopt;
-    return text;
+    const qsizetype keep = keptLength(text);
+    if (keep < text.size())
+        rootReader(state).report(node, {}, QStringLiteral("is %1 characters long").arg(text.size()),
+                                 QStringLiteral("only its first %1 are used").arg(keep));
+    return text.left(keep);
 }
 
 void applyCommandLine(WizardState &state)
@@ -36,7 +57,15 @@ void applyCommandLine(WizardState &state)
         if (parts.size() != 2)
             continue;
         const QString &key = parts[0];
-        const QString value = forms::trimBlanks(parts[1]);
+        QString value = forms::trimBlanks(parts[1]);
+        if (const qsizetype keep = keptLength(value); keep < value.size()) {
+            std::fprintf(stderr,
+                         "register: the command line's /%s= value is %lld characters long; only "
+                         "its first %lld are used\n",
+                         key.toLocal8Bit().constData(), static_cast<long long>(value.size()),
+                         static_cast<long long>(keep));
+            value.truncate(keep);
+        }
         if (key == QLatin1String("game"))
             state.gameName = value;
         else if (key == QLatin1String("url"))
@@ -135,8 +164,12 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
     // 3. The configuration document.
     const QString configPath = QDir(state.appPath).filePath(QStringLiteral("config.xml"));
     if (!state.configDoc.load(configPath)) {
-        result.error = QStringLiteral("The registration wizard cannot read its configuration.\n%1")
-                           .arg(state.configDoc.errorString());
+        // No section can name the language; a language given on the command
+        // line (a reminder's relaunch gives one) still chooses the words.
+        state.commandArgs = GetCommandLine(processArguments.join(u' '), 5);
+        applyCommandLine(state);
+        result.error = messageText(Message::ConfigurationUnreadable, state.currentLanguage) +
+                       u'\n' + state.configDoc.errorString();
         core::ConfigProblem problem;
         problem.what = state.configDoc.errorString();
         problem.instead = QStringLiteral("the wizard says so and ends");

@@ -5,6 +5,7 @@
 #include "platform/printing/line_printer.h"
 #include "platform/printing/printer_dialog.h"
 #include "register/dialogs/dlg_error.h"
+#include "register/startup/messages.h"
 #include "register/submission/print_form.h"
 #include "register/submission/reply.h"
 #include "register/submission/request_url.h"
@@ -91,8 +92,6 @@ void MainForm::cmdOk_Click()
         // another try or the online way.
         m_dlgError->okOnly = true;
         DisplayWrongData(m_form, *m_dlgError, m_state,
-                         QStringLiteral("The registration form could not be printed.`"
-                                        "Please check the printer and try again."),
-                         true);
+                         messageText(Message::FormNotPrinted, m_state.currentLanguage), true);
     }
 }

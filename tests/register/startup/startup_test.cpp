@@ -313,9 +313,24 @@ TEST_F(StartupTest, MissingConfigurationShowsAClearMessage)
         w.errorDialog().cmdQuit_Click();
     });
     w.Form_Load();
+    EXPECT_TRUE(shown.startsWith("The registration wizard cannot read its configuration."));
     EXPECT_TRUE(shown.contains("config.xml")) << shown.toStdString();
     EXPECT_EQ(w.ctl("cmbCountry")->itemCount(), 0);
     EXPECT_TRUE(w.isEnabled());
+
+    // The language of the command line (a reminder's relaunch) gives the words.
+    for (const auto &[argument, opening] :
+         {std::pair{"/language=french", "L'assistant d'enregistrement ne peut pas lire"},
+          std::pair{"/language=German", "Der Registrierungsassistent kann"},
+          std::pair{"/language=klingon", "The registration wizard cannot read"}}) {
+        MainForm again(dir.path(), {argument});
+        QTimer::singleShot(0, [&] {
+            shown = again.errorDialog().form().control("lblError")->text();
+            again.errorDialog().cmdQuit_Click();
+        });
+        again.Form_Load();
+        EXPECT_TRUE(shown.startsWith(QString::fromUtf8(opening))) << shown.toStdString();
+    }
 }
 
 TEST_F(StartupTest, BrokenConfigurationNamesLineAndColumn)
