@@ -1,5 +1,7 @@
 #include "platform/printing/line_printer.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -157,6 +159,24 @@ double millimetres(double mm, int dpi)
     return mm * dpi / 25.4;
 }
 
+// A printer without an output file hands the document to the print system,
+// whose state the caller has. A file must be a regular file that ends with
+// the PDF end-of-file marker (Qt writes PDF files only): a cut file lacks it,
+// and a device such as /dev/full is no regular file.
+bool outputFileComplete(const QPrinter &printer)
+{
+    const QString path = printer.outputFileName();
+    if (path.isEmpty())
+        return true;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 kTail = 1024;
+    if (file.size() > kTail && !file.seek(file.size() - kTail))
+        return false;
+    return file.readAll().trimmed().endsWith("%%EOF");
+}
+
 } // namespace
 
 int printLines(QPrinter &printer, const QList<Line> &lines)
@@ -230,7 +250,12 @@ int printLines(QPrinter &printer, const QList<Line> &lines)
         type.draw(painter, area.left(), y + type.metrics(row.style).ascent(), row);
         y += type.metrics(row.style).lineSpacing();
     }
-    painter.end();
+    // A device that fails while writing (a full disk, a file-size limit, a
+    // printer that went away) still lets the painter end quietly, and leaves
+    // a cut file that no reader opens: the end state and the file decide.
+    const bool ended = painter.end();
+    if (!ended || printer.printerState() == QPrinter::Error || !outputFileComplete(printer))
+        return 0;
     return pages;
 }
 

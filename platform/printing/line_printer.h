@@ -33,8 +33,9 @@ struct Line {
 // lines kept with it; an empty line never opens a page. The body text is
 // 10.5 pt and shrinks (down to 60 %) so that the widest line fits across the
 // page; a line still too wide continues on the next line, at its indent.
-// Returns the number of pages printed; 0 when the printer could not start
-// (nothing is printed then).
+// Returns the number of pages printed; 0 when the printer could not start,
+// or failed before the end (the device reports an error, or the output file
+// is no complete PDF file): the form cannot be counted as printed then.
 int printLines(QPrinter &printer, const QList<Line> &lines);
 
 } // namespace printing

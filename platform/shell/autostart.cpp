@@ -2,7 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace shell {
 
@@ -64,6 +70,25 @@ void appendLine(QString &text, QStringView key, const QString &value)
     text += u'\n';
 }
 
+// Launchers disagree on a program path that Exec can only carry escaped:
+// gio looks the program up before it turns "%%" back into "%", so it finds no
+// program in a folder whose name holds a "%", and dex refuses any backslash
+// in Exec. Such a program, when it lies in the working folder, is named
+// relative to it through env, and its folder only appears in Path, a plain
+// string value without field codes (dex still takes a backslash escape there
+// literally, so a folder with a backslash stays beyond it).
+QString execProgram(const AutostartEntry &entry)
+{
+    const QString escaped = escapeExecArgument(entry.program);
+    const bool plain = escaped.size() == entry.program.size() + 2;
+    const QFileInfo program(entry.program);
+    if (plain || entry.workingDir.isEmpty() ||
+        QDir::cleanPath(program.absolutePath()) != QDir::cleanPath(entry.workingDir))
+        return escaped;
+    return QStringLiteral("/usr/bin/env ") +
+           escapeExecArgument(QStringLiteral("./") + program.fileName());
+}
+
 } // namespace
 
 QString autostartDir()
@@ -102,8 +127,7 @@ QString desktopEntryText(const AutostartEntry &entry)
     appendLine(text, u"Comment", entry.comment);
     // The whole argument text travels as one argument; the program joins its
     // arguments again and so receives exactly this text.
-    appendLine(text, u"Exec",
-               escapeExecArgument(entry.program) + u' ' + escapeExecArgument(entry.argumentText));
+    appendLine(text, u"Exec", execProgram(entry) + u' ' + escapeExecArgument(entry.argumentText));
     if (!entry.workingDir.isEmpty())
         appendLine(text, u"Path", entry.workingDir);
     if (!entry.tryExec.isEmpty())
@@ -122,12 +146,35 @@ bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry, Q
     const QString folder = QFileInfo(filePath).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("cannot create the folder %1").arg(folder));
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
     const QByteArray bytes = desktopEntryText(entry).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return fail(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
+
+    // QSaveFile's commit() answers true even when its last buffered write
+    // failed (a full disk, a file-size limit) and then puts an empty or cut
+    // entry in place of the older one. The entry is therefore written to a
+    // temporary file beside it (whose name does not end in ".desktop", so no
+    // session runs it), every step checked and the file read back whole; only
+    // then is it renamed over the older entry, which stays untouched on any
+    // failure before that.
+    QTemporaryFile temp(filePath + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        return fail(QStringLiteral("cannot write %1: %2").arg(filePath, temp.errorString()));
+    const auto failWriting = [&](const QString &why) {
+        return fail(QStringLiteral("cannot write %1: %2").arg(filePath, why));
+    };
+    if (temp.write(bytes) != bytes.size() || !temp.flush() || temp.error() != QFile::NoError)
+        return failWriting(temp.errorString());
+    if (::fsync(temp.handle()) != 0)
+        return failWriting(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!temp.seek(0) || temp.readAll() != bytes)
+        return failWriting(QStringLiteral("the written entry does not read back"));
+    if (::rename(QFile::encodeName(temp.fileName()).constData(),
+                 QFile::encodeName(filePath).constData()) != 0)
+        return failWriting(QString::fromLocal8Bit(std::strerror(errno)));
+    temp.setAutoRemove(false);
+
+    QFile written(filePath);
+    if (!written.open(QIODevice::ReadOnly) || written.readAll() != bytes)
+        return failWriting(QStringLiteral("the entry does not read back"));
     return true;
 }
 

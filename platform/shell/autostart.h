@@ -31,6 +31,9 @@ struct AutostartEntry {
 // The whole entry file. Every value is escaped so that quotes, backslashes,
 // "$", backticks, "%", blanks, line breaks and non-ASCII letters reach the
 // program unchanged and can never add a key, a line or an argument.
+// A program whose path needs escaping in Exec (a "%", a quote, a backslash,
+// "$" or a backtick) and that lies in the working folder is started as
+// "/usr/bin/env ./name" from there, since launchers differ on those escapes.
 // Windows shortcuts carry a window style; a Desktop Entry has no such key
 // (the program decides how its windows open), so none is written.
 QString desktopEntryText(const AutostartEntry &entry);
@@ -40,9 +43,10 @@ QString desktopEntryText(const AutostartEntry &entry);
 // general string escapes of the file come on top (see desktopEntryText).
 QString escapeExecArgument(const QString &argument);
 
-// Writes the entry atomically (a temporary file in the same folder, then a
-// rename), creating the folder when needed; an older entry of that name is
-// replaced. On failure, *error (when given) says why.
+// Writes the entry atomically (a temporary file in the same folder, checked
+// and read back, then a rename), creating the folder when needed; an older
+// entry of that name is replaced only by a complete new one and stays as it
+// was on any failure. On failure, *error (when given) says why.
 bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry,
                          QString *error = nullptr);
 

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace testsupport {
 
 // Writes text (UTF-8) to dir/name, creating folders; returns the full path.
@@ -16,5 +20,30 @@ QString binDir();
 
 // Folder of the source tree.
 QString sourceDir();
+
+// While it lives, no file this process writes may grow beyond `bytes`: a
+// write past the limit fails (EFBIG) as it would on a full disk, with
+// SIGXFSZ ignored so the process goes on.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+  private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 } // namespace testsupport

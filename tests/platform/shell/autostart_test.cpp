@@ -34,6 +34,34 @@ TEST(DesktopEntryText, writesTheExpectedEntry)
               "Terminal=false\n");
 }
 
+TEST(DesktopEntryText, aProgramPathThatNeedsEscapesIsNamedFromItsFolder)
+{
+    const struct {
+        const char *folder;
+        const char *workingDir; // nullptr: the folder itself
+        const char *expectedExec;
+    } cases[] = {
+        {"/opt/game folder", nullptr, "\"/opt/game folder/schedule\""},
+        {"/opt/100% game", nullptr, "/usr/bin/env \"./schedule\""},
+        {"/opt/\"q\" game", nullptr, "/usr/bin/env \"./schedule\""},
+        {"/opt/a$b", nullptr, "/usr/bin/env \"./schedule\""},
+        // Elsewhere than the working folder, only the escaped path can name it.
+        {"/opt/100% game", "/tmp", "\"/opt/100%% game/schedule\""},
+        {"/opt/100% game", "", "\"/opt/100%% game/schedule\""},
+    };
+    for (const auto &c : cases) {
+        AutostartEntry entry;
+        entry.program = QString::fromUtf8(c.folder) + "/schedule";
+        entry.workingDir =
+            c.workingDir ? QString::fromUtf8(c.workingDir) : QString::fromUtf8(c.folder);
+        entry.argumentText = "/x";
+        const QString text = shell::desktopEntryText(entry);
+        EXPECT_TRUE(text.contains("\nExec=" + QString::fromUtf8(c.expectedExec) + " \"/x\"\n"))
+            << c.folder << "\n"
+            << text.toStdString();
+    }
+}
+
 TEST(DesktopEntryText, escapesEveryLayerOfTheExecLine)
 {
     AutostartEntry entry;

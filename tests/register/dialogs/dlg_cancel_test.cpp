@@ -47,7 +47,8 @@ class DlgCancelTest : public ::testing::Test {
     }
 
     // The wizard over a language section with these elements, at a fixed moment.
-    MainForm &start(const QString &elements, const QString &appPath = {})
+    MainForm &start(const QString &elements, const QString &appPath = {},
+                    const QStringList &arguments = {})
     {
         const QString app = appPath.isEmpty() ? m_dir.path() : appPath;
         testsupport::writeFile(app, "config.xml",
@@ -61,7 +62,7 @@ class DlgCancelTest : public ::testing::Test {
         WizardServices services;
         services.now = [this] { return m_now; };
         services.endProgram = [this] { ++m_ended; };
-        m_wizard = std::make_unique<MainForm>(app, QStringList{}, services);
+        m_wizard = std::make_unique<MainForm>(app, arguments, services);
         m_wizard->Form_Load();
         return *m_wizard;
     }
@@ -292,64 +293,143 @@ TEST_F(DlgCancelTest, aReminderWritesOneEntryForScheduleInTheProgramFolder)
     QDir::setCurrent(before);
 }
 
-TEST_F(DlgCancelTest, anUnwritableAutostartFolderIsReportedAndTheWizardStays)
+TEST_F(DlgCancelTest, aReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
 {
-    MainForm &w = start(kButtons + kCancelPage.arg(""));
-    testsupport::writeFile(m_dir.path(), "cfg/autostart", "a file where the folder should be");
-    QString message;
-    QTimer::singleShot(0, [&] {
+    const struct {
+        const char *name;
+        bool olderEntry;   // an older reminder stands before
+        bool fileIsFolder; // a file where the autostart folder should be
+        bool diskFull;     // every write fails as on a full disk
+        const char *reason;
+    } cases[] = {
+        {"folderIsAFile", false, true, false, "\r\n(cannot create the folder)."},
+        {"diskFull", true, false, true, "File too large)."},
+        {"diskFullNoOlderEntry", false, false, true, "File too large)."},
+    };
+    // The opening words follow the language in use.
+    const char *const openings[] = {"Your reminder could not be saved in\r\n",
+                                    "Ihre Erinnerung konnte nicht gespeichert werden in\r\n",
+                                    "Uw herinnering kon niet worden opgeslagen in\r\n"};
+    const char *const languages[] = {"English", "german", "Dutch"};
+    int row = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(m_dir.filePath("cfg")).removeRecursively();
+        MainForm &w = start(kButtons + kCancelPage.arg(""));
+        const int language = row++ % 3;
+        w.state().currentLanguage = languages[language];
+        if (c.fileIsFolder)
+            testsupport::writeFile(m_dir.path(), "cfg/autostart", "a file where the folder is");
+        const QString older = QStringLiteral("[Desktop Entry]\nExec=older\n");
+        if (c.olderEntry)
+            testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", older);
+        QString message;
         QTimer::singleShot(0, [&] {
-            DlgError &error = w.errorDialog();
-            EXPECT_TRUE(error.isVisible());
-            message = error.form().control("lblError")->text();
-            error.cmdQuit_Click();
+            QTimer::singleShot(0, [&] {
+                DlgError &error = w.errorDialog();
+                EXPECT_TRUE(error.isVisible());
+                message = error.form().control("lblError")->text();
+                error.cmdQuit_Click();
+            });
+            std::optional<testsupport::FileSizeLimit> full;
+            if (c.diskFull)
+                full.emplace(0);
+            dialog().cmdQuit_Click();
         });
-        dialog().cmdQuit_Click();
-    });
-    w.DisplayCancelPage();
-    EXPECT_EQ(m_ended, 0);
-    EXPECT_FALSE(dialog().isVisible());
-    EXPECT_TRUE(w.isEnabled());
-    EXPECT_TRUE(message.startsWith("Your reminder could not be saved in\r\n"));
-    EXPECT_TRUE(message.endsWith("\r\n(cannot create the folder).")) << message.toStdString();
-    EXPECT_TRUE(QString(message).remove("\r\n").contains(m_dir.filePath("cfg/autostart")));
+        w.DisplayCancelPage();
+        EXPECT_EQ(m_ended, 0);
+        EXPECT_FALSE(dialog().isVisible());
+        EXPECT_TRUE(w.isEnabled());
+        EXPECT_TRUE(message.startsWith(QString::fromUtf8(openings[language])))
+            << message.toStdString();
+        EXPECT_TRUE(message.endsWith(c.reason)) << message.toStdString();
+        EXPECT_TRUE(QString(message).remove("\r\n").contains(m_dir.filePath("cfg/autostart")));
+        // Nothing lost and nothing half-written left behind.
+        if (!c.fileIsFolder) {
+            EXPECT_EQ(QDir(m_dir.filePath("cfg/autostart")).entryList(QDir::Files | QDir::Hidden),
+                      c.olderEntry ? QStringList{"velmora register.desktop"} : QStringList{});
+        }
+        if (c.olderEntry) {
+            EXPECT_EQ(testsupport::readFile(entryPath()), older);
+        }
+    }
 }
 
 // The whole road: the entry the dialog wrote, started by a Desktop Entry
-// launcher, runs the real schedule, which starts register with the settings.
+// launcher, runs the real schedule, which starts register with the settings,
+// from program folders whose names launchers treat differently and with a
+// setting far longer than one process argument may hold.
 TEST_F(DlgCancelTest, theWrittenReminderRelaunchesTheWizardWhenDue)
 {
     const QString gio = QStandardPaths::findExecutable("gio");
     if (gio.isEmpty())
         GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
-    const QString app = m_dir.filePath("game folder");
-    QDir().mkpath(app);
-    ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/schedule", app + "/schedule"));
-    testsupport::writeFile(
-        app, "register",
-        "#!/bin/sh\nprintf '%s\\n%s' \"$#\" \"$*\" > rec.tmp\nmv rec.tmp rec.txt\n");
-    for (const char *program : {"/schedule", "/register"})
-        QFile::setPermissions(app + program,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString dex = QStandardPaths::findExecutable("dex");
+    const QString longGame(200000, u'x');
+    const struct {
+        const char *name;
+        QString folder;
+        QStringList arguments;
+        QString game; // as register receives it
+        bool dexStarts;
+    } cases[] = {
+        {"blank", "game folder", {}, "Deep Sky", true},
+        {"percent", "100% game", {}, "Deep Sky", true},
+        {"quote", "\"q\" game", {}, "Deep Sky", true},
+        {"percentBlankQuote", "a%b \"c\"", {}, "Deep Sky", true},
+        // dex reads a backslash in Path as an escape of its own.
+        {"backslash", "a\\b", {}, "Deep Sky", false},
+        {"overlongGame", "game folder", {"/game=" + longGame}, longGame.left(4096), true},
+    };
+    for (const QString &launcherProgram : {gio, dex}) {
+        if (launcherProgram.isEmpty())
+            continue;
+        for (const auto &c : cases) {
+            const bool isDex = launcherProgram == dex;
+            if (isDex && !c.dexStarts)
+                continue;
+            SCOPED_TRACE(std::string(c.name) + (isDex ? " (dex)" : " (gio)"));
+            const QString app = m_dir.filePath(c.folder);
+            QDir().mkpath(app);
+            QFile::remove(app + "/schedule");
+            ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/schedule", app + "/schedule"));
+            testsupport::writeFile(
+                app, "register",
+                "#!/bin/sh\nprintf '%s\\n%s' \"$#\" \"$*\" > rec.tmp\nmv rec.tmp rec.txt\n");
+            for (const char *program : {"/schedule", "/register"})
+                QFile::setPermissions(app + program,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QFile::remove(app + "/rec.txt");
 
-    start(kButtons + kCancelPage.arg(""), app);
-    m_now = QDateTime::currentDateTime().addSecs(-3600);
-    ctl("optLater")->setValue(1);
-    ctl("txtDays")->setText("0");
-    dialog().cmdQuit_Click();
-    ASSERT_TRUE(QFile::exists(entryPath()));
+            testing::internal::CaptureStderr();
+            start(kButtons + kCancelPage.arg(""), app, c.arguments);
+            const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
+            // A setting cut where it entered is reported there.
+            EXPECT_EQ(errors.contains("/game=: the value is 200000 characters long"),
+                      c.game.size() == 4096)
+                << errors.toStdString();
+            m_now = QDateTime::currentDateTime().addSecs(-3600);
+            ctl("optLater")->setValue(1);
+            ctl("txtDays")->setText("0");
+            dialog().cmdQuit_Click();
+            ASSERT_TRUE(QFile::exists(entryPath()));
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", m_dir.filePath("cfg"));
-    QProcess launcher;
-    launcher.setProcessEnvironment(env);
-    launcher.start(gio, {"launch", entryPath()});
-    ASSERT_TRUE(launcher.waitForFinished(20000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(app + "/rec.txt"); }, 10000))
-        << launcher.readAllStandardError().toStdString();
-    EXPECT_EQ(testsupport::readFile(app + "/rec.txt"),
-              "5\n/default=1 /game=Deep Sky  /language=English  /country=Canada  /url=" + kUrl);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(entryPath()); }, 10000));
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_CONFIG_HOME", m_dir.filePath("cfg"));
+            QProcess launcher;
+            launcher.setProcessEnvironment(env);
+            launcher.setWorkingDirectory(m_dir.path());
+            launcher.start(launcherProgram,
+                           isDex ? QStringList{entryPath()} : QStringList{"launch", entryPath()});
+            ASSERT_TRUE(launcher.waitForFinished(20000));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(app + "/rec.txt"); }, 10000))
+                << launcher.readAllStandardError().toStdString();
+            EXPECT_EQ(testsupport::readFile(app + "/rec.txt"),
+                      "5\n/default=1 /game=" + c.game +
+                          "  /language=English  /country=Canada  /url=" + kUrl);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(entryPath()); }, 10000));
+        }
+    }
 }
 
 } // namespace

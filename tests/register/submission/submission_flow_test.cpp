@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QApplication>
+#include <QDir>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
@@ -386,24 +389,48 @@ TEST_F(SubmissionFlow, cancellingThePrinterDialogPrintsNothingAndStays)
     expectCommonEnding(m);
 }
 
-TEST_F(SubmissionFlow, aPrinterThatCannotTakeTheFormIsReportedAndTheMethodScreenStays)
+TEST_F(SubmissionFlow, aPrintThatFailsIsReportedAndTheMethodScreenStays)
 {
-    const QString pdf = dir.filePath("no/such/folder/form.pdf");
-    int asked = 0;
-    auto w = toMethodScreen(refusedUrl(), {}, printInto(pdf, &asked));
-    MainForm &m = *w;
-    m.ctl("optPrint")->setValue(1);
-    QString shown;
-    QTimer::singleShot(0, &m, [&m, &shown] {
-        shown = m.errorDialog().form().control("lblError")->text();
-        m.errorDialog().cmdQuit_Click();
-    });
-    m.cmdOk_Click();
-    EXPECT_TRUE(shown.contains("could not be printed")) << shown.toStdString();
-    EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
-    EXPECT_FALSE(m.ctl("frmThanksPrint")->isVisibleFlag());
-    EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
-    expectCommonEnding(m);
+    const struct {
+        const char *name;
+        QString output;       // relative to the test folder, or absolute
+        rlim_t fileSizeLimit; // 0: none
+        const char *language; // the language in use
+        const char *message;  // what the message says
+    } cases[] = {
+        {"noSuchFolder", "no/such/folder/form.pdf", 0, "English", "could not be printed"},
+        {"fullDevice", "/dev/full", 0, "English", "could not be printed"},
+        {"fileSizeLimit", "form.pdf", 2048, "English", "could not be printed"},
+        {"fileSizeLimitInFrench", "form.pdf", 2048, "French", "n'a pas pu être imprimé"},
+        {"fileSizeLimitInDutch", "form.pdf", 2048, "dutch", "kon niet worden afgedrukt"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = QDir(dir.path()).filePath(c.output);
+        QFile::remove(dir.filePath("form.pdf"));
+        int asked = 0;
+        auto w = toMethodScreen(refusedUrl(), {}, printInto(pdf, &asked));
+        MainForm &m = *w;
+        m.state().currentLanguage = QString::fromUtf8(c.language);
+        m.ctl("optPrint")->setValue(1);
+        QString shown;
+        QTimer::singleShot(0, &m, [&m, &shown] {
+            shown = m.errorDialog().form().control("lblError")->text();
+            m.errorDialog().cmdQuit_Click();
+        });
+        {
+            std::optional<testsupport::FileSizeLimit> limit;
+            if (c.fileSizeLimit)
+                limit.emplace(c.fileSizeLimit);
+            m.cmdOk_Click();
+        }
+        EXPECT_EQ(asked, 1);
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(c.message))) << shown.toStdString();
+        EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
+        EXPECT_FALSE(m.ctl("frmThanksPrint")->isVisibleFlag());
+        EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
+        expectCommonEnding(m);
+    }
 }
 
 } // namespace
