@@ -405,7 +405,7 @@ TEST_F(DlgCancelTest, theWrittenReminderRelaunchesTheWizardWhenDue)
             start(kButtons + kCancelPage.arg(""), app, c.arguments);
             const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
             // A setting cut where it entered is reported there.
-            EXPECT_EQ(errors.contains("/game=: the value is 200000 characters long"),
+            EXPECT_EQ(errors.contains("/game= value is 200000 characters long"),
                       c.game.size() == 4096)
                 << errors.toStdString();
             m_now = QDateTime::currentDateTime().addSecs(-3600);
