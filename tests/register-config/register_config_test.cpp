@@ -41,60 +41,6 @@ QString sampleConfig()
     return QDir(testsupport::sourceDir()).filePath("register/sample/config.xml");
 }
 
-// --- check ------------------------------------------------------------------
-
-struct CheckCase {
-    const char *name;
-    const char *configText; // written as config.xml; nullptr: none
-    QStringList args;       // after "check"
-    int status;
-    QString out;     // exactly
-    QString errPart; // contained in standard error; empty: nothing there
-};
-
-// Test names carry the row's name; the row's bytes say nothing.
-void PrintTo(const CheckCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class CheckTable : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(CheckTable, PrintsTheProblemsAndAnswersWithTheStatus)
-{
-    const CheckCase &c = GetParam();
-    QTemporaryDir dir;
-    if (c.configText)
-        testsupport::writeFile(dir.path(), "config.xml", QString::fromUtf8(c.configText));
-    const Outcome run = runProgram(dir.path(), QStringList{"check"} + c.args);
-    EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(run.out, c.out);
-    if (c.errPart.isEmpty())
-        EXPECT_EQ(run.err, QString());
-    else
-        EXPECT_TRUE(run.err.contains(c.errPart)) << run.err.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    RegisterConfig, CheckTable,
-    ::testing::Values(CheckCase{"SampleHasNoProblem", nullptr, {sampleConfig()}, 0, "", ""},
-                      CheckCase{
-                          "MissingFileCannotBeRead", nullptr, {"absent.xml"}, 2, "", "absent.xml"},
-                      // Without an argument the file is config.xml in the current folder.
-                      CheckCase{"NotWellFormedCannotBeRead",
-                                "<register><language id=\"english\">",
-                                {},
-                                2,
-                                "",
-                                "config.xml"},
-                      CheckCase{"UnknownOptionIsAUsageError",
-                                nullptr,
-                                {"--out", "x"},
-                                2,
-                                "",
-                                "unrecognized option '--out'"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
 // --- preview ----------------------------------------------------------------
 
 // An English section for every country but Canada, and Canada's own one,
@@ -110,42 +56,88 @@ const char kTwoSections[] = R"(<register>
     <object country="France" age="15" option="0" prompt="Trop jeune"/>
     <else age="13" option="1" prompt="Too young`Ask a parent"/>
   </age>
-  %1
+%1
 </register>)";
 
+// A whole language section: every element a section has, one per line.
 QString section(const char *country, int width, int height, int pages, bool onlineOnly)
 {
     QString pageXml;
     for (int i = 1; i <= pages; ++i)
-        pageXml +=
-            QStringLiteral(R"(<page><object type="label" id="1" src="Question %1" x="800" y="1500"/>
-            <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/></page>)")
-                .arg(i);
-    return QStringLiteral(
-               R"(<language id="english" country="%1" width="%2" height="%3" title="T" forecolor="000000" backcolor="FFFFFF">
+        pageXml += QStringLiteral(R"(
+    <page>
+      <object type="label" id="1" src="Question %1" x="800" y="1500"/>
+      <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/>
+    </page>)")
+                       .arg(i);
+    QString fields;
+    for (const char *field : {"firstname", "lastname", "address1", "address2", "zip", "phone",
+                              "login", "email", "city", "state", "country"})
+        fields += QStringLiteral(R"(
+      <%1 visible="0" src="%1" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="1"/>)")
+                      .arg(QLatin1String(field));
+    return QStringLiteral(R"(
+  <language id="english" country="%1" width="%2" height="%3" title="T" forecolor="000000" backcolor="FFFFFF">
     <selectlanguage>Region and language</selectlanguage>
+    <errorlanguage>Choose a language</errorlanguage>
+    <errorregion>Choose a region</errorregion>
     <onlineonly>%4</onlineonly>
+    <connecttoserver>Connecting</connecttoserver>
     <dataerror>Wrong data</dataerror>
     <welcomepic src="WELCOMETITLE_1" src2="WELCOMETITLE_2" x="1732" y="250"/>
-    <ok src="OK" srcover="OK_OVER"/><cancel src="CANCEL" srcover="CANCEL_OVER"/>
-    <prev src="PREVIOUS" srcover="PREVIOUS_OVER"/><next src="NEXT" srcover="NEXT_OVER"/>
-    <submit src="SUBMIT" srcover="SUBMIT_OVER"/><finish src="FINISH" srcover="FINISH_OVER"/>
-    <retry src="RETRY" srcover="RETRY_OVER"/><exit src="EXIT" srcover="EXIT_OVER"/>
-    <quit src="OK" srcover="OK_OVER"/>
-    <welcome><object type="label" id="0" src="Welcome" x="800" y="1500"/></welcome>
-    %5
+    <ok src="OK" srcover="OK_OVER"/>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <prev src="PREVIOUS" srcover="PREVIOUS_OVER"/>
+    <next src="NEXT" srcover="NEXT_OVER"/>
+    <submit src="SUBMIT" srcover="SUBMIT_OVER"/>
+    <finish src="FINISH" srcover="FINISH_OVER"/>
+    <retry src="RETRY" srcover="RETRY_OVER"/>
+    <exit src="EXIT" srcover="EXIT_OVER"/>
+    <quit src="QUIT" srcover="QUIT_OVER"/>
+    <methodpage>
+      <text src="How?" x="1500" y="1600"/>
+      <online src="Online" x="1800" y="2700" width="3000" height="400"/>
+      <print src="Print" x="1800" y="3300" width="3000" height="400"/>
+    </methodpage>
+    <errorpage>
+      <text_not_online src="Not reached" x="1500" y="1800"/>
+      <text_error src="Refused" x="1500" y="1800"/>
+    </errorpage>
+    <thanksfax src="Thanks, printed" x="1500" y="1800"/>
+    <thanksonline src="Thanks, online" x="1500" y="1800"/>
+    <welcome>
+      <object type="label" id="1" src="Welcome" x="3700" y="1400"/>
+    </welcome>
+    <userinfo>%5
+    </userinfo>%6
+    <cancelpage>
+      <text src="Later?" x="400" y="300" width="5200" height="700"/>
+      <later src1="Remind me in" days="7" src2="days" x="400" y="1250" width="1800" height="350"/>
+      <tomorrow src="Tomorrow" x="400" y="1750" width="4800" height="350"/>
+      <cancel src="Never" x="400" y="2250" width="4800" height="350"/>
+    </cancelpage>
   </language>)")
         .arg(QLatin1String(country))
         .arg(width)
         .arg(height)
         .arg(onlineOnly ? 1 : 0)
-        .arg(pageXml);
+        .arg(fields, pageXml);
 }
 
 QString twoSections()
 {
     return QString::fromLatin1(kTwoSections)
         .arg(section("else", 9765, 6885, 1, false) + section("Canada", 9000, 6000, 2, true));
+}
+
+QString withMistakes()
+{
+    QString text = twoSections();
+    text.replace(R"(age="15")", R"(age="fifteen")");
+    const qsizetype canada = text.indexOf(R"(country="Canada" width)");
+    text.replace(text.indexOf(R"(src="NEXT")", canada), 10, R"(src="NEXTT")");
+    text.replace(text.lastIndexOf(R"(type="text")"), 11, R"(type="slider")");
+    return text;
 }
 
 const QStringList kEverySection = {"region",         "welcome",          "message-age",
@@ -234,6 +226,75 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"--language=ENGLISH", "--country", "France"},
                                   kEverySection,
                                   {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// --- check ------------------------------------------------------------------
+
+struct CheckCase {
+    const char *name;
+    QString configText; // written as config.xml; empty: none
+    QStringList args;   // after "check"
+    int status;
+    QString out;     // exactly
+    QString errPart; // contained in standard error; empty: nothing there
+};
+
+// Test names carry the row's name; the row's bytes say nothing.
+void PrintTo(const CheckCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CheckTable : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckTable, PrintsTheProblemsAndAnswersWithTheStatus)
+{
+    const CheckCase &c = GetParam();
+    QTemporaryDir dir;
+    if (!c.configText.isEmpty())
+        testsupport::writeFile(dir.path(), "config.xml", c.configText);
+    const Outcome run = runProgram(dir.path(), QStringList{"check"} + c.args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out.toStdString(), c.out.toStdString());
+    if (c.errPart.isEmpty())
+        EXPECT_EQ(run.err, QString());
+    else
+        EXPECT_TRUE(run.err.contains(c.errPart)) << run.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RegisterConfig, CheckTable,
+    ::testing::Values(
+        CheckCase{"SampleHasNoProblem", {}, {sampleConfig()}, 0, "", ""},
+        CheckCase{"TwoSectionsHaveNoProblem", twoSections(), {}, 0, "", ""},
+        // France's age entry belongs to neither section's country: it is read
+        // all the same. The Canadian section's mistakes name that section.
+        CheckCase{"KnownMistakes",
+                  withMistakes(),
+                  {},
+                  1,
+                  "config.xml:9:5: <object age=\"fifteen\">: the age is not a number; no age "
+                  "limit applies\n"
+                  "config.xml:79:5: <next src=\"NEXTT\"> in the section \"english, Canada\": "
+                  "\"NEXTT\" is not among the pictures of english; the button shows its name\n"
+                  "config.xml:118:7: <object type=\"slider\" id=\"2\"> in the section "
+                  "\"english, Canada\": question page 2: the type is not known; the object is "
+                  "skipped\n",
+                  ""},
+        CheckCase{"MissingFileCannotBeRead", {}, {"absent.xml"}, 2, "", "absent.xml"},
+        // Without an argument the file is config.xml in the current folder.
+        CheckCase{"NotWellFormedCannotBeRead",
+                  "<register><language id=\"english\">",
+                  {},
+                  2,
+                  "",
+                  "config.xml"},
+        CheckCase{"UnknownOptionIsAUsageError",
+                  {},
+                  {"--out", "x"},
+                  2,
+                  "",
+                  "unrecognized option '--out'"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
