@@ -1,6 +1,7 @@
 #include "register/dialogs/reminder.h"
 
 #include "platform/forms/conversions.h"
+#include "register/startup/startup.h"
 
 QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &daysText)
 {
@@ -17,6 +18,15 @@ QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &day
 QString reminderArgumentText(const QString &dueText, const QString &game, const QString &language,
                              const QString &country, const QString &url)
 {
+    // The entry points cut and report long settings; a value that arrived
+    // another way (a country of the configured list, a product named on a
+    // page) is cut here too, so the entry can always be launched.
+    const auto capped = [](const QString &value) {
+        if (value.size() <= kMaxSettingLength)
+            return value;
+        const bool splitsACharacter = value[kMaxSettingLength - 1].isHighSurrogate();
+        return value.left(kMaxSettingLength - (splitsACharacter ? 1 : 0));
+    };
     return QStringLiteral("/%1 /game=%2 /language=%3 /country=%4 /url=%5")
-        .arg(dueText, game, language, country, url);
+        .arg(dueText, capped(game), capped(language), capped(country), capped(url));
 }

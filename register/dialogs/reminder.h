@@ -15,7 +15,8 @@
 QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &daysText);
 
 // "/" due " /game=" game " /language=" language " /country=" country " /url=" url.
-// The settings are inserted as they stand; schedule splits the text with
-// GetCommandLine, where only a "/" after a blank opens a new argument.
+// The settings are inserted as they stand, each cut at kMaxSettingLength
+// characters; schedule splits the text with GetCommandLine, where only a "/"
+// after a blank opens a new argument.
 QString reminderArgumentText(const QString &dueText, const QString &game, const QString &language,
                              const QString &country, const QString &url);

@@ -17,12 +17,6 @@
 
 namespace {
 
-// A setting longer than this is cut where it enters. A reminder hands the
-// game, language, country and url to schedule inside one process argument,
-// which Linux limits to 128 KiB; four settings of this many characters (at
-// most three bytes each in UTF-8) always fit, with room to spare.
-constexpr qsizetype kMaxSettingLength = 4096;
-
 // How many characters of a setting are kept: all of them, or the first
 // kMaxSettingLength without splitting a character in two.
 qsizetype keptLength(const QString &value)

@@ -12,6 +12,13 @@ class Form;
 }
 struct WizardState;
 
+// A game, language, country or url longer than this is cut where it enters
+// (command line or configuration) and reported there. A reminder hands the
+// four to schedule inside one process argument, which Linux limits to
+// 128 KiB; four settings of this many characters (at most three bytes each in
+// UTF-8) always fit, with room to spare.
+inline constexpr qsizetype kMaxSettingLength = 4096;
+
 struct StartupResult {
     bool configLoaded = false;
     // When config.xml is missing or not well-formed: a message for the player

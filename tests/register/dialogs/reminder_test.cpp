@@ -44,6 +44,15 @@ TEST(ReminderArgumentText, listsTheDueMomentAndTheFourSettingsInOrder)
     // Settings go in as they stand, placeholders included.
     EXPECT_EQ(reminderArgumentText("%2", "%1", "%3", "%4", "%5"),
               "/%2 /game=%1 /language=%3 /country=%4 /url=%5");
+    // However long a setting came in, the whole text fits one process argument.
+    const QString huge(200000, u'x');
+    const QString text = reminderArgumentText("d", huge, huge, huge, huge);
+    EXPECT_EQ(text, "/d /game=" + huge.left(4096) + " /language=" + huge.left(4096) +
+                        " /country=" + huge.left(4096) + " /url=" + huge.left(4096));
+    // A character outside the basic plane is kept whole or left out whole.
+    const QString pairs = QString(4095, u'x') + QString::fromUtf16(u"\U0001F3AE");
+    EXPECT_EQ(reminderArgumentText("d", pairs, "", "", ""),
+              "/d /game=" + QString(4095, u'x') + " /language= /country= /url=");
 }
 
 } // namespace
