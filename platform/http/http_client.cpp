@@ -1,351 +1,269 @@
 #include "platform/http/http_client.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QHostAddress>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTcpSocket>
-#include <QTimer>
+#include <QThread>
+
+#include <curl/curl.h>
+
+#include <arpa/inet.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <optional>
+#include <thread>
 
 namespace http {
 
 namespace {
 
-bool isLoopbackHost(const QString &host)
+// The URL text as libcurl gets it. Every escape of the caller stays as
+// written; bytes that cannot stand in a URL at all (a blank in a configured
+// address, a control character, a non-ASCII byte) are escaped, as a browser
+// would.
+QByteArray escapeUnsafeBytes(const QString &encodedUrl)
 {
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
-        return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
-}
-
-// The request target of an encoded URL text, byte for byte: everything after
-// the authority up to a fragment. QUrl would turn the escapes of unreserved
-// characters ("%2D", "%5F", "%7E") back into the characters; the registration
-// is sent exactly as it was encoded. Bytes that cannot stand on a request
-// line at all (a blank in a configured address, a control character, a
-// non-ASCII byte) are escaped, as QUrl would.
-std::optional<QByteArray> requestTarget(const QString &encodedUrl)
-{
-    const qsizetype schemeEnd = encodedUrl.indexOf(QLatin1String("://"));
-    if (schemeEnd < 0)
-        return std::nullopt;
-    qsizetype start = schemeEnd + 3;
-    while (start < encodedUrl.size() && encodedUrl[start] != u'/' && encodedUrl[start] != u'?' &&
-           encodedUrl[start] != u'#')
-        ++start;
-    QStringView rest = QStringView(encodedUrl).mid(start);
-    if (const qsizetype hash = rest.indexOf(u'#'); hash >= 0)
-        rest = rest.left(hash);
-    QByteArray target;
-    if (!rest.startsWith(u'/'))
-        target += '/';
     static constexpr char hex[] = "0123456789ABCDEF";
-    for (const char byte : rest.toUtf8()) {
+    QByteArray out;
+    const QByteArray utf8 = encodedUrl.toUtf8();
+    out.reserve(utf8.size());
+    for (const char byte : utf8) {
         const auto b = static_cast<unsigned char>(byte);
         if (b > 0x20 && b < 0x7F && b != '"' && b != '<' && b != '>' && b != '\\' && b != '^' &&
             b != '`' && b != '{' && b != '|' && b != '}') {
-            target += byte;
+            out += byte;
         } else {
-            target += '%';
-            target += hex[b >> 4];
-            target += hex[b & 0x0F];
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 0x0F];
         }
     }
-    return target;
+    return out;
 }
 
-bool isRedirect(int status)
+struct UrlParts {
+    QByteArray scheme; // lower case
+    QByteArray host;   // IPv6 addresses in brackets
+    QByteArray query;
+};
+
+// The parts of an absolute URL, or nothing when libcurl cannot read it.
+std::optional<UrlParts> urlParts(const QByteArray &url)
+{
+    const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> handle(curl_url(), curl_url_cleanup);
+    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.constData(),
+                                CURLU_NON_SUPPORT_SCHEME | CURLU_PATH_AS_IS) != CURLUE_OK)
+        return std::nullopt;
+    const auto part = [&handle](CURLUPart which) {
+        char *text = nullptr;
+        QByteArray value;
+        if (curl_url_get(handle.get(), which, &text, 0) == CURLUE_OK && text)
+            value = text;
+        curl_free(text);
+        return value;
+    };
+    return UrlParts{part(CURLUPART_SCHEME).toLower(), part(CURLUPART_HOST), part(CURLUPART_QUERY)};
+}
+
+bool isLoopbackHost(QByteArray host)
+{
+    host = host.toLower();
+    if (host == "localhost" || host.endsWith(".localhost"))
+        return true;
+    if (host.startsWith('[') && host.endsWith(']')) {
+        in6_addr address{};
+        return inet_pton(AF_INET6, host.mid(1, host.size() - 2).constData(), &address) == 1 &&
+               IN6_IS_ADDR_LOOPBACK(&address);
+    }
+    in_addr address{};
+    return inet_pton(AF_INET, host.constData(), &address) == 1 &&
+           (ntohl(address.s_addr) >> 24) == 127;
+}
+
+// The proxy for one hop, as CURLOPT_PROXY takes it: "" for none, nothing to
+// let libcurl read the environment itself. libcurl ignores an upper-case
+// HTTP_PROXY (a web server's CGI sets it from a request header); a desktop
+// program has no such header, and players behind a proxy set it.
+std::optional<QByteArray> proxyFor(const UrlParts &url)
+{
+    if (isLoopbackHost(url.host))
+        return QByteArray("");
+    if (url.scheme == "http" && std::getenv("http_proxy") == nullptr) {
+        const char *upper = std::getenv("HTTP_PROXY");
+        if (upper != nullptr && *upper != '\0')
+            return QByteArray(upper);
+    }
+    return std::nullopt;
+}
+
+bool isRedirect(long status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// The body of a chunked transfer, or nothing when it is cut short or broken.
-std::optional<QByteArray> dechunk(QByteArrayView data, qint64 maxBodyBytes)
-{
+struct Transfer {
     QByteArray body;
-    qsizetype at = 0;
-    for (;;) {
-        const qsizetype lineEnd = data.indexOf(QByteArrayView("\r\n"), at);
-        if (lineEnd < 0)
-            return std::nullopt;
-        QByteArrayView sizeText = data.sliced(at, lineEnd - at);
-        if (const qsizetype semicolon = sizeText.indexOf(';'); semicolon >= 0)
-            sizeText = sizeText.first(semicolon);
-        bool ok = false;
-        const qint64 size = sizeText.trimmed().toLongLong(&ok, 16);
-        if (!ok || size < 0)
-            return std::nullopt;
-        at = lineEnd + 2;
-        if (size == 0)
-            return body;
-        if (body.size() + size > maxBodyBytes || at + size + 2 > data.size())
-            return std::nullopt;
-        body += data.sliced(at, size);
-        at += size + 2;
-    }
-}
-
-struct PlainReply {
-    int status = 0;
-    QByteArray location;
-    QByteArray body;
+    qint64 maxBodyBytes = 0;
+    bool overLimit = false;
+    const std::atomic<bool> *abandon = nullptr;
 };
 
-// One GET over a plain connection of our own, with "Connection: close": the
-// whole answer is read until the server closes. Nothing when the connection
-// fails, times out, or the answer is malformed or too large.
-std::optional<PlainReply> plainGet(const QUrl &url, const QByteArray &target,
-                                   const GetOptions &options, const QDeadlineTimer &deadline)
+size_t takeBody(char *data, size_t size, size_t count, void *user)
 {
-    const QString host = url.host(QUrl::FullyEncoded);
-    const quint16 port = quint16(url.port(80));
-    QByteArray hostHeader = (host.contains(u':') ? u'[' + host + u']' : host).toLatin1();
-    if (url.port() != -1)
-        hostHeader += ':' + QByteArray::number(port);
-    // Head and body together; a head beyond this allowance is no answer.
-    const qint64 maxBytes = std::max<qint64>(0, options.maxBodyBytes) + 64 * 1024;
-
-    QEventLoop loop;
-    QByteArray received;
-    bool failed = false;
-    // Set whenever the loop is told to end: an error reported before the loop
-    // runs must not leave it waiting for the time-out.
-    bool done = false;
-    const auto finish = [&] {
-        done = true;
-        loop.quit();
-    };
-    QTcpSocket socket;
-    socket.setProxy(QNetworkProxy::NoProxy);
-    QObject::connect(&socket, &QTcpSocket::connected, &socket, [&] {
-        socket.write("GET " + target + " HTTP/1.1\r\nHost: " + hostHeader +
-                     "\r\nAccept: */*\r\nUser-Agent: Mozilla/5.0\r\nConnection: close\r\n\r\n");
-    });
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] {
-        if (failed)
-            return;
-        if (received.size() + socket.bytesAvailable() > maxBytes) {
-            failed = true;
-            socket.abort();
-            finish();
-            return;
-        }
-        received += socket.readAll();
-    });
-    QObject::connect(&socket, &QTcpSocket::disconnected, &loop, finish);
-    QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop,
-                     [&](QAbstractSocket::SocketError error) {
-                         if (error != QAbstractSocket::RemoteHostClosedError)
-                             failed = true;
-                         finish();
-                     });
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        failed = true;
-        finish();
-    });
-    if (!deadline.isForever())
-        timer.start(std::max<qint64>(0, deadline.remainingTime()));
-    socket.connectToHost(host, port);
-    if (!done)
-        loop.exec();
-    timer.stop();
-    if (!failed && socket.bytesAvailable() > 0) {
-        if (received.size() + socket.bytesAvailable() > maxBytes)
-            failed = true;
-        else
-            received += socket.readAll();
+    auto *transfer = static_cast<Transfer *>(user);
+    const size_t bytes = size * count;
+    if (transfer->body.size() + qint64(bytes) > transfer->maxBodyBytes) {
+        transfer->overLimit = true;
+        return 0; // anything but `bytes` ends the transfer
     }
-    QObject::disconnect(&socket, nullptr, nullptr, nullptr);
-    socket.abort();
-    if (failed)
-        return std::nullopt;
-
-    const qsizetype headEnd = received.indexOf("\r\n\r\n");
-    if (headEnd < 0)
-        return std::nullopt;
-    const QList<QByteArray> headLines = received.left(headEnd).split('\n');
-    const QList<QByteArray> statusLine = headLines.first().trimmed().split(' ');
-    if (statusLine.size() < 2 || !statusLine[0].startsWith("HTTP/"))
-        return std::nullopt;
-    PlainReply reply;
-    bool ok = false;
-    reply.status = statusLine[1].toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    std::optional<qint64> contentLength;
-    bool chunked = false;
-    for (qsizetype i = 1; i < headLines.size(); ++i) {
-        const QByteArray line = headLines[i].trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (name == "content-length") {
-            const qint64 length = value.toLongLong(&ok);
-            if (!ok || length < 0)
-                return std::nullopt;
-            contentLength = length;
-        } else if (name == "transfer-encoding") {
-            chunked = value.toLower().contains("chunked");
-        } else if (name == "location") {
-            reply.location = value;
-        }
-    }
-    const QByteArrayView rest = QByteArrayView(received).sliced(headEnd + 4);
-    if (chunked) {
-        const std::optional<QByteArray> body = dechunk(rest, options.maxBodyBytes);
-        if (!body)
-            return std::nullopt;
-        reply.body = *body;
-    } else if (contentLength) {
-        if (rest.size() < *contentLength)
-            return std::nullopt; // cut short
-        reply.body = rest.first(*contentLength).toByteArray();
-    } else {
-        reply.body = rest.toByteArray();
-    }
-    if (reply.body.size() > options.maxBodyBytes)
-        return std::nullopt;
-    return reply;
+    transfer->body.append(data, qsizetype(bytes));
+    return bytes;
 }
 
-// Whether a request to this address goes straight to the server: always for
-// this machine, otherwise when Qt's proxy settings name no proxy for it.
-bool isDirect(const QUrl &url)
+int checkAbandon(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    if (isLoopbackHost(url.host()))
-        return true;
-    const QList<QNetworkProxy> proxies =
-        QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url));
-    return proxies.isEmpty() || proxies.first().type() == QNetworkProxy::NoProxy ||
-           (proxies.first().type() == QNetworkProxy::DefaultProxy &&
-            QNetworkProxy::applicationProxy().type() == QNetworkProxy::NoProxy);
+    const auto *transfer = static_cast<const Transfer *>(user);
+    return transfer->abandon && transfer->abandon->load() ? 1 : 0;
+}
+
+GetResult failure(const UrlParts &url, QByteArray reason)
+{
+    // libcurl's texts name hosts and ports, not queries; make sure of it.
+    if (!url.query.isEmpty())
+        reason.replace(url.query, "...");
+    GetResult result;
+    result.error =
+        (url.host.isEmpty() ? QStringLiteral("(no host)") : QString::fromUtf8(url.host)) +
+        QStringLiteral(": ") + QString::fromUtf8(reason);
+    return result;
+}
+
+GetResult perform(const QByteArray &firstUrl, const GetOptions &options,
+                  const std::atomic<bool> *abandon)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+
+    std::optional<UrlParts> url = urlParts(firstUrl);
+    if (!url)
+        return failure({}, "not a URL");
+    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
+                                                                   curl_easy_cleanup);
+    if (!curl)
+        return failure(*url, "libcurl could not start a transfer");
+
+    Transfer transfer;
+    transfer.maxBodyBytes = std::max<qint64>(0, options.maxBodyBytes);
+    transfer.abandon = abandon;
+    char errorText[CURL_ERROR_SIZE] = {};
+
+    CURL *h = curl.get();
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    // Redirects are followed here, hop by hop, so that each hop gets its own
+    // proxy and what is left of the time.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+    // The target as written: no merging of "/./" or "/../" segments.
+    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
+    // Whatever scheme a corporate proxy asks for (Basic, Digest, NTLM,
+    // Negotiate), with the credentials of the proxy address.
+    curl_easy_setopt(h, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla/5.0");
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(transfer.maxBodyBytes));
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, takeBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, checkAbandon);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+
+    QByteArray current = firstUrl;
+    for (int redirects = 0;; ++redirects) {
+        if (url->scheme != "http" && url->scheme != "https")
+            return failure(*url, "scheme \"" + url->scheme + "\" is neither http nor https");
+        if (options.timeoutMs > 0) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return failure(*url,
+                               "no reply within " + QByteArray::number(options.timeoutMs) + " ms");
+            curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(left.count()));
+        }
+        const std::optional<QByteArray> proxy = proxyFor(*url);
+        curl_easy_setopt(h, CURLOPT_PROXY, proxy ? proxy->constData() : nullptr);
+        curl_easy_setopt(h, CURLOPT_URL, current.constData());
+        transfer.body.clear();
+        errorText[0] = '\0';
+
+        const CURLcode code = curl_easy_perform(h);
+        if (transfer.overLimit || code == CURLE_FILESIZE_EXCEEDED)
+            return failure(*url, "reply body over " + QByteArray::number(transfer.maxBodyBytes) +
+                                     " bytes");
+        if (code != CURLE_OK)
+            return failure(*url, errorText[0] != '\0' ? QByteArray(errorText)
+                                                      : QByteArray(curl_easy_strerror(code)));
+
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        const char *location = nullptr;
+        curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location);
+        if (isRedirect(status) && location != nullptr) {
+            if (redirects >= options.maxRedirects)
+                return failure(*url, "more than " + QByteArray::number(options.maxRedirects) +
+                                         " redirects");
+            const std::optional<UrlParts> next = urlParts(location);
+            if (!next)
+                return failure(*url, "redirect to an address that is not a URL");
+            if (next->scheme != "http" && next->scheme != "https")
+                return failure(*url, "redirect to a scheme other than http or https (\"" +
+                                         next->scheme + "\")");
+            if (url->scheme == "https" && next->scheme == "http")
+                return failure(*url, "redirect from https down to http");
+            current = location;
+            url = next;
+            continue;
+        }
+        if (status < 200 || status > 299)
+            return failure(*url, "HTTP status " + QByteArray::number(qlonglong(status)));
+        GetResult result;
+        result.ok = true;
+        result.body = QString::fromUtf8(transfer.body);
+        return result;
+    }
 }
 
 } // namespace
 
-QString get(const QUrl &url, const GetOptions &options)
+GetResult get(const QString &encodedUrl, const GetOptions &options)
 {
-    if (!url.isValid() || QCoreApplication::instance() == nullptr)
-        return {};
-    const QString scheme = url.scheme().toLower();
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-        return {};
+    // Before any worker thread exists: libcurl's set-up is once per process.
+    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (initialised != CURLE_OK)
+        return failure({}, "libcurl could not be initialised");
 
-    // Everything the reply's handlers touch is declared before the manager, so
-    // it outlives the reply that the manager deletes.
+    const QByteArray url = escapeUnsafeBytes(encodedUrl);
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app == nullptr || QThread::currentThread() != app->thread())
+        return perform(url, options, nullptr);
+
+    // The transfer blocks its thread; the windows keep painting from this
+    // loop meanwhile. The loop ends early only when the application quits,
+    // and then the transfer is abandoned at its next progress call.
+    std::atomic<bool> abandon{false};
+    GetResult result;
     QEventLoop loop;
-    QByteArray body;
-    bool failed = false;
-
-    QNetworkAccessManager manager;
-    // A proxy taken from the environment must not swallow requests to this
-    // machine (a local test or staging server); elsewhere Qt's defaults stand.
-    if (isLoopbackHost(url.host()))
-        manager.setProxy(QNetworkProxy::NoProxy);
-
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(std::max(0, options.maxRedirects));
-    // Each call is a new registration: never answer it from a cache.
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-
-    QNetworkReply *reply = manager.get(request);
-
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
-        if (failed)
-            return;
-        if (body.size() + reply->bytesAvailable() > options.maxBodyBytes) {
-            failed = true;
-            reply->abort();
-            return;
-        }
-        body += reply->readAll();
+    std::thread worker([&] {
+        result = perform(url, options, &abandon);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [&] {
-        failed = true;
-        reply->abort();
-    });
-    if (options.timeoutMs > 0)
-        deadline.start(options.timeoutMs);
-
-    if (!reply->isFinished())
-        loop.exec();
-    deadline.stop();
-    QObject::disconnect(reply, nullptr, nullptr, nullptr);
-
-    if (failed || reply->error() != QNetworkReply::NoError)
-        return {};
-    // A redirect that was not followed (https to http) or any other non-2xx
-    // answer carries a body that is not the server's reply to the request.
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299)
-        return {};
-    if (body.size() + reply->bytesAvailable() > options.maxBodyBytes)
-        return {};
-    body += reply->readAll();
-    return QString::fromUtf8(body);
-}
-
-QString get(const QString &encodedUrl, const GetOptions &options)
-{
-    // Tolerant parsing keeps every valid escape and only escapes what could
-    // not stand in a URL at all; strict parsing would reject a configured
-    // address with a stray blank instead.
-    QUrl url(encodedUrl, QUrl::TolerantMode);
-    if (!url.isValid() || QCoreApplication::instance() == nullptr ||
-        url.scheme().toLower() != QLatin1String("http") || url.host().isEmpty() || !isDirect(url))
-        return get(url, options);
-    // Plain http straight to the server: the request line is written here,
-    // so every escape of the caller reaches the server as written.
-    const QDeadlineTimer deadline = options.timeoutMs > 0 ? QDeadlineTimer(options.timeoutMs)
-                                                          : QDeadlineTimer(QDeadlineTimer::Forever);
-    std::optional<QByteArray> target = requestTarget(encodedUrl);
-    for (int redirects = 0; target; ++redirects) {
-        const std::optional<PlainReply> reply = plainGet(url, *target, options, deadline);
-        if (!reply)
-            return {};
-        if (!isRedirect(reply->status) || reply->location.isEmpty()) {
-            if (reply->status < 200 || reply->status > 299)
-                return {};
-            return QString::fromUtf8(reply->body);
-        }
-        if (redirects >= options.maxRedirects)
-            return {};
-        const QString location = QString::fromLatin1(reply->location);
-        url = url.resolved(QUrl(location, QUrl::TolerantMode));
-        if (!url.isValid() || url.host().isEmpty())
-            return {};
-        if (url.scheme().toLower() != QLatin1String("http") || !isDirect(url)) {
-            // Elsewhere (https, or through a proxy): Qt's client takes over,
-            // with what is left of the redirects and of the time.
-            GetOptions rest = options;
-            rest.maxRedirects = options.maxRedirects - redirects - 1;
-            if (!deadline.isForever())
-                rest.timeoutMs = int(std::max<qint64>(1, deadline.remainingTime()));
-            return get(url, rest);
-        }
-        target = requestTarget(url.toString(QUrl::FullyEncoded));
-    }
-    return {};
+    loop.exec();
+    abandon = true;
+    worker.join();
+    return result;
 }
 
 } // namespace http

@@ -149,6 +149,12 @@ void DlgError::showEvent(QShowEvent *event)
 
 void DlgError::closeEvent(QCloseEvent *event)
 {
+    // The connecting notice has no button: it stands until the request ends,
+    // or the main window would come back while the request still runs.
+    if (!ctl("cmdQuit")->isVisibleFlag() && !ctl("cmdCancel")->isVisibleFlag()) {
+        event->ignore();
+        return;
+    }
     // Closed from the title bar: the flags keep their values, so a question
     // closed this way counts as Cancel (its caller set isCanceled).
     enableMainWindow();

@@ -14,6 +14,8 @@
 
 #include <QPrinter>
 
+#include <cstdio>
+
 namespace {
 
 // A reply longer than this is no registration server's answer.
@@ -36,6 +38,11 @@ void MainForm::cmdOk_Click()
     m_dlgError->okOnly = true;
     forms::Control *quit = m_dlgError->form().control(QStringLiteral("cmdQuit"));
     quit->setVisible(false);
+    // Application-modal while it stands: the window manager's close button of
+    // the main window is refused too, not only its input (the notice itself
+    // refuses to close while it has no button).
+    const Qt::WindowModality modality = m_dlgError->windowModality();
+    m_dlgError->setWindowModality(Qt::ApplicationModal);
     DisplayWrongData(m_form, *m_dlgError, m_state, m_state.connectToServerText, false);
     forms::Control *ok = ctl(QStringLiteral("cmdOk"));
     ok->setEnabled(false);
@@ -64,17 +71,21 @@ void MainForm::cmdOk_Click()
         options.timeoutMs = m_services.requestTimeoutMs;
         options.maxRedirects = kMaxRedirects;
         options.maxBodyBytes = kMaxReplyBytes;
-        // The window stays disabled while the request runs (the notice
-        // disabled it, and cmdOk is off), so the event loop inside the call
-        // keeps it painting without letting a second request start.
-        const QString reply = http::get(url, options);
+        // The transfer runs on a worker thread while the event loop inside
+        // the call keeps the windows painting. The window stays disabled
+        // meanwhile (the notice disabled it, and cmdOk is off), so no second
+        // request can start and no other screen can open.
+        const http::GetResult reply = http::get(url, options);
+        if (!reply.ok)
+            std::fprintf(stderr, "register: the registration request failed: %s\n",
+                         reply.error.toLocal8Bit().constData());
 
         // In test mode the thanks page shows the exact request that was sent.
         forms::Control *shownUrl = ctl(QStringLiteral("Text1"));
         shownUrl->setText(url);
         shownUrl->setVisible(!m_state.normalMode);
 
-        m_state.submitResult = std::int16_t(submitResultFromReply(reply));
+        m_state.submitResult = std::int16_t(submitResultFromReply(reply.body));
         if (m_state.submitResult == 0)
             DisplayThanksOnline(m_form, m_state);
         else
@@ -84,6 +95,7 @@ void MainForm::cmdOk_Click()
     m_form.window()->setEnabled(true);
     quit->setVisible(true);
     m_dlgError->hide();
+    m_dlgError->setWindowModality(modality);
 
     if (printFailed) {
         // The printer could not take the form (a file that cannot be written,

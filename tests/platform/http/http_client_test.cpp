@@ -1,17 +1,19 @@
 #include "platform/http/http_client.h"
 
+#include "tests/platform/http/hostile_replies.h"
 #include "tests/tools/registration-server/server_process.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QNetworkProxyFactory>
 #include <QTcpServer>
-#include <QTcpSocket>
 
 namespace {
 
+using testsupport::HostileReply;
+using testsupport::HostileServer;
 using testsupport::RegistrationServerProcess;
+using testsupport::ScopedEnv;
 
 const QString kPath = QStringLiteral("/register.asp?ans=2%60Fred%27s%20Garage&FirstName=Ann");
 
@@ -19,6 +21,7 @@ struct ReplyCase {
     const char *name;
     QStringList arguments;
     QString expected;
+    bool accepted = true;
 };
 
 void PrintTo(const ReplyCase &row, std::ostream *os)
@@ -37,7 +40,9 @@ TEST_P(ServerReply, returnsBodyOfSuccessfulReplyOnly)
     RegistrationServerProcess server(GetParam().arguments);
     ASSERT_NE(server.port(), 0) << server.firstLine().toStdString();
 
-    EXPECT_EQ(http::get(server.url(kPath)), GetParam().expected);
+    const http::GetResult result = http::get(server.url(kPath));
+    EXPECT_EQ(result.body, GetParam().expected);
+    EXPECT_EQ(result.ok, GetParam().accepted);
     EXPECT_TRUE(server.log().contains(QStringLiteral("--- registration #1\n")));
 }
 
@@ -48,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"refused", {"--reply", "error"}, QStringLiteral("error`|`Registration refused")},
         ReplyCase{"wrongForm", {"--reply", "wrong-form"}, QStringLiteral("ok")},
         ReplyCase{"emptyBody", {"--reply", "empty"}, QString()},
-        ReplyCase{"status500", {"--reply", "status500"}, QString()}),
+        ReplyCase{"status500", {"--reply", "status500"}, QString(), false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // Each escape reaches the server as the caller wrote it, escapes of
@@ -63,7 +68,7 @@ TEST(HttpGet, sendsTheCallersEscapesOnTheRequestLine)
                        "&FirstName=Ann&LastName=Lee&Email=ann%40mail%252Eexample%252Ecom"
                        "&dob=1990/5/17&City=Caf%E9&State=a%2526b%253Dc&Login=x%2Dy%5Fz%7e"
                        "&pname=Demo%20Game&lang=English");
-    ASSERT_EQ(http::get(server.url(QStringLiteral("/register.asp") + query)),
+    ASSERT_EQ(http::get(server.url(QStringLiteral("/register.asp") + query)).body,
               QStringLiteral("ok`|`VLM-000001"));
 
     const QString expectedTarget =
@@ -94,7 +99,7 @@ TEST(HttpGet, followsRedirectsWithinTheLimit)
     RegistrationServerProcess server({QStringLiteral("--redirect")});
     ASSERT_NE(server.port(), 0);
 
-    EXPECT_EQ(http::get(server.url(kPath)), QStringLiteral("ok`|`VLM-000001"));
+    EXPECT_EQ(http::get(server.url(kPath)).body, QStringLiteral("ok`|`VLM-000001"));
     const QString log = server.log();
     EXPECT_TRUE(log.startsWith(QStringLiteral("--- redirect to ")));
     EXPECT_TRUE(log.contains(QStringLiteral("\nredirected: 1\n")));
@@ -107,7 +112,7 @@ TEST(HttpGet, failsWhenRedirectsExceedTheLimit)
 
     http::GetOptions options;
     options.maxRedirects = 0;
-    EXPECT_EQ(http::get(server.url(kPath), options), QString());
+    EXPECT_FALSE(http::get(server.url(kPath), options).ok);
     EXPECT_FALSE(server.log().contains(QStringLiteral("--- registration")));
 }
 
@@ -121,8 +126,15 @@ TEST(HttpGet, failsPromptlyWhenNothingListens)
     }
     QElapsedTimer elapsed;
     elapsed.start();
-    EXPECT_EQ(http::get(QStringLiteral("http://127.0.0.1:%1/register.asp?ans=").arg(port)),
-              QString());
+    const http::GetResult result =
+        http::get(QStringLiteral("http://127.0.0.1:%1/register.asp?ans=2%60Ann").arg(port));
+    EXPECT_FALSE(result.ok);
+    // The diagnosis names the host and libcurl's reason, never the answers.
+    EXPECT_TRUE(result.error.startsWith(QStringLiteral("127.0.0.1: ")))
+        << result.error.toStdString();
+    EXPECT_TRUE(result.error.contains(QStringLiteral("connect"), Qt::CaseInsensitive))
+        << result.error.toStdString();
+    EXPECT_FALSE(result.error.contains(QStringLiteral("ans="))) << result.error.toStdString();
     EXPECT_LT(elapsed.elapsed(), 5000);
 }
 
@@ -134,8 +146,7 @@ TEST(HttpGet, failsPromptlyWhenTheConnectionCannotStart)
     options.timeoutMs = 0;
     QElapsedTimer elapsed;
     elapsed.start();
-    EXPECT_EQ(http::get(QStringLiteral("http://127.0.0.1:0/register.asp?ans="), options),
-              QString());
+    EXPECT_FALSE(http::get(QStringLiteral("http://127.0.0.1:0/register.asp?ans="), options).ok);
     EXPECT_LT(elapsed.elapsed(), 5000);
 }
 
@@ -148,7 +159,7 @@ TEST(HttpGet, givesUpAtTheTimeOutOfTheWholeRequest)
     options.timeoutMs = 300;
     QElapsedTimer elapsed;
     elapsed.start();
-    EXPECT_EQ(http::get(server.url(kPath), options), QString());
+    EXPECT_FALSE(http::get(server.url(kPath), options).ok);
     EXPECT_GE(elapsed.elapsed(), 250);
     EXPECT_LT(elapsed.elapsed(), 10000);
 }
@@ -177,7 +188,7 @@ TEST_P(BodyLimit, rejectsBodiesOverTheLimit)
 
     http::GetOptions options;
     options.maxBodyBytes = row.limit;
-    const QString body = http::get(server.url(kPath), options);
+    const QString body = http::get(server.url(kPath), options).body;
     if (row.accepted) {
         EXPECT_EQ(body.size(), row.bodyBytes);
         EXPECT_TRUE(body.startsWith(QStringLiteral("ok`|`VLM-000001xxx")));
@@ -193,8 +204,8 @@ INSTANTIATE_TEST_SUITE_P(Bodies, BodyLimit,
                                                          http::GetOptions().maxBodyBytes, false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// A proxy named in the environment, with the platform's proxy settings in
-// use, must not capture requests to this machine.
+// A proxy named in the environment must not capture requests to this
+// machine (a local test or staging server).
 TEST(HttpGet, reachesLoopbackDespiteAnEnvironmentProxy)
 {
     RegistrationServerProcess server;
@@ -205,74 +216,86 @@ TEST(HttpGet, reachesLoopbackDespiteAnEnvironmentProxy)
         ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
         deadPort = probe.serverPort();
     }
-    const QByteArray saved = qgetenv("http_proxy");
-    qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(deadPort));
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
-    const QString body = http::get(server.url(kPath));
-    QNetworkProxyFactory::setUseSystemConfiguration(false);
-    if (saved.isNull())
-        qunsetenv("http_proxy");
-    else
-        qputenv("http_proxy", saved);
+    const QByteArray deadProxy = "http://127.0.0.1:" + QByteArray::number(deadPort);
+    const ScopedEnv lower("http_proxy", deadProxy);
+    const ScopedEnv upper("HTTP_PROXY", deadProxy);
+    const ScopedEnv all("all_proxy", deadProxy);
 
-    EXPECT_EQ(body, QStringLiteral("ok`|`VLM-000001"));
+    EXPECT_EQ(http::get(server.url(kPath)).body, QStringLiteral("ok`|`VLM-000001"));
 }
 
-// A server in this process that answers every request with the given bytes
-// and closes; it keeps the request head it read.
-class CannedServer : public QObject {
-  public:
-    explicit CannedServer(QByteArray answer) : m_answer(std::move(answer))
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket *socket = m_server.nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                m_head += socket->readAll();
-                if (!m_head.contains("\r\n\r\n"))
-                    return;
-                socket->write(m_answer);
-                socket->disconnectFromHost();
-            });
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        });
+// Both letter cases of each variable name a proxy, as players set them.
+TEST(HttpGet, takesTheProxyFromEitherLetterCase)
+{
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) {
+        SCOPED_TRACE(name);
+        HostileServer proxy({testsupport::replyAndClose(testsupport::withLength("ok`|`x"))});
+        ASSERT_NE(proxy.port(), 0);
+        const QByteArray address = "http://127.0.0.1:" + QByteArray::number(proxy.port());
+        const ScopedEnv names[] = {{"http_proxy", {}}, {"HTTP_PROXY", {}}, {"all_proxy", {}},
+                                   {"ALL_PROXY", {}},  {"no_proxy", {}},   {"NO_PROXY", {}}};
+        const ScopedEnv chosen(name, address);
+        EXPECT_EQ(http::get(QStringLiteral("http://registration.example/r.asp?a=%2D")).body,
+                  QStringLiteral("ok`|`x"));
+        EXPECT_EQ(proxy.requestLines(),
+                  QList<QByteArray>{"GET http://registration.example/r.asp?a=%2D HTTP/1.1"});
     }
-    QString url(const QString &pathAndQuery) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()) + pathAndQuery;
+}
+
+class HostileReplies : public ::testing::TestWithParam<HostileReply> {};
+
+// Every reply of the table ends in its verdict, in time, and the request
+// target reaches the server (or the proxy) byte for byte.
+TEST_P(HostileReplies, endInTheirVerdict)
+{
+    const HostileReply &row = GetParam();
+    HostileServer server(row.answers);
+    ASSERT_NE(server.port(), 0);
+    const QString path =
+        QStringLiteral("/site/register.asp?ans=2%60Fred%27s&Phone=555%2D1234%5F%7E%252E");
+    const QString host = row.viaProxy ? QStringLiteral("registration.example")
+                                      : QStringLiteral("127.0.0.1:%1").arg(server.port());
+    const QByteArray proxy =
+        row.viaProxy ? "http://127.0.0.1:" + QByteArray::number(server.port()) : QByteArray();
+    const ScopedEnv lower("http_proxy", proxy);
+    const ScopedEnv upper("HTTP_PROXY", {});
+    const ScopedEnv all("all_proxy", {});
+    const ScopedEnv noProxy("no_proxy", {});
+
+    http::GetOptions options;
+    options.timeoutMs = row.timeoutMs;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const http::GetResult result = http::get(QStringLiteral("http://") + host + path, options);
+    const qint64 took = elapsed.elapsed();
+
+    EXPECT_EQ(result.ok, row.ok) << result.error.toStdString();
+    if (row.ok) {
+        EXPECT_EQ(result.body.size(), row.bodyBytes);
+        EXPECT_TRUE(result.body.startsWith(QString::fromLatin1(testsupport::kAccepted)));
+        EXPECT_EQ(result.error, QString());
+    } else {
+        EXPECT_EQ(result.body, QString());
+        EXPECT_TRUE(result.error.startsWith(QStringLiteral("127.0.0.1: ")))
+            << result.error.toStdString();
+        EXPECT_TRUE(result.error.contains(QLatin1String(row.reason))) << result.error.toStdString();
+        EXPECT_FALSE(result.error.contains(QStringLiteral("Phone"))) << result.error.toStdString();
     }
-    QByteArray requestLine() const { return m_head.left(m_head.indexOf("\r\n")); }
+    EXPECT_GE(took, row.minElapsedMs);
+    EXPECT_LT(took, row.maxElapsedMs);
 
-  private:
-    QTcpServer m_server;
-    QByteArray m_answer;
-    QByteArray m_head;
-};
-
-// Escapes of unreserved characters (a hyphen in a telephone number) reach the
-// server as escapes, exactly as the query was encoded.
-TEST(HttpGet, requestLineKeepsEscapesOfUnreservedCharacters)
-{
-    CannedServer server(
-        "HTTP/1.1 200 OK\r\nContent-Length: 8\r\nConnection: close\r\n\r\nok`|`abc");
-    EXPECT_EQ(http::get(server.url(QStringLiteral("/r.asp?ans=&Phone=555%2D1234%5F%7E%252E"))),
-              QStringLiteral("ok`|`abc"));
-    EXPECT_EQ(server.requestLine(),
-              QByteArray("GET /r.asp?ans=&Phone=555%2D1234%5F%7E%252E HTTP/1.1"));
+    const QList<QByteArray> lines = server.requestLines();
+    ASSERT_EQ(lines.size(), row.requests);
+    const QByteArray target =
+        (row.viaProxy ? "http://" + host.toLatin1() : QByteArray()) + path.toLatin1();
+    EXPECT_EQ(lines.first(), "GET " + target + " HTTP/1.1");
+    if (row.requests > 1) {
+        EXPECT_EQ(lines[1], "GET " + row.secondTarget + " HTTP/1.1");
+    }
 }
 
-TEST(HttpGet, readsAChunkedBody)
-{
-    CannedServer server("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                        "5\r\nok`|`\r\n3;x=y\r\nabc\r\n0\r\n\r\n");
-    EXPECT_EQ(http::get(server.url(QStringLiteral("/r.asp?ans="))), QStringLiteral("ok`|`abc"));
-}
-
-TEST(HttpGet, failsOnABodyCutShort)
-{
-    CannedServer server("HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\nok`|`abc");
-    EXPECT_EQ(http::get(server.url(QStringLiteral("/r.asp?ans="))), QString());
-}
+INSTANTIATE_TEST_SUITE_P(Table, HostileReplies, ::testing::ValuesIn(testsupport::hostileReplies()),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(HttpGet, rejectsWhatIsNotAnHttpUrl)
 {
@@ -280,7 +303,7 @@ TEST(HttpGet, rejectsWhatIsNotAnHttpUrl)
          {QString(), QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/register.asp"),
           QStringLiteral("file:///etc/hostname")}) {
         SCOPED_TRACE(url.toStdString());
-        EXPECT_EQ(http::get(url), QString());
+        EXPECT_FALSE(http::get(url).ok);
     }
 }
 

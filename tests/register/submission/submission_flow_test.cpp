@@ -3,6 +3,7 @@
 // loopback, and the printed form through the printer seam into a PDF file.
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
+#include "tests/platform/http/hostile_replies.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/registration-server/server_process.h"
 
@@ -12,12 +13,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPrinter>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
 inline void PrintTo(const QString &text, std::ostream *os)
 {
@@ -26,7 +29,9 @@ inline void PrintTo(const QString &text, std::ostream *os)
 
 namespace {
 
+using testsupport::HostileServer;
 using testsupport::RegistrationServerProcess;
+using testsupport::ScopedEnv;
 
 // One question page (so the welcome page is page 2) with the worked example's
 // questions; every field optional, no age limit.
@@ -164,6 +169,12 @@ struct OnlineCase {
     bool serverRuns;
     int requestTimeoutMs;
     int expectedResult;
+    // No reply to read (the HTTP request itself failed): one line on stderr.
+    bool requestFails = false;
+    // Instead of the registration server: a server with these answers, and
+    // whether it stands as the proxy that http_proxy names.
+    QList<testsupport::Script> hostileAnswers = {};
+    bool viaProxy = false;
 };
 
 void PrintTo(const OnlineCase &c, std::ostream *os)
@@ -177,19 +188,31 @@ TEST_P(OnlineSubmission, showsThePageOfTheReply)
 {
     const OnlineCase &c = GetParam();
     std::optional<RegistrationServerProcess> server;
+    std::optional<HostileServer> hostile;
     QString url = refusedUrl();
-    if (c.serverRuns) {
+    if (!c.hostileAnswers.isEmpty()) {
+        hostile.emplace(c.hostileAnswers);
+        ASSERT_NE(hostile->port(), 0);
+        url = c.viaProxy ? QStringLiteral("http://registration.example/site/register.asp")
+                         : hostile->url("/site/register.asp");
+    } else if (c.serverRuns) {
         server.emplace(c.serverArguments);
         ASSERT_NE(server->port(), 0) << server->firstLine().toStdString();
         url = server->url("/register.asp");
     }
+    const ScopedEnv proxy("http_proxy",
+                          c.viaProxy ? "http://127.0.0.1:" + QByteArray::number(hostile->port())
+                                     : QByteArray());
+    const ScopedEnv noProxy("no_proxy", {});
     WizardServices services;
     services.requestTimeoutMs = c.requestTimeoutMs;
     auto w = toMethodScreen(url, {}, services);
     MainForm &m = *w;
     ASSERT_EQ(m.ctl("optOnline")->value(), 1);
 
+    testing::internal::CaptureStderr();
     m.cmdOk_Click();
+    const QString diagnosis = QString::fromStdString(testing::internal::GetCapturedStderr());
 
     EXPECT_EQ(m.state().submitResult, c.expectedResult);
     const bool accepted = c.expectedResult == 0;
@@ -206,7 +229,20 @@ TEST_P(OnlineSubmission, showsThePageOfTheReply)
     EXPECT_FALSE(m.ctl("Text1")->isVisibleFlag());
     expectCommonEnding(m);
 
-    if (c.serverRuns && c.expectedResult != 2) {
+    // A request that failed leaves one line with the host and the reason,
+    // never the player's answers.
+    const QStringList failures =
+        diagnosis.split('\n').filter("register: the registration request failed: ");
+    EXPECT_EQ(failures.size(), c.requestFails ? 1 : 0) << diagnosis.toStdString();
+    EXPECT_FALSE(diagnosis.contains("Ann")) << diagnosis.toStdString();
+
+    if (hostile) {
+        // The request reached the server (or the proxy) exactly as built.
+        const QString origin =
+            c.viaProxy ? QStringLiteral("http://registration.example") : QString();
+        EXPECT_EQ(hostile->requestLines().value(0),
+                  ("GET " + origin + "/site/register.asp" + kAnswers + " HTTP/1.1").toLatin1());
+    } else if (c.serverRuns && c.expectedResult != 2) {
         // The server decoded exactly what the player typed.
         const QString log = server->log();
         for (const char *line :
@@ -216,16 +252,27 @@ TEST_P(OnlineSubmission, showsThePageOfTheReply)
     }
 }
 
+// The registration server's own replies, then every reply of the hostile
+// table: each ends on the thanks page or the error page as its verdict says.
+std::vector<OnlineCase> onlineCases(std::vector<OnlineCase> cases)
+{
+    for (const testsupport::HostileReply &row : testsupport::hostileReplies())
+        cases.push_back(OnlineCase{
+            row.name, {}, true, row.timeoutMs, row.ok ? 0 : 2, !row.ok, row.answers, row.viaProxy});
+    return cases;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Replies, OnlineSubmission,
-    ::testing::Values(OnlineCase{"accepted", {}, true, 10000, 0},
-                      OnlineCase{"errorReply", {"--reply", "error"}, true, 10000, 2},
-                      OnlineCase{"wrongForm", {"--reply", "wrong-form"}, true, 10000, 1},
-                      OnlineCase{"emptyBody", {"--reply", "empty"}, true, 10000, 2},
-                      OnlineCase{"status500", {"--reply", "status500"}, true, 10000, 2},
-                      OnlineCase{"bodyOver1MiB", {"--large-body", "1048577"}, true, 10000, 2},
-                      OnlineCase{"connectionRefused", {}, false, 10000, 2},
-                      OnlineCase{"timeOut", {"--delay-ms", "20000"}, true, 300, 2}),
+    ::testing::ValuesIn(
+        onlineCases({OnlineCase{"accepted", {}, true, 10000, 0},
+                     OnlineCase{"errorReply", {"--reply", "error"}, true, 10000, 2},
+                     OnlineCase{"wrongForm", {"--reply", "wrong-form"}, true, 10000, 1},
+                     OnlineCase{"emptyBody", {"--reply", "empty"}, true, 10000, 2},
+                     OnlineCase{"status500", {"--reply", "status500"}, true, 10000, 2, true},
+                     OnlineCase{"bodyOver1MiB", {"--large-body", "1048577"}, true, 10000, 2, true},
+                     OnlineCase{"connectionRefused", {}, false, 10000, 2, true},
+                     OnlineCase{"timeOut", {"--delay-ms", "20000"}, true, 300, 2, true}})),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SubmissionFlow, testModeShowsTheExactRequest)
@@ -266,6 +313,63 @@ TEST_F(SubmissionFlow, retryAfterAnErrorSendsTheSameAnswersAgain)
     EXPECT_EQ(m.ctl("Text1")->text(), accepting.url("/register.asp") + kAnswers);
     EXPECT_TRUE(accepting.log().contains("answer 2: Fred's Garage"));
     expectCommonEnding(m);
+}
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// While the request runs, the window repaints; the connecting notice stands
+// (neither its close button nor Escape takes it down) and is application-
+// modal, so the main window, disabled, refuses its own close button too. The
+// reply then shows its page as usual.
+TEST_F(SubmissionFlow, theConnectingNoticeStandsAndTheWindowPaintsWhileTheRequestRuns)
+{
+    // The accepting reply in four pieces, a quarter of a second apart.
+    HostileServer server({testsupport::drip("HTTP/1.1 200 OK\r\nContent-Length: 15\r\n\r\n",
+                                            testsupport::kAccepted, 4, 250)});
+    ASSERT_NE(server.port(), 0);
+    auto w = toMethodScreen(server.url("/register.asp"));
+    MainForm &m = *w;
+    m.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
+    PaintCounter counter;
+    m.installEventFilter(&counter);
+    bool closed = true;
+    bool noticeShown = false;
+    bool mainEnabled = true;
+    QWidget *modal = nullptr;
+    QTimer::singleShot(300, &m, [&] {
+        m.update();
+        DlgError &notice = m.errorDialog();
+        closed = notice.close();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&notice, &escape);
+        noticeShown = notice.isVisible();
+        mainEnabled = m.isEnabled();
+        modal = QApplication::activeModalWidget();
+    });
+    m.cmdOk_Click();
+
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(noticeShown);
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_EQ(modal, &m.errorDialog());
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(server.requestLines().size(), 1);
+    EXPECT_EQ(m.state().submitResult, 0);
+    EXPECT_TRUE(m.ctl("frmThanksOnline")->isVisibleFlag());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    expectCommonEnding(m);
+    m.close();
 }
 
 TEST_F(SubmissionFlow, neitherMethodChosenDoesNothing)
