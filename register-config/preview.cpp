@@ -4,24 +4,44 @@
 #include "register-config/walk.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMutex>
 #include <QSaveFile>
 #include <QTextStream>
 #include <QThreadPool>
 
+#include <png.h>
+
 namespace regconfig {
 
 namespace {
+
+// libpng's own fast mode: no filtering and light compression. Qt's writer
+// tries every filter on every row, which costs twice the time for files a few
+// per cent smaller; a sheet of a hundred screens is written in half the time.
+bool savePng(const QImage &picture, const QString &path)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(rgb.width());
+    image.height = png_uint_32(rgb.height());
+    image.format = PNG_FORMAT_RGB;
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    const bool written =
+        png_image_write_to_file(&image, QFile::encodeName(path).constData(), 0, rgb.constBits(),
+                                png_int_32(rgb.bytesPerLine()), nullptr) != 0;
+    png_image_free(&image);
+    return written;
+}
 
 class PictureWriter {
   public:
     void write(const QImage &image, const QString &path)
     {
         m_pool.start([this, image, path] {
-            // zlib's quickest level: about half the time of the default.
-            constexpr int kQuickCompression = 80;
-            if (!image.save(path, "PNG", kQuickCompression)) {
+            if (!savePng(image, path)) {
                 const QMutexLocker lock(&m_mutex);
                 m_failed.append(path);
             }
@@ -66,8 +86,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
     }
 
     // The pictures are encoded on worker threads while the walk draws the
-    // next screens: encoding costs as much as drawing. A light compression
-    // keeps files a little larger and the sheet much quicker.
+    // next screens: encoding costs more than drawing.
     PictureWriter writer;
     QList<SheetRow> rows;
     core::ConfigProblems fileProblems;

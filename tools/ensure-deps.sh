@@ -2,7 +2,7 @@
 # tests and the sample run need, when any is missing.
 VELMORA_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache clang-format
-  qt6-base-dev libpugixml-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev
+  qt6-base-dev libpugixml-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev libpng-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
   libglib2.0-bin desktop-file-utils dex hyperfine
 )
