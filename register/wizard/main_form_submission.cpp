@@ -1,9 +1,7 @@
 // The method screen's OK: the online submission or the printed form.
 #include "register/wizard/main_form.h"
 
-#include "platform/http/http_client.h"
-#include "platform/printing/line_printer.h"
-#include "platform/printing/printer_dialog.h"
+#include "platform/late/late_services.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/startup/messages.h"
 #include "register/submission/print_form.h"
@@ -11,8 +9,6 @@
 #include "register/submission/request_url.h"
 #include "register/validation/wrong_data_report.h"
 #include "register/wizard/screens.h"
-
-#include <QPrinter>
 
 #include <cstdio>
 
@@ -50,15 +46,13 @@ void MainForm::cmdOk_Click()
     bool printFailed = false;
     if (print && !online) {
         const QList<PrintedEntry> entries = gatherPrintedEntries(m_form, m_state);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setDocName(QStringLiteral("Product Registration"));
-        const printing::PrinterChooser choose =
-            m_services.choosePrinter ? m_services.choosePrinter : printing::choosePrinter;
-        if (!choose(printer, this)) {
-            // Cancelled: nothing printed, the method screen stays.
+        const printing::PrintOutcome outcome = late::printDocument(
+            QStringLiteral("Product Registration"), printedFormLines(m_state.gameName, entries),
+            m_services.choosePrinter, this);
+        if (outcome == printing::PrintOutcome::Cancelled) {
+            // Nothing printed, the method screen stays.
             ok->setEnabled(true);
-        } else if (printing::printLines(printer, printedFormLines(m_state.gameName, entries)) ==
-                   0) {
+        } else if (outcome == printing::PrintOutcome::Failed) {
             printFailed = true;
             ok->setEnabled(true);
         } else {
@@ -75,7 +69,7 @@ void MainForm::cmdOk_Click()
         // the call keeps the windows painting. The window stays disabled
         // meanwhile (the notice disabled it, and cmdOk is off), so no second
         // request can start and no other screen can open.
-        const http::GetResult reply = http::get(url, options);
+        const http::GetResult reply = late::httpGet(url, options);
         if (!reply.ok)
             std::fprintf(stderr, "register: the registration request failed: %s\n",
                          reply.error.toLocal8Bit().constData());

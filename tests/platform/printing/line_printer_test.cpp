@@ -1,4 +1,5 @@
 #include "platform/printing/line_printer.h"
+#include "platform/printing/print_job.h"
 
 #include "tests/support/test_support.h"
 
@@ -146,6 +147,40 @@ TEST(PrintLines, aPrinterThatCannotStartPrintsNothing)
     QTemporaryDir dir;
     EXPECT_EQ(printToPdf(dir.filePath("missing/folder/form.pdf"), {{"text"}}), 0);
     EXPECT_FALSE(QFile::exists(dir.filePath("missing/folder/form.pdf")));
+}
+
+TEST(PrintDocument, theChoiceOfPrinterDecidesTheOutcome)
+{
+    QTemporaryDir dir;
+    struct Case {
+        const char *name;
+        bool chosen;
+        QString output;
+        printing::PrintOutcome outcome;
+    };
+    const Case cases[] = {
+        {"cancelled", false, dir.filePath("cancelled.pdf"), printing::PrintOutcome::Cancelled},
+        {"a file that cannot be written", true, dir.filePath("missing/folder/form.pdf"),
+         printing::PrintOutcome::Failed},
+        {"printed", true, dir.filePath("form.pdf"), printing::PrintOutcome::Printed},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QString docName;
+        const printing::PrintOutcome outcome = printing::printDocument(
+            "Product Registration", {{"one line"}, {"another line"}},
+            [&](QPrinter &printer, QWidget *) {
+                docName = printer.docName();
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(c.output);
+                return c.chosen;
+            },
+            nullptr);
+        EXPECT_EQ(outcome, c.outcome);
+        EXPECT_EQ(docName, "Product Registration");
+        EXPECT_EQ(QFile::exists(c.output), c.outcome == printing::PrintOutcome::Printed);
+    }
+    EXPECT_EQ(pdfLines(dir.filePath("form.pdf")), QStringList({"one line", "another line"}));
 }
 
 } // namespace
