@@ -3,10 +3,10 @@
 // welcome pages), against the floor: creating and deleting the same number of
 // bare Qt widgets of the same kinds in the same run.
 #include "platform/forms/form.h"
+#include "register/core/wizard_state.h"
 #include "register/layouts/layouts.h"
 #include "register/pages/containers.h"
 #include "register/pages/page_builder.h"
-#include "register/wizard/wizard_state.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,9 +4,9 @@
 #include "platform/xml/xml_document.h"
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/validation/age_limit.h"
 #include "register/validation/countries.h"
-#include "register/validation/wrong_data_report.h"
 #include "register/wizard/main_form.h"
 #include "register/wizard/screens.h"
 

@@ -2,9 +2,9 @@
 // register once the due moment has passed. No window, no event loop.
 
 #include "platform/clock/clock.h"
+#include "platform/cmdline/command_line.h"
 #include "platform/shell/autostart.h"
 #include "platform/shell/processes.h"
-#include "register/startup/command_line.h"
 #include "schedule/relaunch.h"
 
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "schedule/relaunch.h"
 
 #include "platform/clock/general_date.h"
+#include "platform/cmdline/command_line.h"
 #include "platform/shell/autostart.h"
-#include "register/startup/command_line.h"
 
 #include <QDir>
 

@@ -3,14 +3,14 @@
 #include "platform/clock/general_date.h"
 #include "platform/forms/conversions.h"
 #include "platform/shell/autostart.h"
+#include "register/core/skin.h"
+#include "register/core/wizard_state.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/reminder.h"
 #include "register/dialogs/reminder_entry.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/layouts/layouts.h"
-#include "register/startup/global_settings.h"
 #include "register/startup/language.h"
-#include "register/validation/wrong_data_report.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

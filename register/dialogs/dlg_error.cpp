@@ -1,8 +1,8 @@
 #include "register/dialogs/dlg_error.h"
 
+#include "register/core/wizard_state.h"
 #include "register/layouts/layouts.h"
 #include "register/startup/language.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

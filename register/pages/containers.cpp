@@ -1,7 +1,7 @@
 #include "register/pages/containers.h"
 
 #include "platform/forms/form.h"
-#include "register/wizard/wizard_state.h"
+#include "register/core/wizard_state.h"
 
 #include <QPointer>
 

@@ -2,10 +2,10 @@
 
 #include "platform/forms/form.h"
 #include "register/core/config_reader.h"
+#include "register/core/skin.h"
+#include "register/core/wizard_state.h"
 #include "register/pages/page_objects.h"
 #include "register/pages/renderers.h"
-#include "register/startup/language.h"
-#include "register/wizard/wizard_state.h"
 
 #include <algorithm>
 

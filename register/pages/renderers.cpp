@@ -1,9 +1,8 @@
 #include "register/pages/renderers.h"
 
 #include "platform/forms/form.h"
-#include "register/startup/global_settings.h"
-#include "register/startup/language.h"
-#include "register/wizard/wizard_state.h"
+#include "register/core/skin.h"
+#include "register/core/wizard_state.h"
 
 #include <QPixmapCache>
 

@@ -1,20 +1,15 @@
 #include "register/startup/global_settings.h"
 
 #include "platform/forms/form.h"
+#include "register/core/skin.h"
+#include "register/core/wizard_state.h"
 #include "register/startup/config_values.h"
 #include "register/startup/language.h"
 #include "register/startup/personal_fields.h"
-#include "register/wizard/wizard_state.h"
 
 #include <cmath>
 
 using config::applyNumber;
-
-QString graveToLineBreaks(QString text)
-{
-    text.replace(u'`', QLatin1String("\r\n"));
-    return text;
-}
 
 namespace {
 

@@ -11,7 +11,3 @@ class Form;
 struct WizardState;
 
 void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state);
-
-// The grave accent stands for a line break (CR LF) in configured texts.
-#include <QString>
-QString graveToLineBreaks(QString text);

@@ -2,8 +2,8 @@
 
 #include "platform/forms/control.h"
 #include "platform/forms/conversions.h"
-#include "platform/pictures/pictures.h"
-#include "register/wizard/wizard_state.h"
+#include "register/core/skin.h"
+#include "register/core/wizard_state.h"
 
 namespace {
 
@@ -55,11 +55,6 @@ core::ConfigReader sectionReader(WizardState &state)
 core::ConfigReader rootReader(WizardState &state)
 {
     return core::ConfigReader(state.configDoc, state.problems);
-}
-
-bool languageHasPictures(const WizardState &state)
-{
-    return !pictures::resourceBytes(state.currentLanguage.trimmed(), u"back").isEmpty();
 }
 
 void checkLanguageSection(WizardState &state)
@@ -130,9 +125,4 @@ void showButtonPicture(forms::Control *button, const QPixmap &picture)
     button->setPicture(picture);
     if (picture.isNull())
         button->resize(kPlainButtonWidth, kPlainButtonHeight);
-}
-
-QPixmap languagePicture(const WizardState &state, const QString &name)
-{
-    return pictures::picture(state.currentLanguage.trimmed(), name.trimmed());
 }

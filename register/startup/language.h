@@ -30,10 +30,6 @@ void LoadLanguage(WizardState &state);
 core::ConfigReader sectionReader(WizardState &state);
 core::ConfigReader rootReader(WizardState &state);
 
-// False when the program carries no pictures for the current language; its
-// picture names are then not reported one by one (the section is, once).
-bool languageHasPictures(const WizardState &state);
-
 // Reports what is wrong with the chosen section as a whole: an id for which
 // the program carries no pictures, and elements the wizard does not know.
 void checkLanguageSection(WizardState &state);
@@ -46,7 +42,3 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
 // Shows the picture in the button; without one, the button shows its name at
 // the size of a shipped picture.
 void showButtonPicture(forms::Control *button, const QPixmap &picture);
-
-// A picture of the current language's resource section, by resource name
-// (letter case ignored); a null pixmap when there is none.
-QPixmap languagePicture(const WizardState &state, const QString &name);

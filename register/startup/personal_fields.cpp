@@ -1,9 +1,9 @@
 #include "register/startup/personal_fields.h"
 
 #include "platform/forms/form.h"
+#include "register/core/wizard_state.h"
 #include "register/startup/config_values.h"
 #include "register/startup/language.h"
-#include "register/wizard/wizard_state.h"
 
 using config::applyNumber;
 

@@ -1,14 +1,14 @@
 #include "register/startup/startup.h"
 
+#include "platform/cmdline/command_line.h"
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
+#include "register/core/wizard_state.h"
 #include "register/pages/containers.h"
-#include "register/startup/command_line.h"
 #include "register/startup/global_settings.h"
 #include "register/startup/language.h"
 #include "register/startup/messages.h"
 #include "register/validation/country_list.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "register/submission/print_form.h"
 
+#include "register/core/wizard_state.h"
 #include "register/submission/line_breaker.h"
 #include "register/submission/registration_fields.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QHash>
 

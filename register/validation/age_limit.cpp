@@ -3,7 +3,7 @@
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/config_reader.h"
-#include "register/wizard/wizard_state.h"
+#include "register/core/wizard_state.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/layouts/layouts.h"
 #include "register/startup/startup.h"
 #include "register/validation/country_list.h"
-#include "register/validation/wrong_data_report.h"
 
 #include <QApplication>
 #include <QKeyEvent>

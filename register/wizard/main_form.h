@@ -5,7 +5,7 @@
 // subsystems (startup, pages, validation, submission, dialogs).
 
 #include "platform/forms/form.h"
-#include "register/wizard/wizard_state.h"
+#include "register/core/wizard_state.h"
 
 #include <QStringList>
 #include <QWidget>

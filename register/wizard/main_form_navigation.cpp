@@ -4,13 +4,13 @@
 
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/pages/containers.h"
 #include "register/pages/page_builder.h"
 #include "register/startup/global_settings.h"
 #include "register/startup/language.h"
 #include "register/validation/age_limit.h"
 #include "register/validation/data_validation.h"
-#include "register/validation/wrong_data_report.h"
 #include "register/wizard/screens.h"
 
 namespace {

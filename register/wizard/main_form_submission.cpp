@@ -3,11 +3,11 @@
 
 #include "platform/late/late_services.h"
 #include "register/dialogs/dlg_error.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/startup/messages.h"
 #include "register/submission/print_form.h"
 #include "register/submission/reply.h"
 #include "register/submission/request_url.h"
-#include "register/validation/wrong_data_report.h"
 #include "register/wizard/screens.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 #include "register/wizard/screens.h"
 
 #include "platform/forms/form.h"
+#include "register/core/wizard_state.h"
 #include "register/pages/containers.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QPixmap>
 

@@ -1,5 +1,5 @@
 #include "platform/clock/general_date.h"
-#include "register/startup/command_line.h"
+#include "platform/cmdline/command_line.h"
 #include "schedule/relaunch.h"
 #include "tests/support/test_support.h"
 

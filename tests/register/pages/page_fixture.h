@@ -4,9 +4,9 @@
 // controls and a wizard state, so the page builders can be run on their own.
 
 #include "platform/forms/form.h"
+#include "register/core/wizard_state.h"
 #include "register/layouts/layouts.h"
 #include "register/pages/page_objects.h"
-#include "register/wizard/wizard_state.h"
 
 #include <gtest/gtest.h>
 

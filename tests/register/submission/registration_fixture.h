@@ -5,8 +5,8 @@
 // submission rules can be tried without a configuration.
 
 #include "platform/forms/form.h"
+#include "register/core/wizard_state.h"
 #include "register/layouts/layouts.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QWidget>
 

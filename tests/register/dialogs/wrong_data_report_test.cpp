@@ -1,8 +1,8 @@
 // Showing a message: the text, its centring, the dialog over the main window,
 // and the main window disabled for as long as the message stands.
 #include "register/dialogs/dlg_error.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/validation/data_validation.h"
-#include "register/validation/wrong_data_report.h"
 #include "tests/register/validation/validation_fixture.h"
 
 #include "register/layouts/layouts.h"

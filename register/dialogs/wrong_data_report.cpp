@@ -1,9 +1,10 @@
-#include "register/validation/wrong_data_report.h"
+#include "register/dialogs/wrong_data_report.h"
 
 #include "platform/forms/form.h"
+#include "register/core/skin.h"
+#include "register/core/wizard_state.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/layouts/layouts.h"
-#include "register/wizard/wizard_state.h"
 
 #include <QScreen>
 #include <QScrollArea>
@@ -12,13 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-QString withLineBreaks(QString text)
-{
-    // The configuration writes multi-line messages with the grave accent.
-    text.replace(u'`', QLatin1String("\r\n"));
-    return text;
-}
 
 // Height of a window's title bar, which the form's outer size leaves out.
 constexpr int kTitleBarTwips = 480;
@@ -105,7 +99,7 @@ void DisplayWrongData(forms::Form &mainForm, DlgError &dialog, const WizardState
     forms::Control *label = dlg.control(QStringLiteral("lblError"));
     leaveScroller(dialog, *label);
     label->setAutoSize(true);
-    label->setText(withLineBreaks(message.isEmpty() ? state.wrongDataMessage : message));
+    label->setText(graveToLineBreaks(message.isEmpty() ? state.wrongDataMessage : message));
     const QRect area = availableTwips(mainForm);
     const int scrollBarTwips =
         forms::pixelsToTwips(dialog.style()->pixelMetric(QStyle::PM_ScrollBarExtent));

@@ -1,4 +1,4 @@
-#include "register/startup/command_line.h"
+#include "platform/cmdline/command_line.h"
 
 #include <gtest/gtest.h>
 
