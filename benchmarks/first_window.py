@@ -62,10 +62,19 @@ class MapWatch:
     top-level windows; Xvfb runs no window manager, so top-levels map on the root."""
 
     def __init__(self, env):
-        self.process = subprocess.Popen(
-            ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"], env=env,
-            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=None,
-            start_new_session=True)
+        # A server that has just told its display number may still turn the
+        # first client away: try again for a while.
+        for _ in range(25):
+            self.process = subprocess.Popen(
+                ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"], env=env,
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                start_new_session=True)
+            try:
+                self.process.wait(timeout=0.2)
+            except subprocess.TimeoutExpired:
+                break  # still running: connected
+        else:
+            raise Failure("xev cannot open the display")
         self.fd = self.process.stdout.fileno()
         os.set_blocking(self.fd, False)
         self.pending = b""
@@ -79,12 +88,16 @@ class MapWatch:
                                      stderr=subprocess.DEVNULL, start_new_session=True)
             try:
                 seen = self.next_map(time.monotonic() + 0.5) is not None
+            except Failure:
+                stop(self.process)
+                raise
             finally:
                 stop(probe)
             if seen:
                 break
         else:
-            sys.exit("first_window: xev on the root window reports no map")
+            stop(self.process)
+            raise Failure("xev on the root window reports no map")
         self.drain()
 
     def drain(self):
@@ -225,13 +238,15 @@ def main():
     env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                HOME=os.path.join(work, "home"), XDG_CONFIG_HOME=os.path.join(work, "config"),
                XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
-    watch = MapWatch(env)
     results = {name: [] for name, _ in programs}
     width = max(len(name) for name, _ in programs)
     print(f"first_window: display {display}, {args.runs} runs each (+{args.warmup} warm-up), "
           f"peak memory {args.settle_ms} ms after the map; load average {load_average()}")
     failed = False
+    watch = None
+    name = "setup"
     try:
+        watch = MapWatch(env)
         for round_ in range(-args.warmup, args.runs):
             # Take turns, and start each round with another program.
             order = programs[round_ % len(programs):] + programs[:round_ % len(programs)]
@@ -247,7 +262,8 @@ def main():
         print(f"first_window: {name}: {e}", file=sys.stderr)
         failed = True
     finally:
-        stop(watch.process)
+        if watch:
+            stop(watch.process)
         stop(server)
         subprocess.run(["rm", "-rf", work])
     if failed:
