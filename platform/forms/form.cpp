@@ -81,7 +81,13 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
         break;
     case Kind::ComboBox: {
         auto *c = new QComboBox(parent);
-        c->setEditable(true);
+        // Editable as setEditable(true) makes it, but without building the
+        // popup list now (the style asks setEditable for it): Qt builds it
+        // when the list first opens. A window or page holds several lists
+        // that are never opened.
+        auto *edit = new QLineEdit(c);
+        edit->setPalette(c->palette());
+        c->setLineEdit(edit);
         c->setInsertPolicy(QComboBox::NoInsert);
         c->setCurrentIndex(-1);
         w = c;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -222,6 +223,19 @@ TEST_F(FormsTest, ListsSelectOnlyWhenAskedAndTellClicksLikeThePlayer)
     EXPECT_EQ(editable->text(), "B");
     editable->setText("typed");
     EXPECT_EQ(editable->text(), "typed");
+
+    // The edit field and the popup list (built when first asked for) are the
+    // ones Qt's own editable list has.
+    QComboBox reference;
+    reference.setEditable(true);
+    auto *combo = qobject_cast<QComboBox *>(editable->widget());
+    ASSERT_NE(combo->lineEdit(), nullptr);
+    EXPECT_TRUE(combo->isEditable());
+    EXPECT_EQ(combo->lineEdit()->palette(), reference.lineEdit()->palette());
+    EXPECT_EQ(combo->completer() != nullptr, reference.completer() != nullptr);
+    EXPECT_EQ(combo->view()->verticalScrollBarPolicy(),
+              reference.view()->verticalScrollBarPolicy());
+    EXPECT_EQ(combo->view()->model()->rowCount(), 2);
 }
 
 TEST_F(FormsTest, ValuesTextsAndLengths)
