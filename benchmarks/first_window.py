@@ -3,7 +3,7 @@
 
     first_window.py [--runs N] [--warmup N] [--settle-ms MS] NAME=COMMAND ...
 
-Starts one private X server (Xvfb, display chosen by the server itself), watches
+Starts one private X server (Xvfb, on a free display), watches
 the root window for MapNotify with one `xev`, and runs every COMMAND RUNS times,
 the programs taking turns so that a change in the machine's load falls on all of
 them alike. A run's time is the span from just before the process is started
@@ -18,6 +18,7 @@ every run was measured, 1 when a run failed, 2 on a setup problem.
 
 import argparse
 import os
+import random
 import re
 import select
 import shlex
@@ -38,23 +39,31 @@ class Failure(Exception):
 
 
 def start_x_server(work):
-    """A private Xvfb; -displayfd makes the server pick a free display and tell it."""
-    read_end, write_end = os.pipe()
+    """A private Xvfb on a free display of its own. Left to choose a display
+    itself (-displayfd alone), Xvfb writes no lock file, so two such servers
+    started at once can take the same one; a display named here is locked, and
+    -displayfd still tells when the server is ready."""
     log = open(os.path.join(work, "xvfb.log"), "wb")
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
-         "-screen", "0", "1280x1024x24"],
-        pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-        start_new_session=True)
-    os.close(write_end)
-    ready, _, _ = select.select([read_end], [], [], 15)
-    number = os.read(read_end, 64).decode().strip() if ready else ""
-    os.close(read_end)
-    if not number.isdigit():
-        stop(server)
-        sys.exit("first_window: Xvfb did not start (see its log above)\n"
-                 + open(log.name, errors="replace").read()[-2000:])
-    return server, ":" + number
+    chooser = random.Random()
+    for _ in range(30):
+        number = chooser.randrange(200, 1000)
+        if any(os.path.exists(p) for p in (f"/tmp/.X{number}-lock", f"/tmp/.X11-unix/X{number}")):
+            continue
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
+             "-screen", "0", "1280x1024x24"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+            start_new_session=True)
+        os.close(write_end)
+        ready, _, _ = select.select([read_end], [], [], 15)
+        told = os.read(read_end, 64).decode().strip() if ready else ""
+        os.close(read_end)
+        if told == str(number) and server.poll() is None:
+            return server, f":{number}"
+        stop(server)  # lost the display to another server: try another
+    sys.exit("first_window: Xvfb did not start\n"
+             + open(log.name, errors="replace").read()[-2000:])
 
 
 class MapWatch:
