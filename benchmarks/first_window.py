@@ -56,11 +56,22 @@ def start_x_server(work):
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
             start_new_session=True)
         os.close(write_end)
-        ready, _, _ = select.select([read_end], [], [], 15)
-        told = os.read(read_end, 64).decode().strip() if ready else ""
-        os.close(read_end)
-        if told == str(number) and server.poll() is None:
+        # The server writes the number and the line end apart, and ends if the
+        # pipe is gone in between: read the whole line, and keep the pipe open
+        # as long as the server runs.
+        told = b""
+        deadline = time.monotonic() + 15
+        while not told.endswith(b"\n") and time.monotonic() < deadline:
+            if not select.select([read_end], [], [], max(0, deadline - time.monotonic()))[0]:
+                break
+            chunk = os.read(read_end, 64)
+            if not chunk:
+                break
+            told += chunk
+        if told.strip() == str(number).encode() and server.poll() is None:
+            server.display_pipe = read_end
             return server, f":{number}"
+        os.close(read_end)
         stop(server)  # lost the display to another server: try another
     sys.exit("first_window: Xvfb did not start\n"
              + open(log.name, errors="replace").read()[-2000:])
@@ -73,17 +84,20 @@ class MapWatch:
     def __init__(self, env):
         # A server that has just told its display number may still turn the
         # first client away: try again for a while.
+        errors = tempfile.TemporaryFile()
         for _ in range(25):
             self.process = subprocess.Popen(
                 ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"], env=env,
-                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=errors,
                 start_new_session=True)
             try:
                 self.process.wait(timeout=0.2)
             except subprocess.TimeoutExpired:
                 break  # still running: connected
         else:
-            raise Failure("xev cannot open the display")
+            errors.seek(0)
+            said = errors.read().decode(errors="replace").strip().splitlines()[-1:]
+            raise Failure("; ".join(["xev cannot open the display"] + said))
         self.fd = self.process.stdout.fileno()
         os.set_blocking(self.fd, False)
         self.pending = b""
@@ -269,11 +283,16 @@ def main():
                     results[name].append((ms, cpu, mib))
     except Failure as e:
         print(f"first_window: {name}: {e}", file=sys.stderr)
+        if server.poll() is not None:
+            print(f"first_window: the X server ended with status {server.returncode}:\n"
+                  + open(os.path.join(work, "xvfb.log"), errors="replace").read()[-1500:],
+                  file=sys.stderr)
         failed = True
     finally:
         if watch:
             stop(watch.process)
         stop(server)
+        os.close(server.display_pipe)
         subprocess.run(["rm", "-rf", work])
     if failed:
         return 1
