@@ -1,5 +1,7 @@
 #include "register-config/walk.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/conversions.h"
 #include "platform/xml/xml_document.h"
 #include "register/dialogs/dlg_cancel.h"
@@ -219,18 +221,18 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     // The region screen's choice, as the player makes it (a country asked for
     // in another letter case takes the list's spelling). A country the list
     // does not offer is typed into the country field after "Other".
-    forms::Control *countryList = main.ctl(QStringLiteral("cmbCountry"));
+    forms::Control *countryList = main.ctl(names::cmbCountry);
     countryList->setText(visit.country);
     if (countryList->text().compare(visit.country, Qt::CaseInsensitive) != 0) {
         countryList->setText(QStringLiteral("Other"));
-        main.ctl(QStringLiteral("txtCountry"))->setText(visit.country);
+        main.ctl(names::txtCountry)->setText(visit.country);
         state.countryName = visit.country;
     }
     // A variant whose language has no section for every other country is
     // never offered by the language list. It is still read and drawn, from an
     // entry added for the walk, so that its problems are found; the sheet
     // says that no player gets there.
-    forms::Control *languageList = main.ctl(QStringLiteral("cmbLanguage"));
+    forms::Control *languageList = main.ctl(names::cmbLanguage);
     languageList->setText(visit.section.id);
     if (normalised(languageList->text()) != normalised(visit.section.id)) {
         result.unreachable = true;
@@ -245,7 +247,7 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     }
     main.cmdNext_Click();
 
-    const QString country = main.ctl(QStringLiteral("txtCountry"))->text();
+    const QString country = main.ctl(names::txtCountry)->text();
     result.country = country;
     emitScreen(QStringLiteral("welcome"), QStringLiteral("Welcome (age limit of %1)").arg(country));
 
@@ -294,24 +296,24 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     // method screen's OK shows them once the answer is in. The request's
     // address shows on the thanks page in test mode only; the walk's test
     // mode is its own, so the player's view hides it.
-    main.ctl(QStringLiteral("Text1"))->setVisible(false);
+    main.ctl(names::Text1)->setVisible(false);
     DisplayThanksOnline(main.form(), state);
     emitScreen(QStringLiteral("thanks-online"), QStringLiteral("Thanks (online)"));
     if (!state.onlineOnly) {
         DisplayThanksPrint(main.form(), state);
         emitScreen(QStringLiteral("thanks-print"), QStringLiteral("Thanks (printed form)"));
     }
-    state.submitResult = 2;
+    state.submitResult = SubmitResult::NoUsableReply;
     DisplayErrorOnline(main.form(), state);
     emitScreen(QStringLiteral("error-not-online"), QStringLiteral("Error: server not reached"));
-    state.submitResult = 1;
+    state.submitResult = SubmitResult::WrongForm;
     DisplayErrorOnline(main.form(), state);
     emitScreen(QStringLiteral("error-refused"), QStringLiteral("Error: registration refused"));
 
     // The welcome page read the age limit of one country only. Every entry of
     // the age list is read once more, through the same reader, so that a
     // mistake in any country's entry is found whichever country was chosen.
-    forms::Control *countryField = main.ctl(QStringLiteral("txtCountry"));
+    forms::Control *countryField = main.ctl(names::txtCountry);
     QStringList ageCountries;
     const xml::Node ages = state.configDoc.selectSingleNode(QStringLiteral("//age"));
     for (const xml::Node &entry : ages.children(QStringLiteral("object")))

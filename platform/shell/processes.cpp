@@ -1,6 +1,5 @@
 #include "platform/shell/processes.h"
 
-#include <QFileInfo>
 #include <QProcess>
 
 namespace shell {
@@ -8,11 +7,6 @@ namespace shell {
 bool startDetached(const QString &program, const QStringList &args, const QString &workingDir)
 {
     return QProcess::startDetached(program, args, workingDir);
-}
-
-bool fileExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
 } // namespace shell

@@ -1,6 +1,6 @@
 #pragma once
 
-// Starting programs and testing for files.
+// Starting programs.
 
 #include <QString>
 #include <QStringList>
@@ -13,9 +13,5 @@ namespace shell {
 // has no counterpart here: on Linux the started program decides how its
 // windows open, so none is passed.
 bool startDetached(const QString &program, const QStringList &args, const QString &workingDir);
-
-// True when path names an existing file (a folder of that name does not count;
-// any failure to look counts as absent).
-bool fileExists(const QString &path);
 
 } // namespace shell

@@ -3,6 +3,7 @@
 // The wizard-wide values, under the names every subsystem uses. MainForm owns
 // the one instance; subsystem functions take it by reference.
 
+#include "platform/clock/clock.h"
 #include "platform/xml/xml_document.h"
 #include "register/core/config_problems.h"
 
@@ -15,6 +16,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+// Where the wizard stands: the region-and-language screen, the welcome
+// screen, or the pages (personal information, then the questions, and the
+// screens after them).
+enum class Stage : std::int16_t { RegionAndLanguage = 0, Welcome = 1, Pages = 2 };
+
+// What the registration server answered.
+enum class SubmitResult : std::int16_t {
+    Accepted = 0,
+    WrongForm = 1,     // refused
+    NoUsableReply = 2, // not reached, or an answer that is no registration reply
+};
 
 // A picture button's two pictures; either may be empty.
 struct ButtonPictures {
@@ -43,10 +56,10 @@ struct WizardState {
     QStringList languageIds; // 101 entries, by position in languageNodes
 
     // Navigation
-    std::int16_t stage = 0;        // 0 region and language, 1 welcome, 2 pages
-    std::int16_t pageIndex = 0;    // 0 personal information, 1.. question pages
-    std::int16_t pageCount = 0;    // question pages of the chosen language
-    std::int16_t submitResult = 0; // 0 accepted, 1 wrong form, 2 no usable reply
+    Stage stage = Stage::RegionAndLanguage;
+    std::int16_t pageIndex = 0; // 0 personal information, 1.. question pages
+    std::int16_t pageCount = 0; // question pages of the chosen language
+    SubmitResult submitResult = SubmitResult::Accepted;
 
     // Global settings of the language section
     QColor defaultForeColor = QColor(0, 0, 0);
@@ -79,7 +92,7 @@ class QWidget;
 // Host services a test answers in advance: the clock, ending the program,
 // the time-out of the registration request and the printer dialog.
 struct WizardServices {
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    std::shared_ptr<const dates::Clock> clock = std::make_shared<dates::SystemClock>();
     std::function<void()> endProgram;
     int requestTimeoutMs = 60000;
     // Chooses where the printed form goes; false when the player cancels.

@@ -1,5 +1,7 @@
 #include "register/dialogs/dlg_cancel.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/clock/general_date.h"
 #include "platform/forms/conversions.h"
 #include "platform/shell/autostart.h"
@@ -12,10 +14,8 @@
 #include "register/layouts/layouts.h"
 #include "register/startup/language.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QMouseEvent>
 
 #include <cmath>
 #include <cstdio>
@@ -85,43 +85,10 @@ void applyGeometry(Setting &setting, forms::Control *c)
 
 DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::Form &mainForm,
                      QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state), m_services(services), m_mainForm(mainForm), m_form(this)
+    : SkinnedDialog("dlgCancel", layouts::buildCancelDialog, state, mainForm,
+                    /*returnKeyboard=*/false, parent),
+      m_services(services)
 {
-    setObjectName(QStringLiteral("dlgCancel"));
-    setMouseTracking(true);
-    layouts::buildCancelDialog(m_form);
-    forms::Control *quit = ctl("cmdQuit");
-    forms::Control *cancel = ctl("cmdCancel");
-    quit->widget()->setAccessibleName(QStringLiteral("OK"));
-    cancel->widget()->setAccessibleName(QStringLiteral("Cancel"));
-    connect(quit, &forms::Control::clicked, this, &DlgCancel::cmdQuit_Click);
-    connect(cancel, &forms::Control::clicked, this, &DlgCancel::cmdCancel_Click);
-    connect(quit, &forms::Control::mouseMoved, this, &DlgCancel::cmdQuit_MouseMove);
-    connect(cancel, &forms::Control::mouseMoved, this, &DlgCancel::cmdCancel_MouseMove);
-}
-
-forms::Control *DlgCancel::ctl(const char *name) const
-{
-    return m_form.control(QLatin1String(name));
-}
-
-void DlgCancel::disableMainWindow()
-{
-    QWidget *main = m_mainForm.window();
-    // Qt drops the focus of a widget that is disabled; remember it first.
-    if (main->isEnabled())
-        m_mainFocus = main->focusWidget();
-    main->setEnabled(false);
-}
-
-void DlgCancel::enableMainWindow()
-{
-    m_mainForm.window()->setEnabled(true);
-    if (m_mainFocus)
-        m_mainFocus->setFocus(Qt::OtherFocusReason);
-    m_mainFocus = nullptr;
 }
 
 void DlgCancel::Form_Activate()
@@ -144,7 +111,7 @@ void DlgCancel::Form_Activate()
         setAutoFillBackground(true);
     }
 
-    forms::Control *lblCancel = ctl("lblCancel");
+    forms::Control *lblCancel = ctl(names::lblCancel);
     {
         Setting text(reader, "//cancelpage/text");
         applyGeometry(text, lblCancel);
@@ -155,9 +122,9 @@ void DlgCancel::Form_Activate()
             lblCancel->setText(graveToLineBreaks(*caption));
     }
 
-    forms::Control *optLater = ctl("optLater");
-    forms::Control *txtDays = ctl("txtDays");
-    forms::Control *lblLater = ctl("lblLater");
+    forms::Control *optLater = ctl(names::optLater);
+    forms::Control *txtDays = ctl(names::txtDays);
+    forms::Control *lblLater = ctl(names::lblLater);
     {
         Setting later(reader, "//cancelpage/later");
         if (const auto caption = later.text("src1"))
@@ -185,8 +152,8 @@ void DlgCancel::Form_Activate()
             lblLater->setText(*caption);
     }
 
-    for (const auto &[path, name] : {std::pair{"//cancelpage/cancel", "optCancel"},
-                                     std::pair{"//cancelpage/tomorrow", "optTomorrow"}}) {
+    for (const auto &[path, name] : {std::pair{"//cancelpage/cancel", names::optCancel},
+                                     std::pair{"//cancelpage/tomorrow", names::optTomorrow}}) {
         forms::Control *option = ctl(name);
         Setting setting(reader, path);
         if (const auto caption = setting.text("src"))
@@ -200,12 +167,12 @@ void DlgCancel::Form_Activate()
 
     // The buttons sit on the outer size, as the dialog's design measures it:
     // equal gaps left of Cancel, between the two and right of OK.
-    forms::Control *quit = ctl("cmdQuit");
-    forms::Control *cancel = ctl("cmdCancel");
+    forms::Control *quit = ctl(names::cmdQuit);
+    forms::Control *cancel = ctl(names::cmdCancel);
     loadButtonPictures(m_state, QStringLiteral("quit"), m_state.quitPictures);
     showButtonPicture(quit, m_state.quitPictures.normal);
-    const int w = m_form.outerWidth();
-    const int h = m_form.outerHeight();
+    const int w = form().outerWidth();
+    const int h = form().outerHeight();
     const double gap = (w - 2.0 * quit->width()) / 3.0;
     quit->move(int(std::lround(w - quit->width() - gap)), h - quit->height() - kButtonBottomMargin);
     loadButtonPictures(m_state, QStringLiteral("cancel"), m_state.cancelPictures);
@@ -217,13 +184,13 @@ void DlgCancel::cmdQuit_Click()
 {
     // Not registering at all ends the wizard and leaves an older reminder
     // where it is.
-    if (ctl("optCancel")->value() == 1) {
+    if (ctl(names::optCancel)->value() == 1) {
         m_services.endProgram();
         return;
     }
 
-    const QDateTime due =
-        dueMoment(m_services.now(), ctl("optLater")->value() == 1, ctl("txtDays")->text());
+    const QDateTime due = dueMoment(m_services.clock->now(), ctl(names::optLater)->value() == 1,
+                                    ctl(names::txtDays)->text());
     // schedule reads the moment back in the locale of the session it runs in,
     // which is the one the wizard runs in now.
     const QString argumentText =
@@ -262,60 +229,15 @@ void DlgCancel::cmdCancel_Click()
     hide();
 }
 
-void DlgCancel::cmdQuit_MouseMove()
-{
-    ctl("cmdQuit")->setPicture(m_state.quitPictures.hover);
-}
-
-void DlgCancel::cmdCancel_MouseMove()
-{
-    ctl("cmdCancel")->setPicture(m_state.cancelPictures.hover);
-}
-
-void DlgCancel::Form_MouseMove()
-{
-    ctl("cmdCancel")->setPicture(m_state.cancelPictures.normal);
-    ctl("cmdQuit")->setPicture(m_state.quitPictures.normal);
-}
-
 void DlgCancel::showEvent(QShowEvent *event)
 {
     Form_Activate();
     // The keyboard starts on the chosen option: the option group is one Tab
     // stop at the focused option, and the arrow keys move the choice.
-    for (const char *name : {"optLater", "optTomorrow", "optCancel"})
+    for (QLatin1String name : {names::optLater, names::optTomorrow, names::optCancel})
         if (ctl(name)->value() == 1)
             ctl(name)->setFocus();
     QDialog::showEvent(event);
-}
-
-void DlgCancel::closeEvent(QCloseEvent *event)
-{
-    // Closed from the title bar: back to the wizard, as with Cancel.
-    enableMainWindow();
-    QDialog::closeEvent(event);
-}
-
-void DlgCancel::changeEvent(QEvent *event)
-{
-    // The dialog is a child window of the main window, and Qt hands a
-    // parent's disabled state down to child windows too. The main window is
-    // disabled precisely while this dialog stands, so the dialog undoes that;
-    // only an explicit setEnabled(false) on the dialog itself keeps it off.
-    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
-        !testAttribute(Qt::WA_ForceDisabled))
-        setEnabled(true);
-    QDialog::changeEvent(event);
-}
-
-void DlgCancel::mouseMoveEvent(QMouseEvent *event)
-{
-    // Moves over a child that does not want them (a label, a picture button)
-    // are handed on to the dialog; only the dialog's own background restores
-    // the normal pictures, or a button would lose its hover picture at once.
-    if (!childAt(event->position().toPoint()))
-        Form_MouseMove();
-    QDialog::mouseMoveEvent(event);
 }
 
 void DlgCancel::keyPressEvent(QKeyEvent *event)

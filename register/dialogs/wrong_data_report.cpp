@@ -1,5 +1,7 @@
 #include "register/dialogs/wrong_data_report.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/form.h"
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
@@ -70,7 +72,7 @@ void leaveScroller(DlgError &dialog, forms::Control &label)
 int fitDialogToMessage(forms::Form &dlg, forms::Control &label, const QRect &area,
                        int scrollBarTwips)
 {
-    const forms::Control *ok = dlg.control(QStringLiteral("cmdQuit"));
+    const forms::Control *ok = dlg.control(names::cmdQuit);
     const int buttonHeight = ok ? ok->height() : 0;
     const int border = 2 * forms::Form::kBorderTwips;
     const int besideText = 2 * kMargin - border;
@@ -96,7 +98,7 @@ void DisplayWrongData(forms::Form &mainForm, DlgError &dialog, const WizardState
                       const QString &message, bool modal)
 {
     forms::Form &dlg = dialog.form();
-    forms::Control *label = dlg.control(QStringLiteral("lblError"));
+    forms::Control *label = dlg.control(names::lblError);
     leaveScroller(dialog, *label);
     label->setAutoSize(true);
     label->setText(graveToLineBreaks(message.isEmpty() ? state.wrongDataMessage : message));

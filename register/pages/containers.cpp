@@ -1,5 +1,7 @@
 #include "register/pages/containers.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
 
@@ -18,15 +20,15 @@ int roundTwips(double v)
 
 void SetContainer(forms::Form &form, const WizardState &state, forms::Control *container)
 {
-    auto ctl = [&form](const char *name) { return form.control(QLatin1String(name)); };
-    forms::Control *back = ctl("imgBack");
+    auto ctl = [&form](QLatin1String name) { return form.control(name); };
+    forms::Control *back = ctl(names::imgBack);
     back->setContainer(container);
     back->sendToBack();
 
-    forms::Control *prev = ctl("cmdPrev");
-    forms::Control *next = ctl("cmdNext");
-    forms::Control *submit = ctl("cmdSubmit");
-    forms::Control *cancel = ctl("cmdCancel");
+    forms::Control *prev = ctl(names::cmdPrev);
+    forms::Control *next = ctl(names::cmdNext);
+    forms::Control *submit = ctl(names::cmdSubmit);
+    forms::Control *cancel = ctl(names::cmdCancel);
     for (forms::Control *b : {prev, next, submit, cancel}) {
         b->setContainer(container);
         b->bringToFront();
@@ -50,6 +52,18 @@ void SetContainer(forms::Form &form, const WizardState &state, forms::Control *c
     }
 }
 
+forms::Control *setHolder(forms::Form &form, const QString &name, const QString &text,
+                          forms::Control *container)
+{
+    forms::Control *holder = form.control(name);
+    if (!holder)
+        holder = form.create(forms::Kind::TextBox, name, -1, container);
+    holder->setVisible(false);
+    holder->setText(text);
+    holder->setContainer(container);
+    return holder;
+}
+
 void RemoveAllObject(forms::Form &form)
 {
     // Every control the page build created goes, with the answers typed into
@@ -69,7 +83,7 @@ void RemoveAllObject(forms::Form &form)
             form.remove(c);
 
     // The region-and-language screen stands as after start-up.
-    for (const char *name :
-         {"lblLanguage", "cmbCountry", "cmbLanguage", "imgBack", "cmdNext", "cmdCancel"})
-        form.control(QLatin1String(name))->setVisible(true);
+    for (QLatin1String name : {names::lblLanguage, names::cmbCountry, names::cmbLanguage,
+                               names::imgBack, names::cmdNext, names::cmdCancel})
+        form.control(name)->setVisible(true);
 }

@@ -1,5 +1,7 @@
 #include "register/pages/page_builder.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/form.h"
 #include "register/core/config_reader.h"
 #include "register/core/skin.h"
@@ -87,8 +89,8 @@ void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
     const int pageCount = std::clamp<int>(state.pageCount, 0, kMaxQuestionPages);
     for (int i = 0; i <= pageCount + 1; ++i) {
         const bool welcome = i == pageCount + 1;
-        forms::Control *frame = welcome ? form.control(QStringLiteral("frmWelcome"))
-                                        : form.control(QStringLiteral("frmPages"), i);
+        forms::Control *frame =
+            welcome ? form.control(names::frmWelcome) : form.control(names::frmPages, i);
         if (!frame)
             continue;
         frame->move(0, 0);

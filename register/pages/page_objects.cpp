@@ -1,5 +1,7 @@
 #include "register/pages/page_objects.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/conversions.h"
 #include "platform/xml/xml_document.h"
 
@@ -284,27 +286,33 @@ PageObject describeRadio(AttributeReader &r, const QString &name)
 // absent; the describe functions read them as optional.
 struct ObjectType {
     const char *type;
-    const char *code;
+    QLatin1String code;
     std::array<const char *, 10> required; // unused entries are null
     PageObject (*describe)(AttributeReader &, const QString &);
 };
 
 const ObjectType kObjectTypes[] = {
-    {"date", "_dat_", {"id", "src", "text", "x", "y", "patten", "optional"}, describeDate},
-    {"img", "_img_", {"id", "src", "x", "y", "width", "height"}, describeImage},
-    {"label", "_lbl_", {"id", "src", "x", "y"}, describeLabel},
-    {"combo", "_cbo_", {"id", "src", "x", "y", "width", "default"}, describeCombo},
-    {"radiobox", "_rad_", {"id", "src", "x", "y", "width", "default"}, describeRadio},
-    {"checkbox", "_chk_", {"id", "src", "x", "y", "width", "optional"}, describeCheck},
+    {"date",
+     names::code::date,
+     {"id", "src", "text", "x", "y", "patten", "optional"},
+     describeDate},
+    {"img", names::code::image, {"id", "src", "x", "y", "width", "height"}, describeImage},
+    {"label", names::code::label, {"id", "src", "x", "y"}, describeLabel},
+    {"combo", names::code::combo, {"id", "src", "x", "y", "width", "default"}, describeCombo},
+    {"radiobox", names::code::radio, {"id", "src", "x", "y", "width", "default"}, describeRadio},
+    {"checkbox", names::code::check, {"id", "src", "x", "y", "width", "optional"}, describeCheck},
     {"text",
-     "_txt_",
+     names::code::text,
      {"id", "src", "x", "y", "width", "height", "maxlength", "patten", "password", "optional"},
      describeText},
     {"textfield",
-     "_txt_",
+     names::code::text,
      {"id", "src", "x", "y", "width", "height", "maxlength", "patten", "password", "optional"},
      describeText},
-    {"list", "_lst_", {"id", "src", "x", "y", "wdith", "height", "optional"}, describeList},
+    {"list",
+     names::code::list,
+     {"id", "src", "x", "y", "wdith", "height", "optional"},
+     describeList},
 };
 
 const ObjectType *findType(const QString &type)
@@ -316,11 +324,6 @@ const ObjectType *findType(const QString &type)
 }
 
 } // namespace
-
-QString objectName(int pageNumber, QLatin1String code, const QString &id)
-{
-    return QStringLiteral("page_") + QString::number(pageNumber) + code + id;
-}
 
 PageDefinition describePage(const QString &markup, int pageNumber, const QString &pageTitle)
 {
@@ -360,8 +363,7 @@ PageDefinition describePage(const QString &markup, int pageNumber, const QString
                             .arg(missing.join(QStringLiteral(", "))));
             continue;
         }
-        PageObject object =
-            kind->describe(reader, objectName(pageNumber, QLatin1String(kind->code), *id));
+        PageObject object = kind->describe(reader, names::objectName(pageNumber, kind->code, *id));
         if (!reader.failed()) {
             page.objects.append(std::move(object));
             page.sources.append(i);

@@ -114,11 +114,8 @@ struct PageDefinition {
 };
 
 // Reads every "object" element of the page markup, at any depth. pageNumber
-// goes into the control names ("page_" + number + code + id); pageTitle names
+// goes into the control names (names::objectName); pageTitle names
 // the page in problem reports ("question page 2", "the welcome page").
 PageDefinition describePage(const QString &markup, int pageNumber, const QString &pageTitle);
-
-// The control name of an object: "page_" + page number + code + id.
-QString objectName(int pageNumber, QLatin1String code, const QString &id);
 
 } // namespace pages

@@ -1,8 +1,10 @@
 #include "register/pages/renderers.h"
 
 #include "platform/forms/form.h"
+#include "register/core/control_names.h"
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
+#include "register/pages/containers.h"
 
 #include <QPixmapCache>
 
@@ -25,8 +27,6 @@ constexpr int kOptionHeight = 300;
 constexpr int kListRowHeight = 300;
 constexpr int kListPadding = 45;
 constexpr int kListScrollBarRoom = 300;
-
-const QString kAnswerFamily = QStringLiteral("page_spe_cmb_Answer");
 
 // A control of that name on the window, or a new one inside the container.
 // Creating it in place spares moving a fresh widget between parents.
@@ -53,22 +53,11 @@ void applyBack(Control *c, const Colour &colour, const WizardState &state)
         c->setBackColor(*colour.value);
 }
 
-// An invisible text box beside the field whose text validation reads.
-Control *setHolder(forms::Form &form, const QString &name, const QString &text, Control *container)
-{
-    Control *holder = findOrCreate(form, Kind::TextBox, name, container);
-    holder->setVisible(false);
-    holder->setText(text);
-    holder->setContainer(container);
-    return holder;
-}
-
-// The fourth "_"-separated field of a control name: the object's id up to its
-// first "_" ("page_2_txt_1" gives "1").
+// The id of a page object's control ("page_2_txt_1" gives "1").
 QString idField(const QString &name)
 {
-    const QStringList fields = name.split(u'_');
-    return fields.size() > 3 ? fields[3] : QString();
+    const std::optional<names::ObjectName> parts = names::parseObjectName(name);
+    return parts ? parts->id : QString();
 }
 
 void fillDateList(Control *list, const QString &part, int currentYear)
@@ -145,16 +134,18 @@ void Render_TextBox(forms::Form &form, const WizardState &state, const pages::Te
     applyFore(c, object.fore, state);
     applyBack(c, object.back, state);
     c->setContainer(container);
-    setHolder(form, object.name + QStringLiteral("_patten"), object.patten, container);
-    setHolder(form, object.name + QStringLiteral("_optional"), object.optional, container);
+    setHolder(form, names::holderName(object.name, names::Holder::Pattern), object.patten,
+              container);
+    setHolder(form, names::holderName(object.name, names::Holder::Optional), object.optional,
+              container);
 }
 
 void Render_Date(forms::Form &form, const WizardState &state, const pages::DateObject &object,
                  Control *container, int currentYear)
 {
     for (int k = 0; k < 3; ++k) {
-        Control *list =
-            findOrCreate(form, Kind::ComboBox, object.name + object.parts[k], container);
+        Control *list = findOrCreate(form, Kind::ComboBox,
+                                     names::datePartName(object.name, object.parts[k]), container);
         list->setWidth(kDateListWidth);
         list->move(object.x + kDateListStep * k, object.y);
         list->setVisible(true);
@@ -169,7 +160,7 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
         if (k < 2) {
             Control *separator =
                 findOrCreate(form, Kind::Label,
-                             object.name + QStringLiteral("lbl") + object.parts[k], container);
+                             names::dateSeparatorName(object.name, object.parts[k]), container);
             applyFore(separator, object.fore, state);
             separator->setAutoSize(true);
             separator->setText(QString(object.separator));
@@ -180,14 +171,16 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
         }
         fillDateList(list, object.parts[k], currentYear);
     }
-    setHolder(form, object.name + QStringLiteral("_patten"), object.patten, container);
-    setHolder(form, object.name + QStringLiteral("_optional"), object.optional, container);
+    setHolder(form, names::holderName(object.name, names::Holder::Pattern), object.patten,
+              container);
+    setHolder(form, names::holderName(object.name, names::Holder::Optional), object.optional,
+              container);
 }
 
 void Render_Combo(forms::Form &form, const WizardState &state, const pages::ComboObject &object,
                   Control *container)
 {
-    const QList<Control *> family = form.family(kAnswerFamily);
+    const QList<Control *> family = form.family(names::answerFamily);
     Control *c = nullptr;
     for (qsizetype i = 1; i < family.size() && !c; ++i) {
         if (family[i]->tag() == object.name) {
@@ -199,7 +192,7 @@ void Render_Combo(forms::Form &form, const WizardState &state, const pages::Comb
         // The next index after the family's last element; with the family
         // kept contiguous this is its count.
         const int index = family.isEmpty() ? 1 : family.last()->index() + 1;
-        c = form.create(Kind::ComboBox, kAnswerFamily, index, container);
+        c = form.create(Kind::ComboBox, names::answerFamily, index, container);
         c->setTag(object.name);
     }
     c->addItem(object.defaultText);
@@ -235,8 +228,8 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
 
     const int rowWidth = std::max(0, object.width - 2 * kListPadding - kListScrollBarRoom);
     for (int k = 0; k < object.values.size(); ++k) {
-        Control *option = findOrCreate(
-            form, Kind::CheckBox, object.name + QStringLiteral("opt") + QString::number(k), list);
+        Control *option =
+            findOrCreate(form, Kind::CheckBox, names::optionName(object.name, k), list);
         option->move(kListPadding, kListPadding + k * kListRowHeight);
         option->resize(rowWidth, kListRowHeight);
         option->setText(object.values[k]);
@@ -245,7 +238,7 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
         option->setContainer(list);
         option->setVisible(true);
     }
-    setHolder(form, object.name + QStringLiteral("_optional"),
+    setHolder(form, names::holderName(object.name, names::Holder::Optional),
               object.optional == QLatin1String("1") ? QStringLiteral("0")
                                                     : QString::number(object.values.size()),
               container);
@@ -256,8 +249,7 @@ void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::C
 {
     for (int k = 0; k < object.captions.size(); ++k) {
         Control *box =
-            findOrCreate(form, Kind::CheckBox,
-                         object.name + QStringLiteral("opt") + QString::number(k), container);
+            findOrCreate(form, Kind::CheckBox, names::optionName(object.name, k), container);
         box->move(object.xs[k], object.ys[k]);
         box->setText(object.captions[k]);
         box->setWidth(object.width);
@@ -267,14 +259,12 @@ void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::C
         applyBack(box, object.back, state);
     }
     Control *holder =
-        findOrCreate(form, Kind::TextBox, object.name + QStringLiteral("_optional"), container);
+        setHolder(form, names::holderName(object.name, names::Holder::Optional),
+                  object.optional == QLatin1String("1") ? QStringLiteral("0")
+                                                        : QString::number(object.captions.size()),
+                  container);
     if (object.error)
         holder->setTag(*object.error);
-    holder->setVisible(false);
-    holder->setContainer(container);
-    holder->setText(object.optional == QLatin1String("1")
-                        ? QStringLiteral("0")
-                        : QString::number(object.captions.size()));
 }
 
 void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::RadioObject &object,
@@ -287,8 +277,7 @@ void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::R
     const auto [minX, maxX] = std::minmax_element(object.xs.begin(), object.xs.end());
     const auto [minY, maxY] = std::minmax_element(object.ys.begin(), object.ys.end());
 
-    Control *frame =
-        findOrCreate(form, Kind::Frame, QStringLiteral("frm_") + object.name, container);
+    Control *frame = findOrCreate(form, Kind::Frame, names::groupFrameName(object.name), container);
     frame->move(*minX, *minY);
     frame->resize(object.width + (*maxX - *minX), *maxY - *minY + kOptionHeight);
     frame->setContainer(container);
@@ -298,8 +287,7 @@ void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::R
 
     for (int k = 0; k < object.captions.size(); ++k) {
         Control *option =
-            findOrCreate(form, Kind::OptionButton,
-                         object.name + QStringLiteral("opt") + QString::number(k), frame);
+            findOrCreate(form, Kind::OptionButton, names::optionName(object.name, k), frame);
         option->move(object.xs[k] - frame->left(), object.ys[k] - frame->top());
         option->resize(object.width, kOptionHeight);
         option->setText(object.captions[k]);

@@ -1,5 +1,7 @@
 #include "register/startup/global_settings.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/form.h"
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
@@ -84,25 +86,26 @@ void loadPageMarkup(const core::ConfigReader &reader, WizardState &state)
 
 struct ButtonSpec {
     const char *element;
-    const char *control;
+    QLatin1String control;
     ButtonPictures WizardState::*pictures;
 };
 
 const ButtonSpec kButtons[] = {
-    {"cancel", "cmdCancel", &WizardState::cancelPictures},
-    {"prev", "cmdPrev", &WizardState::prevPictures},
-    {"next", "cmdNext", &WizardState::nextPictures},
-    {"ok", "cmdOk", &WizardState::okPictures},
-    {"submit", "cmdSubmit", &WizardState::submitPictures},
-    {"finish", "cmdFinish", &WizardState::finishPictures},
-    {"retry", "cmdRetry", &WizardState::retryPictures},
-    {"exit", "cmdExit", &WizardState::exitPictures},
+    {"cancel", names::cmdCancel, &WizardState::cancelPictures},
+    {"prev", names::cmdPrev, &WizardState::prevPictures},
+    {"next", names::cmdNext, &WizardState::nextPictures},
+    {"ok", names::cmdOk, &WizardState::okPictures},
+    {"submit", names::cmdSubmit, &WizardState::submitPictures},
+    {"finish", names::cmdFinish, &WizardState::finishPictures},
+    {"retry", names::cmdRetry, &WizardState::retryPictures},
+    {"exit", names::cmdExit, &WizardState::exitPictures},
 };
 
 // Accessible names tell a screen reader what each picture button does.
-const char *const kButtonRoles[][2] = {
-    {"cmdCancel", "Cancel"}, {"cmdPrev", "Previous"}, {"cmdNext", "Next"},   {"cmdOk", "OK"},
-    {"cmdSubmit", "Submit"}, {"cmdFinish", "Finish"}, {"cmdRetry", "Retry"}, {"cmdExit", "Exit"},
+const std::pair<QLatin1String, const char *> kButtonRoles[] = {
+    {names::cmdCancel, "Cancel"}, {names::cmdPrev, "Previous"}, {names::cmdNext, "Next"},
+    {names::cmdOk, "OK"},         {names::cmdSubmit, "Submit"}, {names::cmdFinish, "Finish"},
+    {names::cmdRetry, "Retry"},   {names::cmdExit, "Exit"},
 };
 
 int roundTwips(double v)
@@ -117,8 +120,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     const core::ConfigReader reader = sectionReader(state);
     checkLanguageSection(state);
     const xml::Node section = state.languageDoc.documentElement();
-    auto ctl = [&mainForm](const char *name, int index = -1) {
-        return mainForm.control(QLatin1String(name), index);
+    auto ctl = [&mainForm](QLatin1String name, int index = -1) {
+        return mainForm.control(name, index);
     };
 
     // 1. The section element: window size and caption, background, colours.
@@ -130,7 +133,7 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     }
     const QPixmap back = languagePicture(state, QStringLiteral("back"));
     if (!back.isNull())
-        ctl("imgBack")->setPicture(back);
+        ctl(names::imgBack)->setPicture(back);
     if (const auto colour =
             reader.colour(section, "forecolor", QStringLiteral("the default text colour stays")))
         state.defaultForeColor = *colour;
@@ -150,7 +153,7 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         return n.text();
     };
     if (const auto t = text("selectlanguage"))
-        ctl("lblLanguage")->setText(*t);
+        ctl(names::lblLanguage)->setText(*t);
     if (const auto t = text("errorlanguage"))
         state.languageErrorText = *t;
     if (const auto t = text("errorregion"))
@@ -170,13 +173,13 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         bool lineBreaks, backColour;
     };
     const Fixed fixed[] = {
-        {"//methodpage/text", ctl("lblMethod"), true, false},
-        {"//methodpage/online", ctl("optOnline"), false, true},
-        {"//methodpage/print", ctl("optPrint"), false, true},
-        {"//errorpage/text_not_online", ctl("lblError", 1), true, false},
-        {"//errorpage/text_error", ctl("lblError", 2), true, false},
-        {"//thanksfax", ctl("lblThanksPrint"), true, false},
-        {"//thanksonline", ctl("lblThanksOnline"), true, false},
+        {"//methodpage/text", ctl(names::lblMethod), true, false},
+        {"//methodpage/online", ctl(names::optOnline), false, true},
+        {"//methodpage/print", ctl(names::optPrint), false, true},
+        {"//errorpage/text_not_online", ctl(names::lblError, 1), true, false},
+        {"//errorpage/text_error", ctl(names::lblError, 2), true, false},
+        {"//thanksfax", ctl(names::lblThanksPrint), true, false},
+        {"//thanksonline", ctl(names::lblThanksOnline), true, false},
     };
     QList<std::pair<xml::Node, forms::Control *>> placed;
     for (const Fixed &f : fixed)
@@ -194,7 +197,7 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         QStringLiteral("//welcomepic"), QStringLiteral("the title keeps its earlier picture"));
     loadPicture(reader, state, welcomePic, "src", state.welcomeTitlePicture);
     loadPicture(reader, state, welcomePic, "src2", state.pageTitlePicture);
-    forms::Control *title = ctl("imgWelcomeTitle");
+    forms::Control *title = ctl(names::imgWelcomeTitle);
     title->setPicture(state.welcomeTitlePicture);
     applyNumber(reader, welcomePic, "x", [title](int v) { title->setLeft(v); });
     applyNumber(reader, welcomePic, "y", [title](int v) { title->setTop(v); });
@@ -206,8 +209,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
 
     // 7. The picture buttons. The names come first: a button without a
     // picture shows its name.
-    for (const auto &role : kButtonRoles)
-        ctl(role[0])->widget()->setAccessibleName(QLatin1String(role[1]));
+    for (const auto &[control, role] : kButtonRoles)
+        ctl(control)->widget()->setAccessibleName(QLatin1String(role));
     for (const ButtonSpec &b : kButtons) {
         ButtonPictures &pictures = state.*(b.pictures);
         loadButtonPictures(state, QLatin1String(b.element), pictures);
@@ -217,14 +220,15 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     // 8. The bottom row.
     const int width = mainForm.width();
     const int height = mainForm.height();
-    const int cancelWidth = ctl("cmdCancel")->width();
+    const int cancelWidth = ctl(names::cmdCancel)->width();
     state.buttonGap = float((width - 3.0 * cancelWidth) / 4.0);
-    for (const char *name : {"cmdCancel", "cmdSubmit", "cmdPrev", "cmdNext", "cmdFinish"})
+    for (QLatin1String name :
+         {names::cmdCancel, names::cmdSubmit, names::cmdPrev, names::cmdNext, names::cmdFinish})
         ctl(name)->setTop(height - 1000);
-    for (const char *name : {"cmdSubmit", "cmdNext", "cmdPrev"})
+    for (QLatin1String name : {names::cmdSubmit, names::cmdNext, names::cmdPrev})
         ctl(name)->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
-    ctl("cmdCancel")->setLeft(roundTwips(state.buttonGap));
-    ctl("cmdFinish")->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
+    ctl(names::cmdCancel)->setLeft(roundTwips(state.buttonGap));
+    ctl(names::cmdFinish)->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
 
     // 9. Whatever the section placed where the window cannot show it.
     core::Placement placement(reader, QSize(width, height), QStringLiteral("window"));

@@ -1,7 +1,10 @@
 #include "register/startup/personal_fields.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
+#include "register/pages/containers.h"
 #include "register/startup/config_values.h"
 #include "register/startup/language.h"
 
@@ -11,38 +14,25 @@ namespace {
 
 struct FieldSpec {
     const char *element;
-    const char *label;
-    const char *input;
-    const char *holderStem; // as validation names it: "txtFirstname" for txtFirstName
-    const char *list;       // city and state: the list that may replace the text box
+    QLatin1String label;
+    QLatin1String input;
+    QLatin1String holderStem; // as validation names it: "txtFirstname" for txtFirstName
+    QLatin1String list;       // city and state: the list that may replace the text box
 };
 
 // In processing order.
 const FieldSpec kFields[] = {
-    {"firstname", "lblFirstName", "txtFirstName", "txtFirstname", nullptr},
-    {"lastname", "lblLastName", "txtLastName", "txtLastname", nullptr},
-    {"address1", "lblAddress1", "txtAddress1", "txtAddress1", nullptr},
-    {"address2", "lblAddress2", "txtAddress2", "txtAddress2", nullptr},
-    {"zip", "lblZip", "txtZip", "txtZip", nullptr},
-    {"phone", "lblPhone", "txtPhone", "txtPhone", nullptr},
-    {"login", "lblLogin", "txtLogin", "txtLogin", nullptr},
-    {"email", "lblEmail", "txtEmail", "txtEmail", nullptr},
-    {"city", "lblCity", "txtCity", "txtCity", "cmbCity"},
-    {"state", "lblState", "txtState", "txtState", "cmbState"},
+    {"firstname", names::lblFirstName, names::txtFirstName, QLatin1String("txtFirstname"), {}},
+    {"lastname", names::lblLastName, names::txtLastName, QLatin1String("txtLastname"), {}},
+    {"address1", names::lblAddress1, names::txtAddress1, names::txtAddress1, {}},
+    {"address2", names::lblAddress2, names::txtAddress2, names::txtAddress2, {}},
+    {"zip", names::lblZip, names::txtZip, names::txtZip, {}},
+    {"phone", names::lblPhone, names::txtPhone, names::txtPhone, {}},
+    {"login", names::lblLogin, names::txtLogin, names::txtLogin, {}},
+    {"email", names::lblEmail, names::txtEmail, names::txtEmail, {}},
+    {"city", names::lblCity, names::txtCity, names::txtCity, names::cmbCity},
+    {"state", names::lblState, names::txtState, names::txtState, names::cmbState},
 };
-
-// A hidden holder text box on the personal page; an existing one (from an
-// earlier pass) keeps its place and takes the new text.
-void setHolder(forms::Form &form, const QString &name, const QString &text)
-{
-    forms::Control *holder = form.control(name);
-    if (!holder) {
-        holder = form.create(forms::Kind::TextBox, name, -1,
-                             form.control(QStringLiteral("frmPages"), 0));
-        holder->setVisible(false);
-    }
-    holder->setText(text);
-}
 
 QString trimmedAttribute(const xml::Node &node, const char *name)
 {
@@ -93,7 +83,10 @@ QRect rectOf(const forms::Control *c)
 
 void LoadPersonalFields(forms::Form &form, WizardState &state)
 {
-    auto ctl = [&form](const char *name) { return form.control(QLatin1String(name)); };
+    auto ctl = [&form](QLatin1String name) { return form.control(name); };
+    // The holders live on the personal page; an existing one (from an
+    // earlier pass) takes the new text.
+    forms::Control *personalPage = form.control(names::frmPages, 0);
     const core::ConfigReader reader = sectionReader(state);
     core::Placement placement(reader, QSize(form.width(), form.height()), QStringLiteral("window"));
 
@@ -101,7 +94,7 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
         const xml::Node node = fieldElement(reader, f.element);
         forms::Control *label = ctl(f.label);
         forms::Control *input = ctl(f.input);
-        forms::Control *list = f.list ? ctl(f.list) : nullptr;
+        forms::Control *list = f.list.isNull() ? nullptr : ctl(f.list);
 
         // Only "1" shows a field.
         const auto visible = node.attribute(QStringLiteral("visible"));
@@ -115,7 +108,7 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
         applyLabel(reader, label, node, state);
         placement.add(node, {"x1", "y1"}, rectOf(label), false);
 
-        const QString stem = QLatin1String(f.holderStem);
+        const QString stem = f.holderStem;
         // A missing type counts as a text box, the common case.
         const QString type =
             node.attribute(QStringLiteral("type")).value_or(QStringLiteral("text"));
@@ -123,8 +116,10 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
             applyInputBox(reader, input, node, state);
             applyNumber(reader, node, "maxlength", [input](int v) { input->setMaxLength(v); });
             placement.add(node, {"x2", "y2"}, rectOf(input), true);
-            setHolder(form, stem + QStringLiteral("_patten"), trimmedAttribute(node, "patten"));
-            setHolder(form, stem + QStringLiteral("_optional"), trimmedAttribute(node, "optional"));
+            setHolder(form, names::holderName(stem, names::Holder::Pattern),
+                      trimmedAttribute(node, "patten"), personalPage);
+            setHolder(form, names::holderName(stem, names::Holder::Optional),
+                      trimmedAttribute(node, "optional"), personalPage);
             input->setVisible(true);
             // The list of the pair is not used: it would stand as a stray control.
             if (list)
@@ -148,8 +143,8 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
             // The text box carries the value (the list copies into it) but is
             // not shown beside the list.
             input->setVisible(false);
-            setHolder(form, QLatin1String(f.list) + QStringLiteral("_optional"),
-                      trimmedAttribute(node, "optional"));
+            setHolder(form, names::holderName(f.list, names::Holder::Optional),
+                      trimmedAttribute(node, "optional"), personalPage);
         } else {
             // Any other type shows the caption only.
             input->setVisible(false);
@@ -160,8 +155,8 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     // The country: label and field, no holders.
     const xml::Node country = fieldElement(reader, "country");
     const auto visible = country.attribute(QStringLiteral("visible"));
-    forms::Control *label = ctl("lblCountry");
-    forms::Control *input = ctl("txtCountry");
+    forms::Control *label = ctl(names::lblCountry);
+    forms::Control *input = ctl(names::txtCountry);
     if (!country || (visible && *visible != QLatin1String("1"))) {
         label->setVisible(false);
         input->setVisible(false);

@@ -1,5 +1,7 @@
 #include "register/startup/startup.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/cmdline/command_line.h"
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
@@ -77,7 +79,7 @@ void applyCommandLine(WizardState &state)
 // answers the position of the current language, or 0 (the empty entry).
 int fillLanguageList(forms::Form &form, WizardState &state)
 {
-    forms::Control *list = form.control(QStringLiteral("cmbLanguage"));
+    forms::Control *list = form.control(names::cmbLanguage);
     const core::ConfigReader reader = rootReader(state);
     state.languageNodes = state.configDoc.selectNodes(QStringLiteral("//language"));
     // A second section with the same id and country is listed (when "else")
@@ -152,8 +154,8 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
     // 1-2. Test mode when nocheck.txt lies beside the program.
     state.normalMode =
         !QFileInfo(QDir(state.appPath).filePath(QStringLiteral("nocheck.txt"))).isFile();
-    state.stage = 0;
-    state.submitResult = 0;
+    state.stage = Stage::RegionAndLanguage;
+    state.submitResult = SubmitResult::Accepted;
 
     // 3. The configuration document.
     const QString configPath = QDir(state.appPath).filePath(QStringLiteral("config.xml"));
@@ -199,20 +201,19 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
     // 11-12. Countries, then the remembered language when asked to preselect.
     LoadCountry(mainForm, state);
     if (state.useDefault == QLatin1String("1"))
-        mainForm.control(QStringLiteral("cmbLanguage"))->setListIndex(preselected);
+        mainForm.control(names::cmbLanguage)->setListIndex(preselected);
 
     // 13-15. The language section and the global settings.
     LoadLanguage(state);
-    mainForm.control(QStringLiteral("txtCountry"))
-        ->setText(mainForm.control(QStringLiteral("cmbCountry"))->text());
+    mainForm.control(names::txtCountry)->setText(mainForm.control(names::cmbCountry)->text());
     LoadGlobalSetting(mainForm, cancelForm, state);
     SetContainer(mainForm, state, nullptr);
 
     // 16. The background fills the window.
-    forms::Control *back = mainForm.control(QStringLiteral("imgBack"));
+    forms::Control *back = mainForm.control(names::imgBack);
     back->move(0, 0);
     back->resize(mainForm.width(), mainForm.height());
     back->setVisible(true);
-    mainForm.control(QStringLiteral("lblLanguage"))->setForeColor(state.defaultForeColor);
+    mainForm.control(names::lblLanguage)->setForeColor(state.defaultForeColor);
     return result;
 }

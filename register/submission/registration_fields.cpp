@@ -1,5 +1,7 @@
 #include "register/submission/registration_fields.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
@@ -10,18 +12,18 @@ using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of 
 namespace {
 
 // Label and text box of each personal field, in the registration's order.
-constexpr std::pair<const char *, const char *> personalFields[] = {
-    {"lblFirstName", "txtFirstName"},
-    {"lblLastName", "txtLastName"},
-    {"lblAddress1", "txtAddress1"},
-    {"lblAddress2", "txtAddress2"},
-    {"lblCity", "txtCity"},
-    {"lblState", "txtState"},
-    {"lblZip", "txtZip"},
-    {"lblCountry", "txtCountry"},
-    {"lblPhone", "txtPhone"},
-    {"lblEmail", "txtEmail"},
-    {"lblLogin", "txtLogin"},
+const std::pair<QLatin1String, QLatin1String> personalFields[] = {
+    {names::lblFirstName, names::txtFirstName},
+    {names::lblLastName, names::txtLastName},
+    {names::lblAddress1, names::txtAddress1},
+    {names::lblAddress2, names::txtAddress2},
+    {names::lblCity, names::txtCity},
+    {names::lblState, names::txtState},
+    {names::lblZip, names::txtZip},
+    {names::lblCountry, names::txtCountry},
+    {names::lblPhone, names::txtPhone},
+    {names::lblEmail, names::txtEmail},
+    {names::lblLogin, names::txtLogin},
 };
 
 bool isDigit(QChar c)
@@ -35,16 +37,9 @@ QString textOf(const forms::Form &form, const QString &name)
     return c ? c->text() : QString();
 }
 
-// The question id of an option button or check box: the part before "opt".
-QString idBeforeOpt(const QString &id)
-{
-    const qsizetype at = id.indexOf(QLatin1String("opt"));
-    return at < 0 ? id : id.left(at);
-}
-
 bool isAnswerCombo(const forms::Control &c)
 {
-    return c.name().compare(QLatin1String("page_spe_cmb_Answer"), Qt::CaseInsensitive) == 0;
+    return c.name().compare(names::answerFamily, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -53,26 +48,29 @@ QList<PersonalEntry> visiblePersonalFields(const forms::Form &form)
 {
     QList<PersonalEntry> entries;
     for (const auto &[labelName, boxName] : personalFields) {
-        const forms::Control *label = form.control(QString::fromLatin1(labelName));
-        const forms::Control *box = form.control(QString::fromLatin1(boxName));
+        const forms::Control *label = form.control(labelName);
+        const forms::Control *box = form.control(boxName);
         if (!label || !box || !label->isVisibleFlag())
             continue;
-        entries.append({QString::fromLatin1(boxName).mid(3), label->text(), box->text()});
+        entries.append({QString(boxName).mid(3), label->text(), box->text()});
     }
     return entries;
 }
 
 std::optional<BirthDate> birthDate(const forms::Form &form, const WizardState &state)
 {
-    const QString page = QStringLiteral("page_%1_").arg(int(state.pageCount) + 1);
-    const forms::Control *label = form.control(page + QLatin1String("lbl_0"));
+    // The welcome page is numbered after the last question page.
+    const int welcomePage = int(state.pageCount) + 1;
+    const forms::Control *label =
+        form.control(names::objectName(welcomePage, names::code::label, QStringLiteral("0")));
     if (!label || !label->isVisibleFlag())
         return std::nullopt;
+    const QString date = names::objectName(welcomePage, names::code::date, QStringLiteral("0"));
     // The composed text is trimmed as a whole, at its ends only: what the
     // player typed inside the lists is sent and printed as typed.
-    const QString text = trimBlanks(textOf(form, page + QLatin1String("dat_0y")) + u'/' +
-                                    textOf(form, page + QLatin1String("dat_0m")) + u'/' +
-                                    textOf(form, page + QLatin1String("dat_0d")));
+    const QString text = trimBlanks(textOf(form, names::datePartName(date, u"y")) + u'/' +
+                                    textOf(form, names::datePartName(date, u"m")) + u'/' +
+                                    textOf(form, names::datePartName(date, u"d")));
     BirthDate birth{label->text(), std::nullopt};
     if (parseYmdDate(text))
         birth.date = text;
@@ -81,21 +79,21 @@ std::optional<BirthDate> birthDate(const forms::Form &form, const WizardState &s
 
 QuestionPages readQuestionPages(const forms::Form &form)
 {
-    const forms::Control *welcome = form.control(QStringLiteral("frmWelcome"));
-    const forms::Control *personal = form.control(QStringLiteral("frmPages"), 0);
+    const forms::Control *welcome = form.control(names::frmWelcome);
+    const forms::Control *personal = form.control(names::frmPages, 0);
 
     QuestionPages pages;
     for (const forms::Control *c : form.controls()) {
-        const QStringList parts = c->name().split(u'_');
-        if (parts.size() != 4)
+        const std::optional<names::ObjectName> parts = names::parseObjectName(c->name());
+        if (!parts)
             continue;
         // The welcome page's and the personal page's own objects belong to
         // other parts of the registration. Only the direct container counts.
         const forms::Control *container = c->container();
         if (container && (container == welcome || container == personal))
             continue;
-        const QString &page = parts[1];
-        QString id = parts[3];
+        const QString &page = parts->page;
+        QString id = parts->id;
 
         // Every answer combo shares one name whose id is no number; the
         // question it answers is recorded in its Tag. Element 0 is the
@@ -103,10 +101,10 @@ QuestionPages readQuestionPages(const forms::Form &form)
         if (isAnswerCombo(*c)) {
             if (c->kind() != forms::Kind::ComboBox || c->index() <= 0)
                 continue;
-            const QStringList tag = c->tag().split(u'_');
-            if (tag.size() != 4 || tag[3].isEmpty() || !isDigit(tag[3][0]))
+            const std::optional<names::ObjectName> tag = names::parseObjectName(c->tag());
+            if (!tag || tag->id.isEmpty() || !isDigit(tag->id[0]))
                 continue;
-            pages.items.append({QuestionItem::Kind::Answer, tag[1], tag[3], c->text()});
+            pages.items.append({QuestionItem::Kind::Answer, tag->page, tag->id, c->text()});
             continue;
         }
 
@@ -127,9 +125,10 @@ QuestionPages readQuestionPages(const forms::Form &form)
             // or partly chosen) is no answer: its words are not sent.
             if (c->kind() == forms::Kind::ComboBox) {
                 const QString object = c->name().chopped(1);
-                const QString ymd = textOf(form, object + u'y').trimmed() + u'/' +
-                                    textOf(form, object + u'm').trimmed() + u'/' +
-                                    textOf(form, object + u'd').trimmed();
+                const QString ymd =
+                    textOf(form, names::datePartName(object, u"y")).trimmed() + u'/' +
+                    textOf(form, names::datePartName(object, u"m")).trimmed() + u'/' +
+                    textOf(form, names::datePartName(object, u"d")).trimmed();
                 if (!parseYmdDate(ymd))
                     continue;
             }
@@ -140,7 +139,8 @@ QuestionPages readQuestionPages(const forms::Form &form)
         case forms::Kind::OptionButton:
         case forms::Kind::CheckBox:
             if (c->value() != 0)
-                pages.items.append({QuestionItem::Kind::Answer, page, idBeforeOpt(id), c->text()});
+                pages.items.append(
+                    {QuestionItem::Kind::Answer, page, names::idBeforeOption(id), c->text()});
             break;
         default:
             break;

@@ -1,5 +1,7 @@
 #include "register/validation/age_limit.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/config_reader.h"
@@ -80,7 +82,7 @@ AgeLimit limitOf(const core::ConfigReader &reader, const xml::Node &entry)
 
 void LoadAgeLimit(forms::Form &form, WizardState &state)
 {
-    const forms::Control *countryField = form.control(QStringLiteral("txtCountry"));
+    const forms::Control *countryField = form.control(names::txtCountry);
     const QString country = countryField ? countryField->text() : QString();
 
     AgeLimit limit;
@@ -95,7 +97,9 @@ void LoadAgeLimit(forms::Form &form, WizardState &state)
 
     // The welcome page's birth date: its pattern holder carries the minimum
     // age the date check applies. A welcome page without that date has none.
-    const QString holderName = QStringLiteral("page_%1_dat_0_patten").arg(int(state.pageCount) + 1);
+    const QString holderName = names::holderName(
+        names::objectName(int(state.pageCount) + 1, names::code::date, QStringLiteral("0")),
+        names::Holder::Pattern);
     if (forms::Control *holder = form.control(holderName))
         holder->setText(limit.age);
     // Reset too when no entry applies: a country chosen on an earlier pass

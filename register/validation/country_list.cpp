@@ -1,5 +1,7 @@
 #include "register/validation/country_list.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/config_reader.h"
@@ -10,7 +12,7 @@ using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of 
 
 void LoadCountry(forms::Form &form, WizardState &state)
 {
-    forms::Control *list = form.control(QStringLiteral("cmbCountry"));
+    forms::Control *list = form.control(names::cmbCountry);
     list->clearItems();
     list->addItem(QString());
     const core::ConfigReader reader(state.configDoc, state.problems);
@@ -34,9 +36,9 @@ void LoadCountry(forms::Form &form, WizardState &state)
 
 void cmbCountry_Click(forms::Form &form, WizardState &state)
 {
-    forms::Control *country = form.control(QStringLiteral("cmbCountry"));
-    forms::Control *language = form.control(QStringLiteral("cmbLanguage"));
-    forms::Control *field = form.control(QStringLiteral("txtCountry"));
+    forms::Control *country = form.control(names::cmbCountry);
+    forms::Control *language = form.control(names::cmbLanguage);
+    forms::Control *field = form.control(names::txtCountry);
     language->setEnabled(true);
     const QString chosen = country->text();
     if (const auto entry = languageForCountry(chosen)) {
@@ -54,12 +56,10 @@ void cmbCountry_Click(forms::Form &form, WizardState &state)
 
 void cmbCity_Change(forms::Form &form)
 {
-    form.control(QStringLiteral("txtCity"))
-        ->setText(form.control(QStringLiteral("cmbCity"))->text());
+    form.control(names::txtCity)->setText(form.control(names::cmbCity)->text());
 }
 
 void cmbState_Change(forms::Form &form)
 {
-    form.control(QStringLiteral("txtState"))
-        ->setText(form.control(QStringLiteral("cmbState"))->text());
+    form.control(names::txtState)->setText(form.control(names::cmbState)->text());
 }

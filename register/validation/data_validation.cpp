@@ -1,5 +1,7 @@
 #include "register/validation/data_validation.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
@@ -24,9 +26,9 @@ class Walk {
 
     bool run()
     {
-        forms::Control *personalPage = m_form.control(QStringLiteral("frmPages"), 0);
-        forms::Control *welcomePage = m_form.control(QStringLiteral("frmWelcome"));
-        const bool onPersonalPage = m_state.pageIndex == 0 && m_state.stage > 1;
+        forms::Control *personalPage = m_form.control(names::frmPages, 0);
+        forms::Control *welcomePage = m_form.control(names::frmWelcome);
+        const bool onPersonalPage = m_state.pageIndex == 0 && m_state.stage == Stage::Pages;
 
         // A snapshot: the collection order is the walk order, and the first
         // failing field wins.
@@ -34,23 +36,26 @@ class Walk {
         for (forms::Control *c : controls) {
             if (c->typeName() != QLatin1String("TextBox"))
                 continue;
-            const QStringList parts = c->name().split(u'_');
+            const std::optional<names::HolderName> holder = names::parseHolderName(c->name());
+            if (!holder)
+                continue;
+            const bool ofObject = holder->object.has_value();
             bool failed = false;
             if (onPersonalPage && personalPage && c->isInside(personalPage)) {
-                if (parts.size() == 2)
-                    failed = personalField(c, parts[0], parts[1]);
-                else if (parts.size() == 5)
+                if (!ofObject)
+                    failed = personalField(c, *holder);
+                else
                     // The personal page carries configured objects too (page 0);
                     // they are checked here, where the player can see them.
-                    failed = questionObject(c, parts);
-            } else if (m_state.stage == 1 && welcomePage && c->isInside(welcomePage)) {
-                if (parts.size() == 5)
-                    failed = welcomeObject(c, parts);
-            } else if (m_state.stage > 1 && parts.size() == 5) {
+                    failed = questionObject(c, *holder);
+            } else if (m_state.stage == Stage::Welcome && welcomePage && c->isInside(welcomePage)) {
+                if (ofObject)
+                    failed = welcomeObject(c, *holder);
+            } else if (m_state.stage == Stage::Pages && ofObject) {
                 // Only while the pages are shown: on the welcome screen the
                 // personal page's objects (page 0, pageIndex 0) would otherwise
                 // be checked unseen, and a required one would block Next for good.
-                failed = questionObject(c, parts);
+                failed = questionObject(c, *holder);
             }
             if (failed)
                 return false;
@@ -58,59 +63,58 @@ class Walk {
         return true;
     }
 
+    // The walk stopped at an answer below the minimum age.
+    bool tooYoung() const { return m_tooYoung; }
+
   private:
-    // Stem and suffix: txtFirstname_patten, txtFirstname_optional.
-    bool personalField(forms::Control *holder, const QString &stem, const QString &suffix)
+    // The holders of a personal field: txtFirstname_patten, txtFirstname_optional.
+    bool personalField(forms::Control *holder, const names::HolderName &name)
     {
+        const QString &stem = name.field;
         forms::Control *input = m_form.control(stem);
         // Combo boxes of the personal page (city, state lists) are not checked.
         if (!input || !input->isVisibleFlag() || !stem.startsWith(QLatin1String("txt")))
             return false;
         const QString answer = trimBlanks(input->text());
         input->setFocus();
-        if (suffix == QLatin1String("patten"))
+        if (name.holder == names::Holder::Pattern)
             return !answer.isEmpty() && patternFails(holder->text(), answer);
-        if (suffix == QLatin1String("optional") && holder->text() != QLatin1String("1") &&
-            answer.isEmpty())
+        if (holder->text() != QLatin1String("1") && answer.isEmpty())
             return fieldMissing(holder);
         return false;
     }
 
-    // "page", page number, type, id, suffix.
-    bool welcomeObject(forms::Control *holder, const QStringList &parts)
+    bool welcomeObject(forms::Control *holder, const names::HolderName &name)
     {
-        const QString object = objectName(parts);
-        const QString &type = parts[2];
+        const QString &type = name.object->code;
         // The welcome page's date 0 is the date of birth the registration sends.
-        if (type == QLatin1String("dat"))
-            return parts[4] == QLatin1String("patten") &&
-                   dateFails(holder, object, /*dateOfBirth=*/parts[3] == QLatin1String("0"));
-        if (type == QLatin1String("txt"))
-            return textFails(holder, object, parts[4], /*patternOnEmpty=*/true);
+        if (type == names::code::date)
+            return name.holder == names::Holder::Pattern &&
+                   dateFails(holder, name.field,
+                             /*dateOfBirth=*/name.object->id == QLatin1String("0"));
+        if (type == names::code::text)
+            return textFails(holder, name.field, name.holder, /*patternOnEmpty=*/true);
         return false;
     }
 
-    bool questionObject(forms::Control *holder, const QStringList &parts)
+    bool questionObject(forms::Control *holder, const names::HolderName &name)
     {
-        const std::optional<std::int16_t> page = forms::toInt16(parts[1]);
+        const std::optional<std::int16_t> page = forms::toInt16(name.object->page);
         if (!page || *page != m_state.pageIndex)
             return false;
-        const QString object = objectName(parts);
-        const QString &type = parts[2];
-        if (type == QLatin1String("dat"))
-            return parts[4] == QLatin1String("patten") && dateFails(holder, object);
-        if (type == QLatin1String("txt"))
-            return textFails(holder, object, parts[4], /*patternOnEmpty=*/false);
-        if (type == QLatin1String("chk") || type == QLatin1String("lst"))
-            return noOptionChosen(holder, object);
+        const QString &type = name.object->code;
+        if (type == names::code::date)
+            return name.holder == names::Holder::Pattern && dateFails(holder, name.field);
+        if (type == names::code::text)
+            return textFails(holder, name.field, name.holder, /*patternOnEmpty=*/false);
+        if (type == names::code::check || type == names::code::list)
+            return noOptionChosen(holder, name.field);
         return false;
     }
-
-    static QString objectName(const QStringList &parts) { return parts.mid(0, 4).join(u'_'); }
 
     // A free-text field. A pattern of "@" or "" carries no check and the walk
     // goes on: one comment box must not switch off the rest of its page.
-    bool textFails(forms::Control *holder, const QString &object, const QString &suffix,
+    bool textFails(forms::Control *holder, const QString &object, names::Holder which,
                    bool patternOnEmpty)
     {
         forms::Control *input = m_form.control(object);
@@ -118,7 +122,7 @@ class Walk {
             return false;
         const QString answer = trimBlanks(input->text());
         input->setFocus();
-        if (suffix == QLatin1String("patten"))
+        if (which == names::Holder::Pattern)
             return (patternOnEmpty || !answer.isEmpty()) && patternFails(holder->text(), answer);
         if (holder->text() != QLatin1String("1") && answer.isEmpty())
             return fieldMissing(holder);
@@ -128,13 +132,13 @@ class Walk {
     // The three lists of a date, checked once, from its pattern holder.
     bool dateFails(forms::Control *patternHolder, const QString &object, bool dateOfBirth = false)
     {
-        forms::Control *day = m_form.control(object + u'd');
+        forms::Control *day = m_form.control(names::datePartName(object, u"d"));
         if (day)
             day->setFocus();
-        const PatternResult result =
-            checkDateAnswer(textOf(object + u'y'), textOf(object + u'm'), textOf(object + u'd'),
-                            patternHolder->text(), textOf(object + QLatin1String("_optional")),
-                            m_today, dateOfBirth);
+        const PatternResult result = checkDateAnswer(
+            textOf(names::datePartName(object, u"y")), textOf(names::datePartName(object, u"m")),
+            textOf(names::datePartName(object, u"d")), patternHolder->text(),
+            textOf(names::holderName(object, names::Holder::Optional)), m_today, dateOfBirth);
         return verdict(result);
     }
 
@@ -150,8 +154,7 @@ class Walk {
         int sum = 0;
         forms::Control *first = nullptr;
         for (int i = 0; i < *count; ++i) {
-            forms::Control *option =
-                m_form.control(object + QLatin1String("opt") + QString::number(i));
+            forms::Control *option = m_form.control(names::optionName(object, i));
             if (!option)
                 continue; // adds nothing
             if (!first)
@@ -178,6 +181,7 @@ class Walk {
             return true; // dataErrorText stays
         case PatternResult::TooYoung:
             m_state.wrongDataMessage = m_state.agePrompt;
+            m_tooYoung = true;
             return true;
         }
         return false;
@@ -200,14 +204,22 @@ class Walk {
     forms::Form &m_form;
     WizardState &m_state;
     QDate m_today;
+    bool m_tooYoung = false;
 };
 
 } // namespace
 
-bool isDataValid(forms::Form &form, WizardState &state, QDate today)
+DataVerdict isDataValid(forms::Form &form, WizardState &state, QDate today)
 {
     if (!state.normalMode)
-        return true;
+        return {};
     state.wrongDataMessage = state.dataErrorText;
-    return Walk(form, state, today).run();
+    Walk walk(form, state, today);
+    if (walk.run())
+        return {};
+    // An empty age prompt never stands for the age warning, or any empty
+    // message could be waved on.
+    const bool overridable =
+        walk.tooYoung() && !state.agePrompt.isEmpty() && state.ageOption == QLatin1String("1");
+    return {false, state.wrongDataMessage, overridable};
 }

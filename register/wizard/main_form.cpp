@@ -1,5 +1,7 @@
 #include "register/wizard/main_form.h"
 
+#include "register/core/control_names.h"
+
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/wrong_data_report.h"
@@ -35,31 +37,28 @@ MainForm::~MainForm() = default;
 
 void MainForm::wire()
 {
-    auto onClick = [this](const char *name, void (MainForm::*handler)()) {
-        connect(ctl(QString::fromLatin1(name)), &forms::Control::clicked, this, handler);
+    auto onClick = [this](QLatin1String name, void (MainForm::*handler)()) {
+        connect(ctl(name), &forms::Control::clicked, this, handler);
     };
-    onClick("cmdNext", &MainForm::cmdNext_Click);
-    onClick("cmdPrev", &MainForm::cmdPrev_Click);
-    onClick("cmdSubmit", &MainForm::cmdSubmit_Click);
-    onClick("cmdRetry", &MainForm::cmdRetry_Click);
-    onClick("cmdExit", &MainForm::cmdExit_Click);
-    onClick("cmdFinish", &MainForm::cmdFinish_Click);
-    onClick("cmdCancel", &MainForm::cmdCancel_Click);
-    onClick("cmdOk", &MainForm::cmdOk_Click);
-    onClick("cmbCountry", &MainForm::cmbCountry_Click);
-    connect(ctl(QStringLiteral("cmbCity")), &forms::Control::changed, this,
-            &MainForm::cmbCity_Change);
-    connect(ctl(QStringLiteral("cmbState")), &forms::Control::changed, this,
-            &MainForm::cmbState_Change);
+    onClick(names::cmdNext, &MainForm::cmdNext_Click);
+    onClick(names::cmdPrev, &MainForm::cmdPrev_Click);
+    onClick(names::cmdSubmit, &MainForm::cmdSubmit_Click);
+    onClick(names::cmdRetry, &MainForm::cmdRetry_Click);
+    onClick(names::cmdExit, &MainForm::cmdExit_Click);
+    onClick(names::cmdFinish, &MainForm::cmdFinish_Click);
+    onClick(names::cmdCancel, &MainForm::cmdCancel_Click);
+    onClick(names::cmdOk, &MainForm::cmdOk_Click);
+    onClick(names::cmbCountry, &MainForm::cmbCountry_Click);
+    connect(ctl(names::cmbCity), &forms::Control::changed, this, &MainForm::cmbCity_Change);
+    connect(ctl(names::cmbState), &forms::Control::changed, this, &MainForm::cmbState_Change);
 
-    for (const char *name : {"cmdCancel", "cmdNext", "cmdPrev", "cmdSubmit", "cmdOk", "cmdFinish",
-                             "cmdRetry", "cmdExit"}) {
-        forms::Control *button = ctl(QString::fromLatin1(name));
+    for (QLatin1String name : {names::cmdCancel, names::cmdNext, names::cmdPrev, names::cmdSubmit,
+                               names::cmdOk, names::cmdFinish, names::cmdRetry, names::cmdExit}) {
+        forms::Control *button = ctl(name);
         connect(button, &forms::Control::mouseMoved, this,
                 [this, button] { pictureButton_MouseMove(button); });
     }
-    connect(ctl(QStringLiteral("imgBack")), &forms::Control::mouseMoved, this,
-            &MainForm::imgBack_MouseMove);
+    connect(ctl(names::imgBack), &forms::Control::mouseMoved, this, &MainForm::imgBack_MouseMove);
 }
 
 void MainForm::Form_Load()
@@ -71,10 +70,6 @@ void MainForm::Form_Load()
 }
 
 void MainForm::cmbCountry_Click()
-{
-    ::cmbCountry_Click(m_form, m_state);
-}
-void MainForm::cmbCountry_Change()
 {
     ::cmbCountry_Click(m_form, m_state);
 }
@@ -91,7 +86,7 @@ void MainForm::keyPressEvent(QKeyEvent *event)
 {
     // Escape acts as Cancel wherever Cancel is shown.
     if (event->key() == Qt::Key_Escape) {
-        forms::Control *cancel = ctl(QStringLiteral("cmdCancel"));
+        forms::Control *cancel = ctl(names::cmdCancel);
         if (cancel && cancel->isVisibleFlag() && cancel->widget()->isVisible() &&
             cancel->isEnabled()) {
             cmdCancel_Click();

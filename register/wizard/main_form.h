@@ -12,6 +12,9 @@
 
 class DlgCancel;
 class DlgError;
+enum class WizardEvent;
+enum class WizardCheck;
+struct WizardStep;
 
 class MainForm : public QWidget {
     Q_OBJECT
@@ -36,7 +39,8 @@ class MainForm : public QWidget {
     // settings. Runs once, before the window is first shown.
     void Form_Load();
 
-    // Navigation (the screen sequence).
+    // Navigation: each runs the check the screen sequence asks for, then
+    // shows the screen it answers.
     void cmdNext_Click();
     void cmdPrev_Click();
     void cmdSubmit_Click();
@@ -51,7 +55,6 @@ class MainForm : public QWidget {
 
     // Region and personal lists.
     void cmbCountry_Click();
-    void cmbCountry_Change();
     void cmbCity_Change();
     void cmbState_Change();
 
@@ -64,6 +67,10 @@ class MainForm : public QWidget {
 
   private:
     void wire();
+    void go(WizardEvent event);
+    // Runs the check and reports a failure; true when the step may go on.
+    bool passes(WizardCheck check);
+    void showStep(const WizardStep &step);
 
     forms::Form m_form;
     WizardState m_state;

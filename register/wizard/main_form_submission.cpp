@@ -2,6 +2,7 @@
 #include "register/wizard/main_form.h"
 
 #include "platform/late/late_services.h"
+#include "register/core/control_names.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/wrong_data_report.h"
 #include "register/startup/messages.h"
@@ -22,8 +23,8 @@ constexpr int kMaxRedirects = 5;
 
 void MainForm::cmdOk_Click()
 {
-    const bool online = ctl(QStringLiteral("optOnline"))->value() != 0;
-    const bool print = ctl(QStringLiteral("optPrint"))->value() != 0;
+    const bool online = ctl(names::optOnline)->value() != 0;
+    const bool print = ctl(names::optPrint)->value() != 0;
     if (!online && !print)
         return;
 
@@ -32,7 +33,7 @@ void MainForm::cmdOk_Click()
     // warning) would leave a Cancel button on the notice, and Cancel would
     // take the notice down and enable the window while the request runs.
     m_dlgError->okOnly = true;
-    forms::Control *quit = m_dlgError->form().control(QStringLiteral("cmdQuit"));
+    forms::Control *quit = m_dlgError->form().control(names::cmdQuit);
     quit->setVisible(false);
     // Application-modal while it stands: the window manager's close button of
     // the main window is refused too, not only its input (the notice itself
@@ -40,7 +41,7 @@ void MainForm::cmdOk_Click()
     const Qt::WindowModality modality = m_dlgError->windowModality();
     m_dlgError->setWindowModality(Qt::ApplicationModal);
     DisplayWrongData(m_form, *m_dlgError, m_state, m_state.connectToServerText, false);
-    forms::Control *ok = ctl(QStringLiteral("cmdOk"));
+    forms::Control *ok = ctl(names::cmdOk);
     ok->setEnabled(false);
 
     bool printFailed = false;
@@ -59,7 +60,7 @@ void MainForm::cmdOk_Click()
             DisplayThanksPrint(m_form, m_state);
         }
     } else {
-        m_state.submitResult = 2;
+        m_state.submitResult = SubmitResult::NoUsableReply;
         const QString url = buildRequestUrl(m_form, m_state);
         http::GetOptions options;
         options.timeoutMs = m_services.requestTimeoutMs;
@@ -75,12 +76,12 @@ void MainForm::cmdOk_Click()
                          reply.error.toLocal8Bit().constData());
 
         // In test mode the thanks page shows the exact request that was sent.
-        forms::Control *shownUrl = ctl(QStringLiteral("Text1"));
+        forms::Control *shownUrl = ctl(names::Text1);
         shownUrl->setText(url);
         shownUrl->setVisible(!m_state.normalMode);
 
-        m_state.submitResult = std::int16_t(submitResultFromReply(reply.body));
-        if (m_state.submitResult == 0)
+        m_state.submitResult = SubmitResult(submitResultFromReply(reply.body));
+        if (m_state.submitResult == SubmitResult::Accepted)
             DisplayThanksOnline(m_form, m_state);
         else
             DisplayErrorOnline(m_form, m_state);

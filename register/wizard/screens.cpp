@@ -1,5 +1,7 @@
 #include "register/wizard/screens.h"
 
+#include "register/core/control_names.h"
+
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
 #include "register/pages/containers.h"
@@ -19,9 +21,9 @@ namespace {
 constexpr int kCornerRight = 300;
 constexpr int kCornerBottom = 700;
 
-Control *ctl(forms::Form &form, const char *name, int index = -1)
+Control *ctl(forms::Form &form, QLatin1String name, int index = -1)
 {
-    return form.control(QLatin1String(name), index);
+    return form.control(name, index);
 }
 
 int roundTwips(double v)
@@ -40,7 +42,7 @@ void fillWindow(forms::Form &form, Control *frame)
 // siblings, so it is sent back each time it moves.)
 void backgroundInto(forms::Form &form, Control *frame)
 {
-    Control *back = ctl(form, "imgBack");
+    Control *back = ctl(form, names::imgBack);
     back->setContainer(frame);
     back->move(0, 0);
     back->sendToBack();
@@ -50,7 +52,7 @@ void backgroundInto(forms::Form &form, Control *frame)
 // control without stretching does.
 void titleInto(forms::Form &form, const QPixmap &picture, Control *frame)
 {
-    Control *title = ctl(form, "imgWelcomeTitle");
+    Control *title = ctl(form, names::imgWelcomeTitle);
     title->setPicture(picture);
     if (!picture.isNull())
         title->resize(forms::pixelsToTwips(picture.width()),
@@ -88,10 +90,10 @@ QList<Control *> inputsOf(forms::Form &form, const Control *screen)
 // to the first input that takes it, or else to the rightmost button shown
 // (Finish, Retry): the one the player most likely wants.
 void arrangeKeyboard(forms::Form &form, const QList<Control *> &inputs,
-                     std::initializer_list<const char *> buttons)
+                     std::initializer_list<QLatin1String> buttons)
 {
     QList<Control *> chain = inputs;
-    for (const char *name : buttons)
+    for (QLatin1String name : buttons)
         chain.append(ctl(form, name));
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1]->widget(), chain[i]->widget());
@@ -108,7 +110,8 @@ void arrangeKeyboard(forms::Form &form, const QList<Control *> &inputs,
 
 void arrangePageKeyboard(forms::Form &form, Control *frame)
 {
-    arrangeKeyboard(form, inputsOf(form, frame), {"cmdCancel", "cmdPrev", "cmdNext", "cmdSubmit"});
+    arrangeKeyboard(form, inputsOf(form, frame),
+                    {names::cmdCancel, names::cmdPrev, names::cmdNext, names::cmdSubmit});
 }
 
 } // namespace
@@ -116,23 +119,23 @@ void arrangePageKeyboard(forms::Form &form, Control *frame)
 void HideAllFrames(forms::Form &form)
 {
     for (Control *c : form.controls())
-        if (c->kind() == Kind::Frame && !c->name().contains(QLatin1String("frm_page")))
+        if (c->kind() == Kind::Frame && !names::isGroupFrame(c->name()))
             c->setVisible(false);
 }
 
 void DisplayWelcomePage(forms::Form &form, WizardState &state)
 {
     HideAllFrames(form);
-    Control *frame = ctl(form, "frmWelcome");
+    Control *frame = ctl(form, names::frmWelcome);
     fillWindow(form, frame);
-    ctl(form, "cmdPrev")->setVisible(true);
+    ctl(form, names::cmdPrev)->setVisible(true);
     // The welcome screen always leads on to the personal-information page:
     // offering Submit here would let a player skip that page and every
     // required question.
-    ctl(form, "cmdNext")->setVisible(true);
-    ctl(form, "cmdSubmit")->setVisible(false);
+    ctl(form, names::cmdNext)->setVisible(true);
+    ctl(form, names::cmdSubmit)->setVisible(false);
     SetContainer(form, state, frame);
-    ctl(form, "imgBack")->move(0, 0);
+    ctl(form, names::imgBack)->move(0, 0);
     titleInto(form, state.welcomeTitlePicture, frame);
     frame->setVisible(true);
     arrangePageKeyboard(form, frame);
@@ -141,11 +144,11 @@ void DisplayWelcomePage(forms::Form &form, WizardState &state)
 void DisplayPage(forms::Form &form, WizardState &state)
 {
     HideAllFrames(form);
-    Control *frame = ctl(form, "frmPages", state.pageIndex);
+    Control *frame = ctl(form, names::frmPages, state.pageIndex);
     if (!frame)
         return;
     SetContainer(form, state, frame);
-    ctl(form, "imgBack")->move(0, 0);
+    ctl(form, names::imgBack)->move(0, 0);
     titleInto(form, state.pageTitlePicture, frame);
     frame->setVisible(true);
     arrangePageKeyboard(form, frame);
@@ -154,87 +157,88 @@ void DisplayPage(forms::Form &form, WizardState &state)
 void DisplayMethodChoosePage(forms::Form &form, WizardState &state)
 {
     HideAllFrames(form);
-    Control *ok = ctl(form, "cmdOk");
+    Control *ok = ctl(form, names::cmdOk);
     ok->setVisible(true);
     ok->setEnabled(true);
-    Control *frame = ctl(form, "frmMethod");
+    Control *frame = ctl(form, names::frmMethod);
     fillWindow(form, frame);
     backgroundInto(form, frame);
     titleInto(form, state.pageTitlePicture, frame);
     ok->move(frame->width() - ok->width() - kCornerRight,
              frame->height() - ok->height() - kCornerBottom);
     frame->setVisible(true);
-    Control *cancel = ctl(form, "cmdCancel");
+    Control *cancel = ctl(form, names::cmdCancel);
     cancel->setContainer(frame);
     cancel->bringToFront();
-    arrangeKeyboard(form, inputsOf(form, frame), {"cmdCancel", "cmdOk"});
+    arrangeKeyboard(form, inputsOf(form, frame), {names::cmdCancel, names::cmdOk});
 }
 
 namespace {
 
-void displayThanks(forms::Form &form, WizardState &state, const char *frameName, bool backToBack)
+void displayThanks(forms::Form &form, WizardState &state, QLatin1String frameName, bool backToBack)
 {
     HideAllFrames(form);
     Control *frame = ctl(form, frameName);
     fillWindow(form, frame);
     backgroundInto(form, frame);
     if (backToBack)
-        ctl(form, "imgBack")->sendToBack();
-    Control *finish = ctl(form, "cmdFinish");
+        ctl(form, names::imgBack)->sendToBack();
+    Control *finish = ctl(form, names::cmdFinish);
     finish->move(frame->width() - finish->width() - kCornerRight,
                  frame->height() - finish->height() - kCornerBottom);
     finish->setContainer(frame);
     titleInto(form, state.pageTitlePicture, frame);
     finish->bringToFront();
     frame->setVisible(true);
-    arrangeKeyboard(form, {}, {"cmdFinish"});
+    arrangeKeyboard(form, {}, {names::cmdFinish});
 }
 
 } // namespace
 
 void DisplayThanksPrint(forms::Form &form, WizardState &state)
 {
-    displayThanks(form, state, "frmThanksPrint", false);
+    displayThanks(form, state, names::frmThanksPrint, false);
 }
 
 void DisplayThanksOnline(forms::Form &form, WizardState &state)
 {
-    displayThanks(form, state, "frmThanksOnline", true);
+    displayThanks(form, state, names::frmThanksOnline, true);
 }
 
 void DisplayErrorOnline(forms::Form &form, WizardState &state)
 {
-    Control *frame = ctl(form, "frmError");
+    Control *frame = ctl(form, names::frmError);
     frame->setEnabled(true);
     HideAllFrames(form);
     frame->setVisible(true);
     fillWindow(form, frame);
     backgroundInto(form, frame);
     titleInto(form, state.pageTitlePicture, frame);
-    // Result 2 (no usable reply) shows the not-online text, element 1;
-    // result 1 (refused) the error text, element 2.
-    if (state.submitResult == 1 || state.submitResult == 2) {
-        ctl(form, "lblError", 3 - state.submitResult)->setVisible(true);
-        ctl(form, "lblError", state.submitResult)->setVisible(false);
+    // No usable reply shows the not-online text, element 1; a refusal the
+    // error text, element 2.
+    if (state.submitResult != SubmitResult::Accepted) {
+        const bool refused = state.submitResult == SubmitResult::WrongForm;
+        ctl(form, names::lblError, refused ? 2 : 1)->setVisible(true);
+        ctl(form, names::lblError, refused ? 1 : 2)->setVisible(false);
     }
-    Control *cancel = ctl(form, "cmdCancel");
+    Control *cancel = ctl(form, names::cmdCancel);
     cancel->setContainer(frame);
     cancel->bringToFront();
-    Control *exit = ctl(form, "cmdExit");
+    Control *exit = ctl(form, names::cmdExit);
     exit->setTop(cancel->top());
     exit->setLeft(roundTwips(cancel->left() + cancel->width() + state.buttonGap));
     exit->setContainer(frame);
     exit->bringToFront();
-    Control *retry = ctl(form, "cmdRetry");
+    Control *retry = ctl(form, names::cmdRetry);
     retry->setTop(exit->top());
     retry->setLeft(roundTwips(exit->left() + exit->width() + state.buttonGap));
     retry->setContainer(frame);
     retry->bringToFront();
-    arrangeKeyboard(form, {}, {"cmdCancel", "cmdExit", "cmdRetry"});
+    arrangeKeyboard(form, {}, {names::cmdCancel, names::cmdExit, names::cmdRetry});
 }
 
 void focusRegionScreen(forms::Form &form)
 {
-    arrangeKeyboard(form, {ctl(form, "cmbCountry"), ctl(form, "cmbLanguage")},
-                    {"cmdCancel", "cmdNext"});
+    arrangeKeyboard(form, {ctl(form, names::cmbCountry), ctl(form, names::cmbLanguage)},
+                    {names::cmdCancel, names::cmdNext});
 }

@@ -25,7 +25,7 @@ void DisplayPage(forms::Form &form, WizardState &state);
 void DisplayMethodChoosePage(forms::Form &form, WizardState &state);
 void DisplayThanksPrint(forms::Form &form, WizardState &state);
 void DisplayThanksOnline(forms::Form &form, WizardState &state);
-// The text for submitResult (2: not reached, 1: refused), Cancel, Exit, Retry.
+// The text for submitResult (not reached, or refused), Cancel, Exit, Retry.
 void DisplayErrorOnline(forms::Form &form, WizardState &state);
 
 // Keyboard order and focus of the region-and-language screen: country,

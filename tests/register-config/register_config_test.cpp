@@ -226,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"--language=ENGLISH", "--country", "France"},
                                   kEverySection,
                                   {}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 // --- check ------------------------------------------------------------------
 
@@ -295,6 +295,6 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "",
                   "unrecognized option '--out'"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 } // namespace

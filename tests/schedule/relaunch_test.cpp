@@ -10,15 +10,6 @@
 
 namespace {
 
-class FixedClock : public dates::Clock {
-  public:
-    explicit FixedClock(QDateTime now) : m_now(std::move(now)) {}
-    QDateTime now() const override { return m_now; }
-
-  private:
-    QDateTime m_now;
-};
-
 struct StartCall {
     QString program;
     QStringList args;
@@ -37,7 +28,7 @@ class RelaunchTest : public ::testing::Test {
     // Runs with the clock at `now` and a starter that records its calls.
     relaunch::Outcome run(const QString &raw, const QDateTime &now, bool startSucceeds = true)
     {
-        const FixedClock clock(now);
+        const testsupport::TestClock clock(now);
         relaunch::Environment env;
         env.programDir = m_dir.filePath("game");
         env.entryPath = m_entry;
@@ -63,20 +54,20 @@ class RelaunchTest : public ::testing::Test {
 const QString settings = QStringLiteral(
     " /game=Deep Sky /language=French /country=Canada /url=http://example.test/nr/register.asp");
 
-TEST_F(RelaunchTest, aMomentStillToComeStartsNothing)
+TEST_F(RelaunchTest, AMomentStillToComeStartsNothing)
 {
     EXPECT_EQ(run(u'/' + due(m_now.addSecs(60)) + settings, m_now), relaunch::Outcome::NotDue);
     EXPECT_TRUE(m_calls.empty());
     EXPECT_TRUE(entryKept());
 }
 
-TEST_F(RelaunchTest, aMomentEqualToNowToTheSecondIsNotDue)
+TEST_F(RelaunchTest, AMomentEqualToNowToTheSecondIsNotDue)
 {
     EXPECT_EQ(run(u'/' + due(m_now) + settings, m_now), relaunch::Outcome::NotDue);
     EXPECT_TRUE(m_calls.empty());
 }
 
-TEST_F(RelaunchTest, aPassedMomentStartsRegisterOnceAndRemovesTheEntry)
+TEST_F(RelaunchTest, APassedMomentStartsRegisterOnceAndRemovesTheEntry)
 {
     EXPECT_EQ(run(u'/' + due(m_now.addSecs(-1)) + settings, m_now), relaunch::Outcome::Relaunched);
     ASSERT_EQ(m_calls.size(), 1u);
@@ -88,14 +79,14 @@ TEST_F(RelaunchTest, aPassedMomentStartsRegisterOnceAndRemovesTheEntry)
     EXPECT_FALSE(entryKept());
 }
 
-TEST_F(RelaunchTest, aMidnightDueMomentIsReadAsADateAlone)
+TEST_F(RelaunchTest, AMidnightDueMomentIsReadAsADateAlone)
 {
     const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
     EXPECT_EQ(run(u'/' + due(midnight), m_now), relaunch::Outcome::Relaunched);
     EXPECT_EQ(run(u'/' + due(midnight.addDays(1)), m_now), relaunch::Outcome::NotDue);
 }
 
-TEST_F(RelaunchTest, whenRegisterCannotStartTheEntryStays)
+TEST_F(RelaunchTest, WhenRegisterCannotStartTheEntryStays)
 {
     EXPECT_EQ(run(u'/' + due(m_now.addDays(-3)) + settings, m_now, false),
               relaunch::Outcome::StartFailed);
@@ -103,14 +94,14 @@ TEST_F(RelaunchTest, whenRegisterCannotStartTheEntryStays)
     EXPECT_TRUE(entryKept());
 }
 
-TEST_F(RelaunchTest, anUnreadableDueTextCountsAsDue)
+TEST_F(RelaunchTest, AnUnreadableDueTextCountsAsDue)
 {
     EXPECT_EQ(run(QStringLiteral("/someday /game=X"), m_now), relaunch::Outcome::Relaunched);
     ASSERT_EQ(m_calls.size(), 1u);
     EXPECT_EQ(m_calls[0].args, QStringList({"/default=1", "/game=X"}));
 }
 
-TEST(RegisterArguments, joinedTheyGiveTheRelaunchCommandText)
+TEST(RegisterArguments, JoinedTheyGiveTheRelaunchCommandText)
 {
     const struct {
         const char *name;

@@ -122,14 +122,14 @@ class ScheduleProgramTest : public ::testing::Test {
     QString m_localeName = QStringLiteral("en_US");
 };
 
-TEST_F(ScheduleProgramTest, aFutureMomentStartsNothingAndKeepsTheEntry)
+TEST_F(ScheduleProgramTest, AFutureMomentStartsNothingAndKeepsTheEntry)
 {
     EXPECT_EQ(run(reminder(farAhead)), 0);
     EXPECT_FALSE(registerStarted());
     EXPECT_TRUE(entryKept());
 }
 
-TEST_F(ScheduleProgramTest, aPastMomentStartsRegisterOnceWithTheSettings)
+TEST_F(ScheduleProgramTest, APastMomentStartsRegisterOnceWithTheSettings)
 {
     EXPECT_EQ(run(reminder(longAgo)), 0) << m_stderr.toStdString();
     EXPECT_EQ(recorded(),
@@ -140,7 +140,7 @@ TEST_F(ScheduleProgramTest, aPastMomentStartsRegisterOnceWithTheSettings)
     EXPECT_FALSE(entryKept());
 }
 
-TEST_F(ScheduleProgramTest, theLocaleOfTheSessionReadsTheMoment)
+TEST_F(ScheduleProgramTest, TheLocaleOfTheSessionReadsTheMoment)
 {
     m_localeName = QStringLiteral("de_DE");
     EXPECT_EQ(run(reminder(farAhead)), 0);
@@ -151,14 +151,14 @@ TEST_F(ScheduleProgramTest, theLocaleOfTheSessionReadsTheMoment)
                                                 url));
 }
 
-TEST_F(ScheduleProgramTest, onlyTheDueMomentGivesDefaultAlone)
+TEST_F(ScheduleProgramTest, OnlyTheDueMomentGivesDefaultAlone)
 {
     EXPECT_EQ(run(u'/' + dueText(longAgo)), 0);
     EXPECT_EQ(recorded(), expectedRecord(1, "/default=1"));
     EXPECT_FALSE(entryKept());
 }
 
-TEST_F(ScheduleProgramTest, aSixthArgumentIsDropped)
+TEST_F(ScheduleProgramTest, ASixthArgumentIsDropped)
 {
     EXPECT_EQ(run(reminder(longAgo) + QStringLiteral(" /extra=1")), 0);
     EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  "
@@ -166,7 +166,7 @@ TEST_F(ScheduleProgramTest, aSixthArgumentIsDropped)
                                                 url + " "));
 }
 
-TEST_F(ScheduleProgramTest, argumentsSplitAtBlanksJoinToTheSameText)
+TEST_F(ScheduleProgramTest, ArgumentsSplitAtBlanksJoinToTheSameText)
 {
     EXPECT_EQ(run(reminder(longAgo).split(u' ')), 0);
     EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  "
@@ -174,7 +174,7 @@ TEST_F(ScheduleProgramTest, argumentsSplitAtBlanksJoinToTheSameText)
                                                 url));
 }
 
-TEST_F(ScheduleProgramTest, aMissingEntryStillRelaunches)
+TEST_F(ScheduleProgramTest, AMissingEntryStillRelaunches)
 {
     QFile::remove(m_entry);
     EXPECT_EQ(run(reminder(longAgo)), 0);
@@ -183,7 +183,7 @@ TEST_F(ScheduleProgramTest, aMissingEntryStillRelaunches)
     EXPECT_TRUE(m_stderr.isEmpty()) << m_stderr.toStdString();
 }
 
-TEST_F(ScheduleProgramTest, aMissingRegisterKeepsTheEntryAndFails)
+TEST_F(ScheduleProgramTest, AMissingRegisterKeepsTheEntryAndFails)
 {
     QFile::remove(m_register);
     EXPECT_NE(run(reminder(longAgo)), 0);
@@ -191,7 +191,7 @@ TEST_F(ScheduleProgramTest, aMissingRegisterKeepsTheEntryAndFails)
     EXPECT_TRUE(m_stderr.contains(QStringLiteral("register"))) << m_stderr.toStdString();
 }
 
-TEST_F(ScheduleProgramTest, noArgumentsPrintsUsageAndTouchesNothing)
+TEST_F(ScheduleProgramTest, NoArgumentsPrintsUsageAndTouchesNothing)
 {
     EXPECT_EQ(run(QStringList{}), 2);
     EXPECT_TRUE(m_stderr.startsWith(QStringLiteral("usage:"))) << m_stderr.toStdString();
@@ -201,7 +201,7 @@ TEST_F(ScheduleProgramTest, noArgumentsPrintsUsageAndTouchesNothing)
 
 // The whole road: the reminder as register writes it, started by a real
 // Desktop Entry launcher, relaunches register with the settings.
-TEST_F(ScheduleProgramTest, theWrittenAutostartEntryRelaunchesRegister)
+TEST_F(ScheduleProgramTest, TheWrittenAutostartEntryRelaunchesRegister)
 {
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty())

@@ -40,4 +40,21 @@ QString sourceDir()
     return QStringLiteral(VELMORA_SOURCE_DIR);
 }
 
+std::string caseName(const char *name)
+{
+    std::string out;
+    bool upper = true;
+    for (const char *c = name; *c; ++c) {
+        const bool alphanumeric =
+            (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9');
+        if (!alphanumeric) {
+            upper = true;
+            continue;
+        }
+        out += upper && *c >= 'a' && *c <= 'z' ? char(*c - 'a' + 'A') : *c;
+        upper = false;
+    }
+    return out;
+}
+
 } // namespace testsupport

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "platform/clock/clock.h"
+
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <QTemporaryDir>
 
 #include <csignal>
 
 #include <sys/resource.h>
+
+#include <string>
 
 namespace testsupport {
 
@@ -44,6 +50,27 @@ class FileSizeLimit {
   private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
+};
+
+// A clock that stands wherever the test puts it.
+class TestClock : public dates::Clock {
+  public:
+    explicit TestClock(QDateTime at = {}) : at(std::move(at)) {}
+    QDateTime now() const override { return at; }
+    QDateTime at;
+};
+
+// The ctest name of a table row, in the one case style of every test name:
+// each run of letters and digits starts a capital ("z_withoutBlank" gives
+// "ZWithoutBlank", "a colour name" gives "AColourName").
+std::string caseName(const char *name);
+
+// Names each row of a table by its name field.
+struct RowName {
+    template <typename Row> std::string operator()(const ::testing::TestParamInfo<Row> &info) const
+    {
+        return caseName(info.param.name);
+    }
 };
 
 } // namespace testsupport

@@ -61,20 +61,20 @@ void expectRoundTrip(const char *name)
     }
 }
 
-TEST_F(GeneralDateTest, roundTripsInCommonLocales)
+TEST_F(GeneralDateTest, RoundTripsInCommonLocales)
 {
     ASSERT_EQ(QDateTime(QDate(2024, 1, 1), QTime(12, 0)).offsetFromUtc(), 3600) << "zone not set";
     for (const char *name : commonLocales)
         expectRoundTrip(name);
 }
 
-TEST_F(GeneralDateTest, roundTripsInLocalesWithTrickyFormats)
+TEST_F(GeneralDateTest, RoundTripsInLocalesWithTrickyFormats)
 {
     for (const char *name : trickyLocales)
         expectRoundTrip(name);
 }
 
-TEST_F(GeneralDateTest, millisecondsAreNotWritten)
+TEST_F(GeneralDateTest, MillisecondsAreNotWritten)
 {
     const QDateTime moment(QDate(2024, 3, 5), QTime(14, 5, 27, 640));
     const QLocale locale("de_DE");
@@ -82,7 +82,7 @@ TEST_F(GeneralDateTest, millisecondsAreNotWritten)
               QDateTime(moment.date(), QTime(14, 5, 27)));
 }
 
-TEST_F(GeneralDateTest, midnightIsWrittenAsTheDateAlone)
+TEST_F(GeneralDateTest, MidnightIsWrittenAsTheDateAlone)
 {
     for (const char *name : commonLocales) {
         const QLocale locale(QString::fromLatin1(name));
@@ -94,7 +94,7 @@ TEST_F(GeneralDateTest, midnightIsWrittenAsTheDateAlone)
     }
 }
 
-TEST_F(GeneralDateTest, yearsAreWrittenWithFourDigits)
+TEST_F(GeneralDateTest, YearsAreWrittenWithFourDigits)
 {
     for (const char *name : {"C", "en_US", "de_DE", "en_AU", "ko_KR"}) {
         const QLocale locale(QString::fromLatin1(name));
@@ -104,7 +104,7 @@ TEST_F(GeneralDateTest, yearsAreWrittenWithFourDigits)
     }
 }
 
-TEST_F(GeneralDateTest, afternoonTimesCarryTheLocalesDayPeriod)
+TEST_F(GeneralDateTest, AfternoonTimesCarryTheLocalesDayPeriod)
 {
     for (const char *name : {"en_US", "en_AU", "hi_IN", "ko_KR"}) {
         const QLocale locale(QString::fromLatin1(name));
@@ -115,7 +115,7 @@ TEST_F(GeneralDateTest, afternoonTimesCarryTheLocalesDayPeriod)
     }
 }
 
-TEST_F(GeneralDateTest, unreadableTextsGiveNoValue)
+TEST_F(GeneralDateTest, UnreadableTextsGiveNoValue)
 {
     const QLocale locale("de_DE");
     const QString valid =
@@ -128,7 +128,7 @@ TEST_F(GeneralDateTest, unreadableTextsGiveNoValue)
         EXPECT_FALSE(dates::parseGeneralDateText(text, locale).has_value()) << text.toStdString();
 }
 
-TEST_F(GeneralDateTest, theIsoFormIsReadInAnyLocale)
+TEST_F(GeneralDateTest, TheIsoFormIsReadInAnyLocale)
 {
     for (const char *name : commonLocales) {
         const QLocale locale(QString::fromLatin1(name));
@@ -141,7 +141,7 @@ TEST_F(GeneralDateTest, theIsoFormIsReadInAnyLocale)
     }
 }
 
-TEST(FormatRewrites, widenYearsOutsideQuotes)
+TEST(FormatRewrites, WidenYearsOutsideQuotes)
 {
     const struct {
         const char *format;
@@ -160,7 +160,7 @@ TEST(FormatRewrites, widenYearsOutsideQuotes)
             << c.format;
 }
 
-TEST(FormatRewrites, dropTheTimeZoneAndWhatSetItApart)
+TEST(FormatRewrites, DropTheTimeZoneAndWhatSetItApart)
 {
     const struct {
         const char *format;

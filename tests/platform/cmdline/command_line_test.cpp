@@ -1,4 +1,5 @@
 #include "platform/cmdline/command_line.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,9 @@ void PrintTo(const SplitCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class GetCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
+class CommandLine : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(GetCommandLineTest, splitsAsTheStartupAndScheduleExpect)
+TEST_P(CommandLine, SplitsAsBothProgramsExpect)
 {
     const SplitCase &c = GetParam();
     EXPECT_EQ(GetCommandLine(c.text, c.maxArgs), c.expected);
@@ -29,7 +30,7 @@ const QString reminderText =
                    "/url=http://example.test/a/register.asp");
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, GetCommandLineTest,
+    Table, CommandLine,
     ::testing::Values(
         SplitCase{"empty", {}, 10, {QString()}},
         SplitCase{"fourSettings",
@@ -67,9 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                   5,
                   {"", "2024-03-05 14:05:00 ", "game=Deep Sky ", "language=French ",
                    "country=Canada ", "url=http://example.test/a/register.asp"}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
-TEST(RawArgumentText, joinsTheArgumentsAfterTheProgramNameWithSingleBlanks)
+TEST(RawArgumentText, JoinsTheArgumentsAfterTheProgramNameWithSingleBlanks)
 {
     EXPECT_EQ(rawArgumentText({"register"}), QString());
     EXPECT_EQ(rawArgumentText({}), QString());

@@ -1,4 +1,5 @@
 #include "platform/http/http_client.h"
+#include "tests/support/test_support.h"
 
 #include "tests/platform/http/hostile_replies.h"
 #include "tests/tools/registration-server/server_process.h"
@@ -35,7 +36,7 @@ class ServerReply : public ::testing::TestWithParam<ReplyCase> {};
 // request (status 500, even with a body that reads like an acceptance) gives
 // nothing. Every row checks that the server did receive the registration, so
 // an empty result cannot come from a request that never arrived.
-TEST_P(ServerReply, returnsBodyOfSuccessfulReplyOnly)
+TEST_P(ServerReply, ReturnsBodyOfSuccessfulReplyOnly)
 {
     RegistrationServerProcess server(GetParam().arguments);
     ASSERT_NE(server.port(), 0) << server.firstLine().toStdString();
@@ -54,11 +55,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"wrongForm", {"--reply", "wrong-form"}, QStringLiteral("ok")},
         ReplyCase{"emptyBody", {"--reply", "empty"}, QString()},
         ReplyCase{"status500", {"--reply", "status500"}, QString(), false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 // Each escape reaches the server as the caller wrote it, escapes of
 // unreserved characters ("%2D", "%5F", "%7e") included.
-TEST(HttpGet, sendsTheCallersEscapesOnTheRequestLine)
+TEST(HttpGet, SendsTheCallersEscapesOnTheRequestLine)
 {
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
@@ -94,7 +95,7 @@ TEST(HttpGet, sendsTheCallersEscapesOnTheRequestLine)
     EXPECT_EQ(server.log(), expectedLog);
 }
 
-TEST(HttpGet, followsRedirectsWithinTheLimit)
+TEST(HttpGet, FollowsRedirectsWithinTheLimit)
 {
     RegistrationServerProcess server({QStringLiteral("--redirect")});
     ASSERT_NE(server.port(), 0);
@@ -105,7 +106,7 @@ TEST(HttpGet, followsRedirectsWithinTheLimit)
     EXPECT_TRUE(log.contains(QStringLiteral("\nredirected: 1\n")));
 }
 
-TEST(HttpGet, failsWhenRedirectsExceedTheLimit)
+TEST(HttpGet, FailsWhenRedirectsExceedTheLimit)
 {
     RegistrationServerProcess server({QStringLiteral("--redirect")});
     ASSERT_NE(server.port(), 0);
@@ -116,7 +117,7 @@ TEST(HttpGet, failsWhenRedirectsExceedTheLimit)
     EXPECT_FALSE(server.log().contains(QStringLiteral("--- registration")));
 }
 
-TEST(HttpGet, failsPromptlyWhenNothingListens)
+TEST(HttpGet, FailsPromptlyWhenNothingListens)
 {
     quint16 port = 0;
     {
@@ -140,7 +141,7 @@ TEST(HttpGet, failsPromptlyWhenNothingListens)
 
 // A connection that fails at once (port 0 is no port to connect to) ends the
 // request at once, also without any time-out.
-TEST(HttpGet, failsPromptlyWhenTheConnectionCannotStart)
+TEST(HttpGet, FailsPromptlyWhenTheConnectionCannotStart)
 {
     http::GetOptions options;
     options.timeoutMs = 0;
@@ -150,7 +151,7 @@ TEST(HttpGet, failsPromptlyWhenTheConnectionCannotStart)
     EXPECT_LT(elapsed.elapsed(), 5000);
 }
 
-TEST(HttpGet, givesUpAtTheTimeOutOfTheWholeRequest)
+TEST(HttpGet, GivesUpAtTheTimeOutOfTheWholeRequest)
 {
     RegistrationServerProcess server({QStringLiteral("--delay-ms"), QStringLiteral("30000")});
     ASSERT_NE(server.port(), 0);
@@ -179,7 +180,7 @@ void PrintTo(const BodyLimitCase &row, std::ostream *os)
 class BodyLimit : public ::testing::TestWithParam<BodyLimitCase> {};
 
 // A body up to the limit is returned whole; one byte more fails the request.
-TEST_P(BodyLimit, rejectsBodiesOverTheLimit)
+TEST_P(BodyLimit, RejectsBodiesOverTheLimit)
 {
     const BodyLimitCase &row = GetParam();
     RegistrationServerProcess server(
@@ -202,11 +203,11 @@ INSTANTIATE_TEST_SUITE_P(Bodies, BodyLimit,
                                            BodyLimitCase{"oneByteOver", 300001, 300000, false},
                                            BodyLimitCase{"farOverDefaultLimit", 50 << 20,
                                                          http::GetOptions().maxBodyBytes, false}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         testsupport::RowName());
 
 // A proxy named in the environment must not capture requests to this
 // machine (a local test or staging server).
-TEST(HttpGet, reachesLoopbackDespiteAnEnvironmentProxy)
+TEST(HttpGet, ReachesLoopbackDespiteAnEnvironmentProxy)
 {
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
@@ -225,7 +226,7 @@ TEST(HttpGet, reachesLoopbackDespiteAnEnvironmentProxy)
 }
 
 // Both letter cases of each variable name a proxy, as players set them.
-TEST(HttpGet, takesTheProxyFromEitherLetterCase)
+TEST(HttpGet, TakesTheProxyFromEitherLetterCase)
 {
     for (const char *name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) {
         SCOPED_TRACE(name);
@@ -246,7 +247,7 @@ class HostileReplies : public ::testing::TestWithParam<HostileReply> {};
 
 // Every reply of the table ends in its verdict, in time, and the request
 // target reaches the server (or the proxy) byte for byte.
-TEST_P(HostileReplies, endInTheirVerdict)
+TEST_P(HostileReplies, EndInTheirVerdict)
 {
     const HostileReply &row = GetParam();
     HostileServer server(row.answers);
@@ -295,9 +296,9 @@ TEST_P(HostileReplies, endInTheirVerdict)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostileReplies, ::testing::ValuesIn(testsupport::hostileReplies()),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         testsupport::RowName());
 
-TEST(HttpGet, rejectsWhatIsNotAnHttpUrl)
+TEST(HttpGet, RejectsWhatIsNotAnHttpUrl)
 {
     for (const QString &url :
          {QString(), QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/register.asp"),

@@ -61,7 +61,7 @@ int pdfPages(const QString &path)
     return -1;
 }
 
-TEST(PrintLines, printsEveryLineInOrderWithTabsAndEmbeddedBreaks)
+TEST(PrintLines, PrintsEveryLineInOrderWithTabsAndEmbeddedBreaks)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("lines.pdf");
@@ -80,7 +80,7 @@ TEST(PrintLines, printsEveryLineInOrderWithTabsAndEmbeddedBreaks)
                            "2. Two lines", "of caption", "Answer \u00e9\u20ac", "Continued"}));
 }
 
-TEST(PrintLines, aLineThatDoesNotFitStartsTheNextPage)
+TEST(PrintLines, ALineThatDoesNotFitStartsTheNextPage)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("long.pdf");
@@ -103,7 +103,7 @@ TEST(PrintLines, aLineThatDoesNotFitStartsTheNextPage)
               QStringLiteral("Line %1").arg(pdfLines(pdf, 1, 1).size() + 1));
 }
 
-TEST(PrintLines, linesKeptTogetherMoveToTheNextPageTogether)
+TEST(PrintLines, LinesKeptTogetherMoveToTheNextPageTogether)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("kept.pdf");
@@ -124,7 +124,7 @@ TEST(PrintLines, linesKeptTogetherMoveToTheNextPageTogether)
     EXPECT_FALSE(pdfLines(pdf, 1, 1).contains("Question"));
 }
 
-TEST(PrintLines, longLinesStayWholeAtTheLineBreakersWidthAndWiderOnesWrap)
+TEST(PrintLines, LongLinesStayWholeAtTheLineBreakersWidthAndWiderOnesWrap)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath("wide.pdf");
@@ -142,7 +142,7 @@ TEST(PrintLines, longLinesStayWholeAtTheLineBreakersWidthAndWiderOnesWrap)
     EXPECT_EQ(out.mid(1).join(' '), words);
 }
 
-TEST(PrintLines, aPrinterThatCannotStartPrintsNothing)
+TEST(PrintLines, APrinterThatCannotStartPrintsNothing)
 {
     QTemporaryDir dir;
     EXPECT_EQ(printToPdf(dir.filePath("missing/folder/form.pdf"), {{"text"}}), 0);

@@ -15,7 +15,7 @@ namespace {
 
 using shell::AutostartEntry;
 
-TEST(DesktopEntryText, writesTheExpectedEntry)
+TEST(DesktopEntryText, WritesTheExpectedEntry)
 {
     AutostartEntry entry;
     entry.program = QStringLiteral("/opt/velmora game/schedule");
@@ -34,7 +34,7 @@ TEST(DesktopEntryText, writesTheExpectedEntry)
               "Terminal=false\n");
 }
 
-TEST(DesktopEntryText, aProgramPathThatNeedsEscapesIsNamedFromItsFolder)
+TEST(DesktopEntryText, AProgramPathThatNeedsEscapesIsNamedFromItsFolder)
 {
     const struct {
         const char *folder;
@@ -62,7 +62,7 @@ TEST(DesktopEntryText, aProgramPathThatNeedsEscapesIsNamedFromItsFolder)
     }
 }
 
-TEST(DesktopEntryText, escapesEveryLayerOfTheExecLine)
+TEST(DesktopEntryText, EscapesEveryLayerOfTheExecLine)
 {
     AutostartEntry entry;
     entry.program = QStringLiteral("/p");
@@ -75,7 +75,7 @@ TEST(DesktopEntryText, escapesEveryLayerOfTheExecLine)
         << text.toStdString();
 }
 
-TEST(EscapeExecArgument, quotesAndEscapes)
+TEST(EscapeExecArgument, QuotesAndEscapes)
 {
     const struct {
         const char *argument;
@@ -126,7 +126,7 @@ const QString hostileValues[] = {
     QString(),
 };
 
-TEST(DesktopEntryText, hostileValuesNeverAddAKeyOrALine)
+TEST(DesktopEntryText, HostileValuesNeverAddAKeyOrALine)
 {
     const QStringList expectedKeys{"Type", "Name",    "Comment", "Exec",
                                    "Path", "TryExec", "Terminal"};
@@ -169,7 +169,7 @@ class AutostartFilesTest : public ::testing::Test {
     QByteArray m_oldHome;
 };
 
-TEST_F(AutostartFilesTest, autostartDirFollowsXdgConfigHome)
+TEST_F(AutostartFilesTest, AutostartDirFollowsXdgConfigHome)
 {
     qputenv("HOME", path("home").toUtf8());
     qputenv("XDG_CONFIG_HOME", path("cfg").toUtf8());
@@ -183,7 +183,7 @@ TEST_F(AutostartFilesTest, autostartDirFollowsXdgConfigHome)
     EXPECT_EQ(shell::autostartDir(), path("home/.config/autostart"));
 }
 
-TEST_F(AutostartFilesTest, writeCreatesTheFolderAndReplacesAnOlderEntry)
+TEST_F(AutostartFilesTest, WriteCreatesTheFolderAndReplacesAnOlderEntry)
 {
     const QString file = path("a/b/autostart/velmora register.desktop");
     AutostartEntry first;
@@ -199,7 +199,7 @@ TEST_F(AutostartFilesTest, writeCreatesTheFolderAndReplacesAnOlderEntry)
               QStringList{"velmora register.desktop"});
 }
 
-TEST_F(AutostartFilesTest, writeReportsWhyItFailed)
+TEST_F(AutostartFilesTest, WriteReportsWhyItFailed)
 {
     testsupport::writeFile(m_dir.path(), "blocker", "a file where a folder should be");
     QString error;
@@ -208,7 +208,7 @@ TEST_F(AutostartFilesTest, writeReportsWhyItFailed)
     EXPECT_FALSE(shell::writeAutostartEntry(path("blocker/autostart/e.desktop"), {}));
 }
 
-TEST_F(AutostartFilesTest, removeDeletesTheEntryAndSaysWhenThereWasNone)
+TEST_F(AutostartFilesTest, RemoveDeletesTheEntryAndSaysWhenThereWasNone)
 {
     const QString file = testsupport::writeFile(m_dir.path(), "e.desktop", "x");
     EXPECT_TRUE(shell::removeAutostartEntry(file));
@@ -278,7 +278,7 @@ class DesktopLauncherTest : public AutostartFilesTest {
     QString m_stub;
 };
 
-TEST_F(DesktopLauncherTest, theProgramReceivesExactlyTheArgumentText)
+TEST_F(DesktopLauncherTest, TheProgramReceivesExactlyTheArgumentText)
 {
     for (const QString &value : hostileValues) {
         EXPECT_EQ(launch(value), QStringLiteral("1\n") + value) << value.toStdString();

@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(StartDetached, startsTheProgramWithExactArgumentsInTheWorkingFolder)
+TEST(StartDetached, StartsTheProgramWithExactArgumentsInTheWorkingFolder)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -28,24 +28,13 @@ TEST(StartDetached, startsTheProgramWithExactArgumentsInTheWorkingFolder)
     EXPECT_EQ(testsupport::readFile(recorded), QStringLiteral("3\n") + args.join(u' '));
 }
 
-TEST(StartDetached, saysWhenTheProgramCannotBeStarted)
+TEST(StartDetached, SaysWhenTheProgramCannotBeStarted)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     EXPECT_FALSE(shell::startDetached(dir.filePath("missing"), {}, dir.path()));
     const QString notExecutable = testsupport::writeFile(dir.path(), "plain", "#!/bin/sh\n");
     EXPECT_FALSE(shell::startDetached(notExecutable, {}, dir.path()));
-}
-
-TEST(FileExists, countsOnlyFiles)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = testsupport::writeFile(dir.path(), "nocheck.txt", "");
-    EXPECT_TRUE(shell::fileExists(file));
-    EXPECT_FALSE(shell::fileExists(dir.filePath("missing.txt")));
-    EXPECT_FALSE(shell::fileExists(dir.path()));
-    EXPECT_FALSE(shell::fileExists(QString()));
 }
 
 } // namespace

@@ -60,7 +60,7 @@ class DlgCancelTest : public ::testing::Test {
             backcolor="FFFFFF">%2</language></register>)")
                                    .arg(kUrl, elements));
         WizardServices services;
-        services.now = [this] { return m_now; };
+        services.clock = m_clock;
         services.endProgram = [this] { ++m_ended; };
         m_wizard = std::make_unique<MainForm>(app, arguments, services);
         m_wizard->Form_Load();
@@ -84,7 +84,9 @@ class DlgCancelTest : public ::testing::Test {
 
     QTemporaryDir m_dir;
     QByteArray m_oldConfigHome;
-    QDateTime m_now{QDate(2024, 3, 5), QTime(14, 5, 27)};
+    std::shared_ptr<testsupport::TestClock> m_clock =
+        std::make_shared<testsupport::TestClock>(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 27)));
+    QDateTime &m_now = m_clock->at;
     int m_ended = 0;
     std::unique_ptr<MainForm> m_wizard;
 };
@@ -94,7 +96,7 @@ QList<int> geometry(const forms::Control *c)
     return {c->left(), c->top(), c->width(), c->height()};
 }
 
-TEST_F(DlgCancelTest, activationPlacesTheChoicesFromTheLanguageSection)
+TEST_F(DlgCancelTest, ActivationPlacesTheChoicesFromTheLanguageSection)
 {
     start(kButtons + kCancelPage.arg(""));
     ctl("optLater")->setValue(1);
@@ -119,7 +121,7 @@ TEST_F(DlgCancelTest, activationPlacesTheChoicesFromTheLanguageSection)
     EXPECT_EQ(geometry(ctl("optCancel")), QList<int>({420, 2250, 4700, 370}));
 }
 
-TEST_F(DlgCancelTest, colourAttributesOrTheGlobalColours)
+TEST_F(DlgCancelTest, ColourAttributesOrTheGlobalColours)
 {
     const struct {
         const char *name;
@@ -146,7 +148,7 @@ TEST_F(DlgCancelTest, colourAttributesOrTheGlobalColours)
     EXPECT_EQ(forms::colourToBgr(dialog().palette().color(QPalette::Window)), 0xFFFFFFu);
 }
 
-TEST_F(DlgCancelTest, withoutItsElementsTheLayoutStaysAndTheButtonsShareTheWidth)
+TEST_F(DlgCancelTest, WithoutItsElementsTheLayoutStaysAndTheButtonsShareTheWidth)
 {
     // No <quit> and no <cancelpage>: the Quit picture already loaded stays.
     start(R"(<cancel src="CANCEL" srcover="CANCEL_OVER"/>)");
@@ -171,7 +173,7 @@ TEST_F(DlgCancelTest, withoutItsElementsTheLayoutStaysAndTheButtonsShareTheWidth
     EXPECT_EQ(problemCount("<later> in the section \"English\": is missing from <cancelpage>"), 1);
 }
 
-TEST_F(DlgCancelTest, centredOverTheWizardWhichWaitsOnItsPage)
+TEST_F(DlgCancelTest, CentredOverTheWizardWhichWaitsOnItsPage)
 {
     MainForm &w = start(kButtons + kCancelPage.arg(""));
     w.move(300, 200);
@@ -204,7 +206,7 @@ TEST_F(DlgCancelTest, centredOverTheWizardWhichWaitsOnItsPage)
     EXPECT_FALSE(QFile::exists(entryPath()));
 }
 
-TEST_F(DlgCancelTest, hoverIsDecidedByWhatThePointerIsOver)
+TEST_F(DlgCancelTest, HoverIsDecidedByWhatThePointerIsOver)
 {
     start(kButtons + kCancelPage.arg(""));
     dialog().show();
@@ -229,7 +231,7 @@ TEST_F(DlgCancelTest, hoverIsDecidedByWhatThePointerIsOver)
     dialog().cmdCancel_Click();
 }
 
-TEST_F(DlgCancelTest, keyboardReachesEveryChoiceAndPressesTheFocusedButton)
+TEST_F(DlgCancelTest, KeyboardReachesEveryChoiceAndPressesTheFocusedButton)
 {
     start(kButtons + kCancelPage.arg(""));
     dialog().show();
@@ -251,7 +253,7 @@ TEST_F(DlgCancelTest, keyboardReachesEveryChoiceAndPressesTheFocusedButton)
     EXPECT_FALSE(dialog().isVisible());
 }
 
-TEST_F(DlgCancelTest, notRegisteringEndsAndKeepsAnOlderReminder)
+TEST_F(DlgCancelTest, NotRegisteringEndsAndKeepsAnOlderReminder)
 {
     start(kButtons + kCancelPage.arg(""));
     testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", "older");
@@ -261,7 +263,7 @@ TEST_F(DlgCancelTest, notRegisteringEndsAndKeepsAnOlderReminder)
     EXPECT_EQ(testsupport::readFile(entryPath()), "older");
 }
 
-TEST_F(DlgCancelTest, aReminderWritesOneEntryForScheduleInTheProgramFolder)
+TEST_F(DlgCancelTest, AReminderWritesOneEntryForScheduleInTheProgramFolder)
 {
     const struct {
         const char *name;
@@ -293,7 +295,7 @@ TEST_F(DlgCancelTest, aReminderWritesOneEntryForScheduleInTheProgramFolder)
     QDir::setCurrent(before);
 }
 
-TEST_F(DlgCancelTest, aReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
+TEST_F(DlgCancelTest, AReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
 {
     const struct {
         const char *name;
@@ -359,7 +361,7 @@ TEST_F(DlgCancelTest, aReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
 // launcher, runs the real schedule, which starts register with the settings,
 // from program folders whose names launchers treat differently and with a
 // setting far longer than one process argument may hold.
-TEST_F(DlgCancelTest, theWrittenReminderRelaunchesTheWizardWhenDue)
+TEST_F(DlgCancelTest, TheWrittenReminderRelaunchesTheWizardWhenDue)
 {
     const QString gio = QStandardPaths::findExecutable("gio");
     if (gio.isEmpty())

@@ -6,7 +6,7 @@ namespace {
 
 const QDateTime confirmed(QDate(2024, 3, 5), QTime(14, 5, 27));
 
-TEST(DueMoment, followsTheChosenOptionAndDayCount)
+TEST(DueMoment, FollowsTheChosenOptionAndDayCount)
 {
     const struct {
         const char *name;
@@ -34,7 +34,7 @@ TEST(DueMoment, followsTheChosenOptionAndDayCount)
     }
 }
 
-TEST(ReminderArgumentText, listsTheDueMomentAndTheFourSettingsInOrder)
+TEST(ReminderArgumentText, ListsTheDueMomentAndTheFourSettingsInOrder)
 {
     EXPECT_EQ(reminderArgumentText("2024-03-08 14:05:27", "Deep Sky", "French", "Canada",
                                    "http://example.test/a/register.asp"),

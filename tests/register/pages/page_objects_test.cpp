@@ -2,6 +2,7 @@
 // of configuration fault (reported once, with page, id and type; the object
 // skipped only when nothing sensible can be built).
 #include "register/pages/page_objects.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ struct FaultCase {
 
 class ConfigurationFault : public ::testing::TestWithParam<FaultCase> {};
 
-TEST_P(ConfigurationFault, IsReportedOnceAndTheRestIsBuilt)
+TEST_P(ConfigurationFault, IsReportedOnce)
 {
     const FaultCase &c = GetParam();
     const QString markup =
@@ -132,4 +133,4 @@ INSTANTIATE_TEST_SUITE_P(
             true, "\"default\" is \"1.5\", not a whole number; no option is selected"},
         FaultCase{"UnknownType", R"(<object type="button" id="1"/>)", false,
                   "the type is not known"}),
-    [](const ::testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
+    testsupport::RowName());

@@ -1,6 +1,7 @@
 // The controls each question type produces: names, holders, geometry,
 // containers.
 #include "register/pages/renderers.h"
+#include "tests/support/test_support.h"
 
 #include "page_fixture.h"
 
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Defaults, RadioDefault,
                          ::testing::Values(RadioCase{"Second", "1", {0, 1, 0}},
                                            RadioCase{"None", "-1", {0, 0, 0}},
                                            RadioCase{"BeyondTheOptions", "7", {0, 0, 0}}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         testsupport::RowName());
 
 struct CheckCase {
     const char *name;
@@ -164,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CheckCase{"ThreeRequired", "a|b|c", "10|20|30", "0", "3"},
                       CheckCase{"ThreeOptional", "a|b|c", "10|20|30", "1", "0"},
                       CheckCase{"OneBoxWithoutCaption", "", "10", "0", "1"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 struct TextCase {
     const char *name;
@@ -200,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"UnknownName", "1", "", "", true},
                       TextCase{"IdOneWithSuffix", "1_b", "Ember Reach", "Ember Reach", false},
                       TextCase{"IdTwelve", "12", "Ember Reach", "typed", true}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(Renderers, ListHoldsItsOptionsAsCheckBoxesInside)
 {

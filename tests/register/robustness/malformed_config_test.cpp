@@ -22,10 +22,16 @@ QString sample()
     return testsupport::readFile(testsupport::sourceDir() + "/register/sample/config.xml");
 }
 
+struct Walk {
+    int screens = 0;       // Next clicks until the wizard stood still
+    bool lastPage = false; // it stood on the last question page
+    QStringList messages;  // every message shown, in order
+};
+
 // Runs start-up, then Next through every page in test mode, answering any
-// message dialog at once, and builds both dialogs. Returns the number of
-// screens reached; `problems` receives the problem lines of the run.
-int walk(const QString &config, QStringList *problems = nullptr)
+// message dialog at once, and builds both dialogs. `problems` receives the
+// problem lines of the run.
+Walk walk(const QString &config, QStringList *problems = nullptr)
 {
     QTemporaryDir dir;
     testsupport::writeFile(dir.path(), "config.xml", config);
@@ -34,36 +40,42 @@ int walk(const QString &config, QStringList *problems = nullptr)
     services.endProgram = [] {};
     MainForm w(dir.path(), {"/default=1", "/language=English", "/country=Canada"}, services);
     // A message or the register-later dialog must not block the walk.
+    Walk result;
     QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&w] {
-        if (w.errorDialog().isVisible())
+    QObject::connect(&answer, &QTimer::timeout, [&w, &result] {
+        if (w.errorDialog().isVisible()) {
+            result.messages.append(
+                w.errorDialog().form().control(QStringLiteral("lblError"))->text());
             w.errorDialog().cmdQuit_Click();
+        }
         if (w.cancelDialog().isVisible())
             w.cancelDialog().cmdCancel_Click();
     });
     answer.start(0);
     w.Form_Load();
-    int screens = 0;
-    for (int i = 0; i < 25 && w.state().stage < 3; ++i) {
-        const int before = w.state().stage * 100 + w.state().pageIndex;
+    for (int i = 0; i < 25; ++i) {
+        const int before = int(w.state().stage) * 100 + w.state().pageIndex;
         w.cmdNext_Click();
-        ++screens;
-        if (w.state().stage * 100 + w.state().pageIndex == before)
+        ++result.screens;
+        if (int(w.state().stage) * 100 + w.state().pageIndex == before)
             break;
     }
+    result.lastPage = w.state().stage == Stage::Pages && w.state().pageIndex == w.state().pageCount;
     w.cmdPrev_Click();
     w.cancelDialog().Form_Activate();
     w.errorDialog().Form_Activate();
     if (problems)
         for (const core::ConfigProblem &p : w.state().problems.all())
             problems->append(p.toString());
-    return screens;
+    return result;
 }
 
 TEST(MalformedConfig, TheSampleItselfWalksToTheLastPageWithoutAProblem)
 {
     QStringList problems;
-    EXPECT_GE(walk(sample(), &problems), 5);
+    const Walk result = walk(sample(), &problems);
+    EXPECT_GE(result.screens, 5);
+    EXPECT_TRUE(result.lastPage);
     EXPECT_EQ(problems, QStringList());
 }
 
@@ -101,8 +113,18 @@ TEST(MalformedConfig, SpoiledAttributesNeitherCrashNorHang)
 TEST(MalformedConfig, CutOffDocumentsShowAMessageAndStop)
 {
     const QString config = sample();
-    for (int cut : {10, 200, 1000, int(config.size() / 2), int(config.size()) - 20})
-        walk(config.left(cut));
+    for (int cut : {10, 200, 1000, int(config.size() / 2), int(config.size()) - 20}) {
+        SCOPED_TRACE(cut);
+        const Walk result = walk(config.left(cut));
+        ASSERT_FALSE(result.messages.isEmpty());
+        EXPECT_TRUE(result.messages.first().startsWith(
+            QStringLiteral("The registration wizard cannot read its configuration.")))
+            << result.messages.first().toStdString();
+        // Without a configuration there is no region to choose: the first
+        // Next is refused and the wizard stays on the region screen.
+        EXPECT_EQ(result.screens, 1);
+        EXPECT_FALSE(result.lastPage);
+    }
 }
 
 TEST(MalformedConfig, ElementsRemovedWholeStillWalk)
@@ -111,11 +133,16 @@ TEST(MalformedConfig, ElementsRemovedWholeStillWalk)
     for (const char *element :
          {"userinfo", "welcome", "cancelpage", "methodpage", "age", "welcomepic", "errorpage"}) {
         QString variant = config;
-        const QRegularExpression whole(QStringLiteral("<%1[ >].*?</%1>").arg(element),
-                                       QRegularExpression::DotMatchesEverythingOption);
+        // An element starts its line; the same word inside a comment is no element.
+        const QRegularExpression whole(QStringLiteral("^\\s*<%1[ >].*?</%1>").arg(element),
+                                       QRegularExpression::DotMatchesEverythingOption |
+                                           QRegularExpression::MultilineOption);
         variant.replace(whole, QString());
+        ASSERT_NE(variant, config) << element;
         SCOPED_TRACE(element);
-        walk(variant);
+        const Walk result = walk(variant);
+        EXPECT_TRUE(result.lastPage);
+        EXPECT_TRUE(result.messages.isEmpty()) << result.messages.join(u'|').toStdString();
     }
 }
 
@@ -203,7 +230,7 @@ const Mistake
              [](MainForm &w) {
                  expectPlainButton(w.ctl("cmdNext"), "Next");
                  chooseAndGo(w, "Canada", "English");
-                 EXPECT_EQ(w.state().stage, 1); // and it still clicks
+                 EXPECT_EQ(w.state().stage, Stage::Welcome); // and it still clicks
              }},
             {"a misspelt hover picture",
              {{R"(srcover="NEXT_OVER")", R"(srcover="NEXT_HOVER")"}},
@@ -297,7 +324,7 @@ const Mistake
              {R"(config.xml:23:5: <object country="Germeny">: names a country that is not in the country list at line 20; it applies only to a player who types that name under "Other")"},
              [](MainForm &w) {
                  chooseAndGo(w, "Canada", "English");
-                 EXPECT_EQ(w.state().stage, 1);
+                 EXPECT_EQ(w.state().stage, Stage::Welcome);
              }},
             {"more than twenty pages",
              {{"    <cancelpage>", extraPages(18) + "    <cancelpage>"}},
@@ -310,7 +337,7 @@ const Mistake
              {R"(config.xml:61:5: <welcomepage> in the section "english": is not an element of a language section; it is ignored)"},
              [](MainForm &w) {
                  chooseAndGo(w, "Canada", "English");
-                 EXPECT_EQ(w.state().stage, 1);
+                 EXPECT_EQ(w.state().stage, Stage::Welcome);
                  EXPECT_FALSE(w.ctl("page_4_dat_0d")); // the welcome page has no birth date
              }},
 };
@@ -340,10 +367,6 @@ TEST_P(ConfigMistake, GivesItsLinesAndLeavesAUsableWizard)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sample, ConfigMistake, ::testing::ValuesIn(kMistakes),
-                         [](const auto &info) {
-                             QString name = QString::fromUtf8(info.param.name);
-                             name.replace(QRegularExpression("[^A-Za-z0-9]+"), "_");
-                             return name.toStdString();
-                         });
+                         testsupport::RowName());
 
 } // namespace

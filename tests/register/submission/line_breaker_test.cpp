@@ -9,7 +9,7 @@ QString run(char c, int n)
     return QString(n, QChar::fromLatin1(c));
 }
 
-TEST(BreakLines, breaksAfterEveryFullRunOf120)
+TEST(BreakLines, BreaksAfterEveryFullRunOf120)
 {
     const struct {
         const char *name;
@@ -30,7 +30,7 @@ TEST(BreakLines, breaksAfterEveryFullRunOf120)
         EXPECT_EQ(breakLines(c.input), c.expected) << c.name;
 }
 
-TEST(BreakLines, neverCutsACharacterInTwo)
+TEST(BreakLines, NeverCutsACharacterInTwo)
 {
     const QString face = QString::fromUtf8("\U0001F600");
     const QString input = run('a', 119) + face + face;

@@ -29,7 +29,7 @@ QStringList entriesOf(RegistrationFixture &f)
     return out;
 }
 
-TEST(PrintedForm, onlyTheNamesShown)
+TEST(PrintedForm, OnlyTheNamesShown)
 {
     RegistrationFixture f;
     f.personal({{"FirstName", "Ann"}, {"LastName", "Lee"}});
@@ -44,7 +44,7 @@ TEST(PrintedForm, onlyTheNamesShown)
     EXPECT_EQ(lines[5].style, LineStyle::Strong);
 }
 
-TEST(PrintedForm, gathering)
+TEST(PrintedForm, Gathering)
 {
     struct Case {
         const char *name;
@@ -114,7 +114,7 @@ TEST(PrintedForm, gathering)
     }
 }
 
-TEST(PrintedForm, longQuestionsAndAnswersBreakAfter120Characters)
+TEST(PrintedForm, LongQuestionsAndAnswersBreakAfter120Characters)
 {
     const QString question = QString("abcdefghij").repeated(25);
     const QString answer = QString("0123456789").repeated(13);

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(SubmitResultFromReply, readsTheServerReply)
+TEST(SubmitResultFromReply, ReadsTheServerReply)
 {
     const struct {
         const char *reply;
@@ -28,7 +28,7 @@ TEST(SubmitResultFromReply, readsTheServerReply)
         EXPECT_EQ(submitResultFromReply(QString::fromUtf8(c.reply)), c.expected) << c.reply;
 }
 
-TEST(SubmitResultFromReply, separatorIsGraveBarGrave)
+TEST(SubmitResultFromReply, SeparatorIsGraveBarGrave)
 {
     EXPECT_EQ(replySeparator, QStringView(u"`|`"));
 }

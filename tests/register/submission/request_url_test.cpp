@@ -15,7 +15,7 @@ namespace {
 const QString names = QStringLiteral("&FirstName=Ann&LastName=Lee");
 const QString tail = QStringLiteral("&pname=Demo%20Game&lang=English");
 
-TEST(RequestUrl, workedExample)
+TEST(RequestUrl, WorkedExample)
 {
     RegistrationFixture f;
     f.text(1, "2", "Fred's Garage");
@@ -30,7 +30,7 @@ TEST(RequestUrl, workedExample)
               "&dob=1990/5/17&pname=Demo%20Game&lang=English");
 }
 
-TEST(RequestUrl, personalPieceFollowsLabelVisibility)
+TEST(RequestUrl, PersonalPieceFollowsLabelVisibility)
 {
     struct Case {
         const char *name;
@@ -102,7 +102,7 @@ TEST(RequestUrl, personalPieceFollowsLabelVisibility)
     }
 }
 
-TEST(RequestUrl, questionPageAnswers)
+TEST(RequestUrl, QuestionPageAnswers)
 {
     struct Case {
         const char *name;
@@ -181,7 +181,7 @@ TEST(RequestUrl, questionPageAnswers)
     }
 }
 
-TEST(RequestUrl, productNamedOnAQuestionPageReplacesTheGameName)
+TEST(RequestUrl, ProductNamedOnAQuestionPageReplacesTheGameName)
 {
     RegistrationFixture f;
     f.personal({});

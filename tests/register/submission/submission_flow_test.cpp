@@ -111,13 +111,13 @@ class SubmissionFlow : public ::testing::Test {
         selectItem(m.ctl("cmbLanguage"), "English");
         closeUnexpectedModal();
         m.cmdNext_Click();
-        EXPECT_EQ(m.state().stage, 1);
+        EXPECT_EQ(m.state().stage, Stage::Welcome);
         m.ctl("page_2_dat_0y")->setText("1990");
         m.ctl("page_2_dat_0m")->setText("5");
         m.ctl("page_2_dat_0d")->setText("17");
         closeUnexpectedModal();
         m.cmdNext_Click();
-        EXPECT_EQ(m.state().stage, 2);
+        EXPECT_EQ(m.state().stage, Stage::Pages);
         m.ctl("txtFirstName")->setText("Ann");
         m.ctl("txtLastName")->setText("Lee");
         m.ctl("txtEmail")->setText("ann@example.com");
@@ -184,7 +184,7 @@ void PrintTo(const OnlineCase &c, std::ostream *os)
 
 class OnlineSubmission : public SubmissionFlow, public ::testing::WithParamInterface<OnlineCase> {};
 
-TEST_P(OnlineSubmission, showsThePageOfTheReply)
+TEST_P(OnlineSubmission, ShowsThePageOfTheReply)
 {
     const OnlineCase &c = GetParam();
     std::optional<RegistrationServerProcess> server;
@@ -214,7 +214,7 @@ TEST_P(OnlineSubmission, showsThePageOfTheReply)
     m.cmdOk_Click();
     const QString diagnosis = QString::fromStdString(testing::internal::GetCapturedStderr());
 
-    EXPECT_EQ(m.state().submitResult, c.expectedResult);
+    EXPECT_EQ(int(m.state().submitResult), c.expectedResult);
     const bool accepted = c.expectedResult == 0;
     EXPECT_EQ(m.ctl("frmThanksOnline")->isVisibleFlag(), accepted);
     EXPECT_EQ(m.ctl("frmError")->isVisibleFlag(), !accepted);
@@ -273,9 +273,9 @@ INSTANTIATE_TEST_SUITE_P(
                      OnlineCase{"bodyOver1MiB", {"--large-body", "1048577"}, true, 10000, 2, true},
                      OnlineCase{"connectionRefused", {}, false, 10000, 2, true},
                      OnlineCase{"timeOut", {"--delay-ms", "20000"}, true, 300, 2, true}})),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
-TEST_F(SubmissionFlow, testModeShowsTheExactRequest)
+TEST_F(SubmissionFlow, TestModeShowsTheExactRequest)
 {
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
@@ -283,12 +283,12 @@ TEST_F(SubmissionFlow, testModeShowsTheExactRequest)
     auto w = toMethodScreen(server.url("/register.asp"));
     ASSERT_FALSE(w->state().normalMode);
     w->cmdOk_Click();
-    EXPECT_EQ(w->state().submitResult, 0);
+    EXPECT_EQ(w->state().submitResult, SubmitResult::Accepted);
     EXPECT_EQ(w->ctl("Text1")->text(), server.url("/register.asp") + kAnswers);
     EXPECT_TRUE(w->ctl("Text1")->isVisibleFlag());
 }
 
-TEST_F(SubmissionFlow, retryAfterAnErrorSendsTheSameAnswersAgain)
+TEST_F(SubmissionFlow, RetryAfterAnErrorSendsTheSameAnswersAgain)
 {
     std::optional<RegistrationServerProcess> refusing(std::in_place,
                                                       QStringList{"--reply", "error"});
@@ -297,7 +297,7 @@ TEST_F(SubmissionFlow, retryAfterAnErrorSendsTheSameAnswersAgain)
     auto w = toMethodScreen(refusing->url("/register.asp"));
     MainForm &m = *w;
     m.cmdOk_Click();
-    ASSERT_EQ(m.state().submitResult, 2);
+    ASSERT_EQ(m.state().submitResult, SubmitResult::NoUsableReply);
     ASSERT_TRUE(m.ctl("frmError")->isVisibleFlag());
 
     // The server recovers on the same address; Retry builds the request again
@@ -307,7 +307,7 @@ TEST_F(SubmissionFlow, retryAfterAnErrorSendsTheSameAnswersAgain)
     ASSERT_EQ(accepting.port(), port) << accepting.firstLine().toStdString();
     m.cmdRetry_Click();
 
-    EXPECT_EQ(m.state().submitResult, 0);
+    EXPECT_EQ(m.state().submitResult, SubmitResult::Accepted);
     EXPECT_TRUE(m.ctl("frmThanksOnline")->isVisibleFlag());
     EXPECT_FALSE(m.ctl("frmError")->isVisibleFlag());
     EXPECT_EQ(m.ctl("Text1")->text(), accepting.url("/register.asp") + kAnswers);
@@ -331,7 +331,7 @@ class PaintCounter : public QObject {
 // (neither its close button nor Escape takes it down) and is application-
 // modal, so the main window, disabled, refuses its own close button too. The
 // reply then shows its page as usual.
-TEST_F(SubmissionFlow, theConnectingNoticeStandsAndTheWindowPaintsWhileTheRequestRuns)
+TEST_F(SubmissionFlow, TheConnectingNoticeStandsAndTheWindowPaintsWhileTheRequestRuns)
 {
     // The accepting reply in four pieces, a quarter of a second apart.
     HostileServer server({testsupport::drip("HTTP/1.1 200 OK\r\nContent-Length: 15\r\n\r\n",
@@ -365,14 +365,14 @@ TEST_F(SubmissionFlow, theConnectingNoticeStandsAndTheWindowPaintsWhileTheReques
     EXPECT_EQ(modal, &m.errorDialog());
     EXPECT_GT(counter.paints, 0);
     EXPECT_EQ(server.requestLines().size(), 1);
-    EXPECT_EQ(m.state().submitResult, 0);
+    EXPECT_EQ(m.state().submitResult, SubmitResult::Accepted);
     EXPECT_TRUE(m.ctl("frmThanksOnline")->isVisibleFlag());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     expectCommonEnding(m);
     m.close();
 }
 
-TEST_F(SubmissionFlow, neitherMethodChosenDoesNothing)
+TEST_F(SubmissionFlow, NeitherMethodChosenDoesNothing)
 {
     auto w = toMethodScreen(refusedUrl());
     MainForm &m = *w;
@@ -426,7 +426,7 @@ WizardServices printInto(const QString &pdf, int *asked)
     return services;
 }
 
-TEST_F(SubmissionFlow, printsTheFormAndThanks)
+TEST_F(SubmissionFlow, PrintsTheFormAndThanks)
 {
     // A long question and enough questions for a second page.
     const QString longQuestion =
@@ -479,7 +479,7 @@ TEST_F(SubmissionFlow, printsTheFormAndThanks)
     EXPECT_EQ(pdfLines(pdf), expected);
 }
 
-TEST_F(SubmissionFlow, cancellingThePrinterDialogPrintsNothingAndStays)
+TEST_F(SubmissionFlow, CancellingThePrinterDialogPrintsNothingAndStays)
 {
     WizardServices services;
     services.choosePrinter = [](QPrinter &, QWidget *) { return false; };
@@ -493,7 +493,7 @@ TEST_F(SubmissionFlow, cancellingThePrinterDialogPrintsNothingAndStays)
     expectCommonEnding(m);
 }
 
-TEST_F(SubmissionFlow, aPrintThatFailsIsReportedAndTheMethodScreenStays)
+TEST_F(SubmissionFlow, APrintThatFailsIsReportedAndTheMethodScreenStays)
 {
     const struct {
         const char *name;

@@ -9,7 +9,7 @@ struct EncodingCase {
     QString expected;
 };
 
-TEST(EncodeValue, escapesOnlyTheQueryStructure)
+TEST(EncodeValue, EscapesOnlyTheQueryStructure)
 {
     const EncodingCase cases[] = {
         {"", ""},
@@ -25,7 +25,7 @@ TEST(EncodeValue, escapesOnlyTheQueryStructure)
         EXPECT_EQ(encodeValue(c.input), c.expected) << c.input.toStdString();
 }
 
-TEST(EncodeUrl, keepsAsciiLettersDigitsAndStructureAndEscapesTheRest)
+TEST(EncodeUrl, KeepsAsciiLettersDigitsAndStructureAndEscapesTheRest)
 {
     const EncodingCase cases[] = {
         {"", ""},
@@ -55,7 +55,7 @@ TEST(EncodeUrl, keepsAsciiLettersDigitsAndStructureAndEscapesTheRest)
         EXPECT_EQ(encodeUrl(c.input), c.expected) << c.input.toStdString();
 }
 
-TEST(Encoders, aValueCharacterReachesTheServerEscapedTwice)
+TEST(Encoders, AValueCharacterReachesTheServerEscapedTwice)
 {
     EXPECT_EQ(encodeUrl(encodeValue(u"Tom & Jerry")), "Tom%20%2526%20Jerry");
     EXPECT_EQ(encodeUrl(QStringLiteral("?ans=") + encodeValue(u"a.b")), "?ans=a%252Eb");

@@ -121,7 +121,7 @@ TEST_F(AgeLimit, BirthDateIsJudgedAgainstTheCountrysAge)
         form.control("page_3_dat_0m")->setText("12");
         form.control("page_3_dat_0d")->setText("31");
         state.wrongDataMessage.clear();
-        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        EXPECT_EQ(isDataValid(form, state, today).valid, c.valid);
         if (!c.valid) {
             EXPECT_EQ(state.wrongDataMessage, c.message);
             // The navigation tells the age warning from other failures so.
@@ -173,7 +173,7 @@ class AgeWarning : public ::testing::Test {
             if (languages->item(i) == QLatin1String("English"))
                 languages->setListIndex(i);
         w.cmdNext_Click();
-        ASSERT_EQ(w.state().stage, 1);
+        ASSERT_EQ(w.state().stage, Stage::Welcome);
     }
     void birthDate(int year)
     {
@@ -203,7 +203,8 @@ class AgeWarning : public ::testing::Test {
     static WizardServices fixedClock()
     {
         WizardServices s;
-        s.now = [] { return QDateTime(QDate(2024, 6, 15), QTime(12, 0)); };
+        s.clock =
+            std::make_shared<testsupport::TestClock>(QDateTime(QDate(2024, 6, 15), QTime(12, 0)));
         s.endProgram = [] {};
         return s;
     }
@@ -217,11 +218,11 @@ TEST_F(AgeWarning, ConfirmableWarningLetsAParentAgree)
     auto [message, offeredCancel] = nextAnswering(/*ok=*/false);
     EXPECT_EQ(message, "Under 13?\r\nAsk a parent.");
     EXPECT_TRUE(offeredCancel);
-    EXPECT_EQ(w.state().stage, 1); // Cancel: correct the date
+    EXPECT_EQ(w.state().stage, Stage::Welcome); // Cancel: correct the date
 
     std::tie(message, offeredCancel) = nextAnswering(/*ok=*/true);
     EXPECT_TRUE(offeredCancel);
-    EXPECT_EQ(w.state().stage, 2);
+    EXPECT_EQ(w.state().stage, Stage::Pages);
     EXPECT_EQ(w.state().pageIndex, 0);
 }
 
@@ -232,11 +233,11 @@ TEST_F(AgeWarning, BlockingWarningOnlyInforms)
     auto [message, offeredCancel] = nextAnswering(/*ok=*/true);
     EXPECT_EQ(message, "At least 16 in Germany.");
     EXPECT_FALSE(offeredCancel);
-    EXPECT_EQ(w.state().stage, 1);
+    EXPECT_EQ(w.state().stage, Stage::Welcome);
 
     birthDate(2008);
     w.cmdNext_Click(); // valid: no message
-    EXPECT_EQ(w.state().stage, 2);
+    EXPECT_EQ(w.state().stage, Stage::Pages);
 }
 
 } // namespace

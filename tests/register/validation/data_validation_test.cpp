@@ -49,7 +49,7 @@ TEST_F(DataValidation, PersonalFieldFollowsPatternAndOptionalHolders)
         form.control("txtZip_patten")->setText(c.pattern);
         form.control("txtZip_optional")->setText(c.optional);
         state.wrongDataMessage.clear();
-        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        EXPECT_EQ(isDataValid(form, state, today).valid, c.valid);
         EXPECT_EQ(state.wrongDataMessage, state.dataErrorText);
         if (!c.valid) {
             EXPECT_TRUE(hasFocus(zip));
@@ -220,7 +220,7 @@ TEST_F(DataValidation, ChoiceListsNeedOneOptionUnlessOptional)
         if (c.ticked >= 0)
             boxes[c.ticked]->setValue(1);
         state.wrongDataMessage.clear();
-        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        EXPECT_EQ(isDataValid(form, state, today).valid, c.valid);
         if (!c.valid) {
             EXPECT_EQ(state.wrongDataMessage, "Choose one");
             EXPECT_TRUE(hasFocus(boxes[0]));
@@ -264,7 +264,7 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
         forms::Control *day =
             dateObject(page, objectId, c.year, c.month, c.day, c.pattern, c.optional);
         state.wrongDataMessage.clear();
-        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        EXPECT_EQ(isDataValid(form, state, today).valid, c.valid);
         if (!c.valid) {
             EXPECT_TRUE(hasFocus(day));
             EXPECT_EQ(state.wrongDataMessage, c.ageMessage ? state.agePrompt : state.dataErrorText);
@@ -313,7 +313,7 @@ TEST(DataValidationFromConfiguration, PersonalPageBuiltByStartup)
     MainForm w(dir.path(), {});
     w.Form_Load();
     WizardState &s = w.state();
-    s.stage = 2;
+    s.stage = Stage::Pages;
     s.pageIndex = 0;
     const QDate today(2024, 6, 15);
     auto set = [&w](const char *name, const char *text) { w.ctl(name)->setText(text); };

@@ -1,4 +1,5 @@
 #include "register/validation/patterns.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ void PrintTo(const PatternCase &c, std::ostream *os)
 
 class CheckPatternTest : public ::testing::TestWithParam<PatternCase> {};
 
-TEST_P(CheckPatternTest, judgesTheAnswer)
+TEST_P(CheckPatternTest, JudgesTheAnswer)
 {
     const PatternCase &c = GetParam();
     EXPECT_EQ(checkPattern(c.pattern, c.answer, today), c.expected)
@@ -105,9 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
         PatternCase{"age13_before1753", "13", "1700/1/1", R::Fail},
         PatternCase{"age0_bornThisYear", "0", "2024/1/1", R::Pass},
         PatternCase{"age13_blanksAroundPattern", " 13 ", "2012/1/1", R::TooYoung}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
-TEST(ParseYmdDate, readsRealCalendarDatesYearFirst)
+TEST(ParseYmdDate, ReadsRealCalendarDatesYearFirst)
 {
     EXPECT_EQ(parseYmdDate(u"1990/5/17"), QDate(1990, 5, 17));
     EXPECT_EQ(parseYmdDate(u"1990/05/07"), QDate(1990, 5, 7));
@@ -118,7 +119,7 @@ TEST(ParseYmdDate, readsRealCalendarDatesYearFirst)
         EXPECT_FALSE(parseYmdDate(text).has_value()) << QString::fromUtf16(text).toStdString();
 }
 
-TEST(AgeInYears, countsCalendarYearBoundariesOnly)
+TEST(AgeInYears, CountsCalendarYearBoundariesOnly)
 {
     EXPECT_EQ(ageInYears(QDate(2011, 12, 31), QDate(2024, 1, 1)), 13);
     EXPECT_EQ(ageInYears(QDate(2011, 1, 1), QDate(2024, 12, 31)), 13);
@@ -138,7 +139,7 @@ void PrintTo(const DateObjectCase &c, std::ostream *os)
 
 class CheckDateAnswerTest : public ::testing::TestWithParam<DateObjectCase> {};
 
-TEST_P(CheckDateAnswerTest, judgesTheThreeBoxes)
+TEST_P(CheckDateAnswerTest, JudgesTheThreeBoxes)
 {
     const DateObjectCase &c = GetParam();
     EXPECT_EQ(checkDateAnswer(c.year, c.month, c.day, c.pattern, c.optional, today), c.expected);
@@ -167,6 +168,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DateObjectCase{"blanksInBoxes", " 1990", "5 ", " 17 ", "", "0", R::Pass},
                       DateObjectCase{"nonNumericPatternIsNoAge", "2020", "1", "1", "d", "0",
                                      R::Pass}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 } // namespace

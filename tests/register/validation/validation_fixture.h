@@ -25,7 +25,7 @@ class ValidationFixture : public ::testing::Test {
 
     void showPage(int stage, int pageIndex)
     {
-        state.stage = std::int16_t(stage);
+        state.stage = Stage(stage);
         state.pageIndex = std::int16_t(pageIndex);
     }
 

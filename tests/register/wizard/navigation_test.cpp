@@ -1,6 +1,6 @@
-// The screen sequence: every row of the transition table, with the screen
-// shown, the navigation state and the bottom buttons (shown or not, and
-// their slot) after each walk.
+// The click handlers show what the screen sequence answers (its table is
+// tested on its own, without windows): the frame on screen and the bottom
+// buttons with their slots after each click of a walk there and back.
 #include "wizard_fixture.h"
 
 #include "register/wizard/screens.h"
@@ -10,61 +10,6 @@ using namespace wizardtest;
 namespace {
 
 constexpr int kHidden = -1;
-
-struct Row {
-    const char *name;
-    Setup setup;
-    const char *walk; // R region chosen, N next, P previous, S submit, E exit, T retry,
-                      // C cancel, F finish, e error screen (not reached), t thanks screen
-    int stage;
-    int pageIndex;
-    const char *screen; // the frame shown, "frmPages/k", or "window"
-    // Left of Cancel, Previous, Next, Submit when shown, else kHidden.
-    std::array<int, 4> buttons;
-    int ended = 0;
-};
-
-void run(WizardFixture &f, const char *walk)
-{
-    MainForm &w = *f.window;
-    for (const char *c = walk; *c; ++c) {
-        switch (*c) {
-        case 'R':
-            f.chooseRegion();
-            break;
-        case 'N':
-            w.cmdNext_Click();
-            break;
-        case 'P':
-            w.cmdPrev_Click();
-            break;
-        case 'S':
-            w.cmdSubmit_Click();
-            break;
-        case 'E':
-            w.cmdExit_Click();
-            break;
-        case 'T':
-            w.cmdRetry_Click();
-            break;
-        case 'C':
-            w.cmdCancel_Click();
-            break;
-        case 'F':
-            w.cmdFinish_Click();
-            break;
-        case 'e':
-            f.state().submitResult = 2;
-            DisplayErrorOnline(w.form(), f.state());
-            break;
-        case 't':
-            DisplayThanksOnline(w.form(), f.state());
-            break;
-        default:
-            FAIL() << "unknown step " << *c;
-        }
-    }
-}
 
 // The frame on screen, as the player sees it: at most one is shown.
 QString shownScreen(WizardFixture &f)
@@ -84,188 +29,84 @@ bool onScreen(WizardFixture &f, const char *name)
     return f.ctl(QLatin1String(name))->widget()->isVisibleTo(f.window.get());
 }
 
-class Transition : public ::testing::TestWithParam<Row> {};
+struct Stop {
+    void (MainForm::*click)();
+    const char *screen; // the frame shown, "frmPages/k", or "window"
+    // Left of Cancel, Previous, Next, Submit when shown, else kHidden.
+    std::array<int, 4> buttons;
+};
 
-} // namespace
-
-TEST_P(Transition, LeavesTheScreenAndButtonsAsTheTableSays)
+void expectStop(WizardFixture &f, const Stop &stop)
 {
-    const Row &row = GetParam();
-    WizardFixture f(row.setup);
-    run(f, row.walk);
-
-    EXPECT_EQ(f.state().stage, row.stage);
-    EXPECT_EQ(f.state().pageIndex, row.pageIndex);
-    EXPECT_EQ(shownScreen(f), QLatin1String(row.screen));
+    EXPECT_EQ(shownScreen(f), QLatin1String(stop.screen));
     const char *names[] = {"cmdCancel", "cmdPrev", "cmdNext", "cmdSubmit"};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(names[i]);
-        if (row.buttons[i] == kHidden) {
+        if (stop.buttons[i] == kHidden) {
             EXPECT_FALSE(onScreen(f, names[i]));
         } else {
             EXPECT_TRUE(onScreen(f, names[i]));
-            EXPECT_EQ(f.ctl(QLatin1String(names[i]))->left(), row.buttons[i]);
+            EXPECT_EQ(f.ctl(QLatin1String(names[i]))->left(), stop.buttons[i]);
         }
     }
-    EXPECT_EQ(f.ended, row.ended);
 }
+
+} // namespace
 
 // Slots: 900, 3600, 6300. On the region screen Next is placed by the direct
 // formula 3 x gap + 2 x width, which is the same slot.
-INSTANTIATE_TEST_SUITE_P(
-    Table, Transition,
-    ::testing::Values(
-        Row{"RegionAtStart", {}, "", 0, 0, "window", {kSlot1, kHidden, kSlot3, kHidden}},
-        Row{"RegionNextToWelcome", {}, "RN", 1, 0, "frmWelcome", {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"WelcomeOffersNextWithOneQuestionPage",
-            {.pageCount = 1},
-            "RN",
-            1,
-            0,
-            "frmWelcome",
-            {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"WelcomeNextToPersonal",
-            {},
-            "RNN",
-            2,
-            0,
-            "frmPages/0",
-            {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"PersonalIsLastWithoutQuestionPages",
-            {.pageCount = 0},
-            "RNN",
-            2,
-            0,
-            "frmPages/0",
-            {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"NextNeverLeadsPastTheLastPage",
-            {.pageCount = 0},
-            "RNNN",
-            2,
-            0,
-            "frmPages/0",
-            {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"PersonalNextToQuestion",
-            {},
-            "RNNN",
-            2,
-            1,
-            "frmPages/1",
-            {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"NextToLastPageOffersSubmit",
-            {},
-            "RNNNN",
-            2,
-            2,
-            "frmPages/2",
-            {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"OnePageIsAlsoTheLast",
-            {.pageCount = 1},
-            "RNNN",
-            2,
-            1,
-            "frmPages/1",
-            {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"PrevFromLastPage",
-            {},
-            "RNNNNP",
-            2,
-            1,
-            "frmPages/1",
-            {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"PrevFromPersonalToWelcome",
-            {},
-            "RNNP",
-            1,
-            0,
-            "frmWelcome",
-            {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"PrevFromWelcomeToRegion",
-            {},
-            "RNP",
-            0,
-            0,
-            "window",
-            {kSlot1, kHidden, kSlot3, kHidden}},
-        Row{"AllTheWayBack", {}, "RNNNNPPPP", 0, 0, "window", {kSlot1, kHidden, kSlot3, kHidden}},
-        Row{"BackAndForwardAgain",
-            {},
-            "RNPRNNN",
-            2,
-            1,
-            "frmPages/1",
-            {kSlot1, kSlot2, kSlot3, kHidden}},
-        Row{"SubmitToMethod", {}, "RNNNNS", 2, 2, "frmMethod", {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"SubmitOnlineOnlySendsAtOnce",
-            {.onlineOnly = true},
-            "RNNNNS",
-            2,
-            2,
-            "frmError",
-            {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"ExitToMethod",
-            {},
-            "RNNNNSe"
-            "E",
-            2,
-            2,
-            "frmMethod",
-            {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"ExitOnlineOnlyToLastPage",
-            {.onlineOnly = true},
-            "RNNNNSE",
-            2,
-            2,
-            "frmPages/2",
-            {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"ExitOnlineOnlyWithoutQuestionPages",
-            {.pageCount = 0, .onlineOnly = true},
-            "RNNSE",
-            2,
-            0,
-            "frmPages/0",
-            {kSlot1, kSlot2, kHidden, kSlot3}},
-        Row{"RetryShowsTheErrorAgain",
-            {.onlineOnly = true},
-            "RNNNNST",
-            2,
-            2,
-            "frmError",
-            {kSlot1, kHidden, kHidden, kHidden}},
-        Row{"FinishEnds",
-            {},
-            "RNNNNSt"
-            "F",
-            2,
-            2,
-            "frmThanksOnline",
-            {kHidden, kHidden, kHidden, kHidden},
-            1},
-        Row{"CancelOnRegionInTestModeEnds",
-            {},
-            "C",
-            0,
-            0,
-            "window",
-            {kSlot1, kHidden, kSlot3, kHidden},
-            1},
-        Row{"CancelOnPageInTestModeEnds",
-            {},
-            "RNNC",
-            2,
-            0,
-            "frmPages/0",
-            {kSlot1, kSlot2, kSlot3, kHidden},
-            1},
-        Row{"CancelOnMethodInTestModeEnds",
-            {},
-            "RNNNNSC",
-            2,
-            2,
-            "frmMethod",
-            {kSlot1, kHidden, kHidden, kHidden},
-            1}),
-    [](const ::testing::TestParamInfo<Row> &info) { return std::string(info.param.name); });
+TEST(Navigation, EachClickShowsTheScreenAndButtonsOfItsStep)
+{
+    WizardFixture f;
+    const Stop stops[] = {
+        {&MainForm::cmdNext_Click, "frmWelcome", {kSlot1, kSlot2, kSlot3, kHidden}},
+        {&MainForm::cmdNext_Click, "frmPages/0", {kSlot1, kSlot2, kSlot3, kHidden}},
+        {&MainForm::cmdNext_Click, "frmPages/1", {kSlot1, kSlot2, kSlot3, kHidden}},
+        {&MainForm::cmdNext_Click, "frmPages/2", {kSlot1, kSlot2, kHidden, kSlot3}},
+        {&MainForm::cmdNext_Click, "frmPages/2", {kSlot1, kSlot2, kHidden, kSlot3}},
+        {&MainForm::cmdPrev_Click, "frmPages/1", {kSlot1, kSlot2, kSlot3, kHidden}},
+        {&MainForm::cmdPrev_Click, "frmPages/0", {kSlot1, kSlot2, kSlot3, kHidden}},
+        {&MainForm::cmdPrev_Click, "frmWelcome", {kSlot1, kSlot2, kSlot3, kHidden}},
+        {&MainForm::cmdPrev_Click, "window", {kSlot1, kHidden, kSlot3, kHidden}},
+        {&MainForm::cmdPrev_Click, "window", {kSlot1, kHidden, kSlot3, kHidden}},
+    };
+    expectStop(f, {nullptr, "window", {kSlot1, kHidden, kSlot3, kHidden}});
+    f.chooseRegion();
+    int n = 0;
+    for (const Stop &stop : stops) {
+        SCOPED_TRACE(++n);
+        (f.window.get()->*stop.click)();
+        expectStop(f, stop);
+    }
+    EXPECT_EQ(f.ended, 0);
+}
+
+TEST(Navigation, AfterThePagesTheMethodScreenOrTheRequestAndTheEnd)
+{
+    {
+        WizardFixture f;
+        f.chooseRegion();
+        for (int i = 0; i < 4; ++i)
+            f.window->cmdNext_Click();
+        f.window->cmdSubmit_Click();
+        expectStop(f, {nullptr, "frmMethod", {kSlot1, kHidden, kHidden, kHidden}});
+        f.window->cmdCancel_Click(); // test mode: ends at once
+        EXPECT_EQ(f.ended, 1);
+    }
+    {
+        WizardFixture f({.onlineOnly = true});
+        f.chooseRegion();
+        for (int i = 0; i < 4; ++i)
+            f.window->cmdNext_Click();
+        f.window->cmdSubmit_Click(); // straight to the request, which finds no server
+        expectStop(f, {nullptr, "frmError", {kSlot1, kHidden, kHidden, kHidden}});
+        f.window->cmdExit_Click();
+        expectStop(f, {nullptr, "frmPages/2", {kSlot1, kSlot2, kHidden, kSlot3}});
+        DisplayThanksOnline(f.window->form(), f.state());
+        f.window->cmdFinish_Click();
+        EXPECT_EQ(f.ended, 1);
+    }
+}
 
 TEST(Navigation, RegionNextNeedsACountryThenALanguage)
 {
@@ -275,7 +116,7 @@ TEST(Navigation, RegionNextNeedsACountryThenALanguage)
     EXPECT_TRUE(noCountry.seen);
     EXPECT_TRUE(noCountry.okOnly);
     EXPECT_EQ(noCountry.text, QStringLiteral("Choose a region"));
-    EXPECT_EQ(f.state().stage, 0);
+    EXPECT_EQ(f.state().stage, Stage::RegionAndLanguage);
     // A refused Next leaves the region screen as it was.
     EXPECT_FALSE(f.ctl(QStringLiteral("imgWelcomeTitle"))->isVisibleFlag());
 
@@ -283,7 +124,7 @@ TEST(Navigation, RegionNextNeedsACountryThenALanguage)
     f.ctl(QStringLiteral("cmbLanguage"))->setListIndex(0);
     const ModalAnswer noLanguage = f.answering(true, [&] { w.cmdNext_Click(); });
     EXPECT_EQ(noLanguage.text, QStringLiteral("Choose a language"));
-    EXPECT_EQ(f.state().stage, 0);
+    EXPECT_EQ(f.state().stage, Stage::RegionAndLanguage);
 }
 
 TEST(Navigation, BackToRegionLeavesAUsableRegionScreen)
@@ -311,7 +152,7 @@ TEST(Navigation, BackToRegionLeavesAUsableRegionScreen)
     // The next Next builds every page again, empty, in the language now chosen.
     f.chooseRegion(QStringLiteral("Canada"), QStringLiteral("French"));
     w.cmdNext_Click();
-    EXPECT_EQ(f.state().stage, 1);
+    EXPECT_EQ(f.state().stage, Stage::Welcome);
     EXPECT_EQ(f.state().currentLanguage.toLower(), QStringLiteral("french"));
     EXPECT_EQ(f.ctl(QStringLiteral("page_3_txt_0"))->text(), QString());
     EXPECT_EQ(f.ctl(QStringLiteral("page_2_lbl_1"))->text(),
@@ -333,7 +174,7 @@ TEST(Navigation, AnInvalidPageIsReportedAndStays)
     EXPECT_TRUE(answer.seen);
     EXPECT_TRUE(answer.okOnly);
     EXPECT_EQ(answer.text, QStringLiteral("Wrong data"));
-    EXPECT_EQ(f.state().stage, 2);
+    EXPECT_EQ(f.state().stage, Stage::Pages);
     EXPECT_EQ(f.state().pageIndex, 0);
 
     f.ctl(QStringLiteral("txtFirstName"))->setText(QStringLiteral("Ann"));
@@ -346,19 +187,19 @@ struct AgeRow {
     const char *country;
     bool pressOk;
     bool confirmable; // OK and Cancel offered
-    int stage;        // where the player ends
+    Stage stage;      // where the player ends
 };
 
 class AgeWarning : public ::testing::TestWithParam<AgeRow> {};
 
-TEST_P(AgeWarning, MayBeOverriddenOnlyWhereTheCountryAllows)
+TEST_P(AgeWarning, MayBeOverriddenWhereAllowed)
 {
     const AgeRow &row = GetParam();
     WizardFixture f({.testMode = false, .birthDate = true});
     MainForm &w = *f.window;
     f.chooseRegion(QLatin1String(row.country));
     w.cmdNext_Click();
-    ASSERT_EQ(f.state().stage, 1);
+    ASSERT_EQ(f.state().stage, Stage::Welcome);
     const int year = QDate::currentDate().year() - 5;
     f.ctl(QStringLiteral("page_3_dat_0d"))->setText(QStringLiteral("1"));
     f.ctl(QStringLiteral("page_3_dat_0m"))->setText(QStringLiteral("1"));
@@ -372,7 +213,7 @@ TEST_P(AgeWarning, MayBeOverriddenOnlyWhereTheCountryAllows)
 
 INSTANTIATE_TEST_SUITE_P(
     Countries, AgeWarning,
-    ::testing::Values(AgeRow{"ConfirmedWhereAllowed", "United States", true, true, 2},
-                      AgeRow{"CancelledWhereAllowed", "United States", false, true, 1},
-                      AgeRow{"OnlyInformsElsewhere", "Canada", true, false, 1}),
-    [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(AgeRow{"ConfirmedWhereAllowed", "United States", true, true, Stage::Pages},
+                      AgeRow{"CancelledWhereAllowed", "United States", false, true, Stage::Welcome},
+                      AgeRow{"OnlyInformsElsewhere", "Canada", true, false, Stage::Welcome}),
+    testsupport::RowName());

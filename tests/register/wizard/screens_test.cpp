@@ -58,7 +58,7 @@ TEST_P(Screen, PlacesItsButtonsOverTheBackground)
     w().show();
     for (int i = 0; i < 4; ++i)
         w().cmdNext_Click();
-    f.state().submitResult = std::int16_t(c.submitResult);
+    f.state().submitResult = SubmitResult(c.submitResult);
     c.display(w().form(), f.state());
 
     forms::Control *frame = ctl(c.frame);
@@ -85,12 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{"ThanksOnline", DisplayThanksOnline, "frmThanksOnline", "cmdFinish", "cmdFinish",
                    0},
         ScreenCase{"ErrorNotReached", DisplayErrorOnline, "frmError", nullptr, "cmdRetry", 2}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
 TEST_F(Screens, ErrorScreenShowsTheTextOfTheResultBesideCancelExitRetry)
 {
     for (int result : {1, 2}) {
-        f.state().submitResult = std::int16_t(result);
+        f.state().submitResult = SubmitResult(result);
         DisplayErrorOnline(w().form(), f.state());
         EXPECT_TRUE(ctl("lblError", 3 - result)->isVisibleFlag()) << result;
         EXPECT_FALSE(ctl("lblError", result)->isVisibleFlag()) << result;

@@ -1,3 +1,4 @@
+#include "tests/support/test_support.h"
 #include "tools/registration-server/query_decoding.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ void PrintTo(const TextCase &row, std::ostream *os)
 
 class UrlLayer : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(UrlLayer, decodesEscapesToText)
+TEST_P(UrlLayer, DecodesEscapesToText)
 {
     EXPECT_EQ(bytesToText(percentDecode(GetParam().input)), GetParam().expected);
 }
@@ -48,9 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"badHexDigit", "%G1%4", QStringLiteral("%G1%4")},
                       TextCase{"rawHighByte", "\xe9", QStringLiteral("\u00e9")},
                       TextCase{"empty", "", QString()}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
-TEST(ValueLayer, restoresExactlyTheSixStructureCharacters)
+TEST(ValueLayer, RestoresExactlyTheSixStructureCharacters)
 {
     EXPECT_EQ(decodeValueEscapes(QStringLiteral("%2E%3F%2F%3A%3D%26")), QStringLiteral(".?/:=&"));
     EXPECT_EQ(decodeValueEscapes(QStringLiteral("%2e%3f%2f%3a%3d")), QStringLiteral(".?/:="));
@@ -60,7 +61,7 @@ TEST(ValueLayer, restoresExactlyTheSixStructureCharacters)
     EXPECT_EQ(decodeValueEscapes(QString()), QString());
 }
 
-TEST(DecodeQuery, splitsTheStructureBeforeTheValueLayer)
+TEST(DecodeQuery, SplitsTheStructureBeforeTheValueLayer)
 {
     const QList<Field> fields = decodeQuery(
         "ans=2%60a%253Fb&Email=ann%40mail%252Ecom&State=a%2526b%253Dc&&flag&dob=1990/5/17");
@@ -77,7 +78,7 @@ TEST(DecodeQuery, splitsTheStructureBeforeTheValueLayer)
     }
 }
 
-TEST(SplitAnswers, separatesEntriesAndIds)
+TEST(SplitAnswers, SeparatesEntriesAndIds)
 {
     const QList<Answer> answers =
         splitAnswers(QStringLiteral("2`Fred's Garage|7`RPG|7`Puzzle|9`a`b|loose|3`"));
@@ -96,7 +97,7 @@ TEST(SplitAnswers, separatesEntriesAndIds)
     EXPECT_TRUE(splitAnswers(QString()).isEmpty());
 }
 
-TEST(DescribeRegistration, printsOneLinePerAnswerAndField)
+TEST(DescribeRegistration, PrintsOneLinePerAnswerAndField)
 {
     const QByteArray target = "/register.asp?ans=2%60Fred%27s%20Garage%7C5%60Yes&FirstName=Ann"
                               "&Email=ann%40mail%252Ecom&dob=&pname=Demo%20Game&lang=English";
@@ -112,7 +113,7 @@ TEST(DescribeRegistration, printsOneLinePerAnswerAndField)
     EXPECT_EQ(describeRegistration(12, target), expected);
 }
 
-TEST(DescribeRegistration, handlesAnEmptyOrMissingQuery)
+TEST(DescribeRegistration, HandlesAnEmptyOrMissingQuery)
 {
     EXPECT_EQ(describeRegistration(1, "/register.asp?ans="),
               (QStringList{QStringLiteral("--- registration #1"),
@@ -123,7 +124,7 @@ TEST(DescribeRegistration, handlesAnEmptyOrMissingQuery)
 }
 
 // Whatever a client sends, each value stays on its own line.
-TEST(DescribeRegistration, keepsControlCharactersOnOneLine)
+TEST(DescribeRegistration, KeepsControlCharactersOnOneLine)
 {
     const QStringList lines =
         describeRegistration(1, "/register.asp?ans=1%60a%0D%0Ab&City=x%09%7F%C2%85y\xff");

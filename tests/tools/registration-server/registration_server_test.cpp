@@ -1,3 +1,4 @@
+#include "tests/support/test_support.h"
 #include "tests/tools/registration-server/server_process.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +53,7 @@ void PrintTo(const RequestCase &row, std::ostream *os)
 class Requests : public ::testing::TestWithParam<RequestCase> {};
 
 // Each kind of request gets its status, and the server keeps serving after it.
-TEST_P(Requests, answerWithTheRightStatusAndKeepServing)
+TEST_P(Requests, AnswerWithTheRightStatusAndKeepServing)
 {
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
@@ -88,16 +89,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "GET /register.asp HTTP/1.1\r\nX-Filler: " + QByteArray(200000, 'a') +
                         "\r\n\r\n",
                     "HTTP/1.1 431 Request Header Fields Too Large"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    testsupport::RowName());
 
-TEST(RegistrationServer, announcesTheRequestedPort)
+TEST(RegistrationServer, AnnouncesTheRequestedPort)
 {
     const quint16 port = freePort();
     RegistrationServerProcess server({QStringLiteral("--port"), QString::number(port)});
     EXPECT_EQ(server.firstLine(), QStringLiteral("listening on 127.0.0.1:%1").arg(port));
 }
 
-TEST(RegistrationServer, numbersRegistrationsAndPrintsThemOnStdout)
+TEST(RegistrationServer, NumbersRegistrationsAndPrintsThemOnStdout)
 {
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
@@ -123,7 +124,7 @@ TEST(RegistrationServer, numbersRegistrationsAndPrintsThemOnStdout)
 }
 
 // A client that leaves half-way, or before a delayed answer, costs nothing.
-TEST(RegistrationServer, survivesClientsThatLeaveEarly)
+TEST(RegistrationServer, SurvivesClientsThatLeaveEarly)
 {
     RegistrationServerProcess server({QStringLiteral("--delay-ms"), QStringLiteral("200")});
     ASSERT_NE(server.port(), 0);
@@ -146,7 +147,7 @@ TEST(RegistrationServer, survivesClientsThatLeaveEarly)
     EXPECT_TRUE(exchange(server.port(), kRegistration).endsWith("ok`|`VLM-000002"));
 }
 
-TEST(RegistrationServer, exitsAfterTheRequestLimit)
+TEST(RegistrationServer, ExitsAfterTheRequestLimit)
 {
     RegistrationServerProcess server({QStringLiteral("--max-requests"), QStringLiteral("2")});
     ASSERT_NE(server.port(), 0);
@@ -160,7 +161,7 @@ TEST(RegistrationServer, exitsAfterTheRequestLimit)
     EXPECT_EQ(process.exitCode(), 0);
 }
 
-TEST(RegistrationServer, exitsCleanlyOnTermination)
+TEST(RegistrationServer, ExitsCleanlyOnTermination)
 {
     RegistrationServerProcess server;
     ASSERT_NE(server.port(), 0);
@@ -171,7 +172,7 @@ TEST(RegistrationServer, exitsCleanlyOnTermination)
     EXPECT_EQ(process.exitCode(), 0);
 }
 
-TEST(RegistrationServer, exitsAtTheEndOfStandardInputWhenAsked)
+TEST(RegistrationServer, ExitsAtTheEndOfStandardInputWhenAsked)
 {
     RegistrationServerProcess server({QStringLiteral("--exit-on-stdin-eof")});
     ASSERT_NE(server.port(), 0);
@@ -183,7 +184,7 @@ TEST(RegistrationServer, exitsAtTheEndOfStandardInputWhenAsked)
     EXPECT_EQ(process.exitCode(), 0);
 }
 
-TEST(RegistrationServer, refusesBadArguments)
+TEST(RegistrationServer, RefusesBadArguments)
 {
     const QStringList rows[] = {{QStringLiteral("--port"), QStringLiteral("70000")},
                                 {QStringLiteral("--port"), QStringLiteral("x")},
