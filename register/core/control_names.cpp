@@ -39,6 +39,12 @@ std::optional<ObjectName> parseObjectName(const QString &name)
     return ObjectName{parts[1], parts[2], parts[3]};
 }
 
+QString objectIdField(const QString &name)
+{
+    const QStringList parts = name.split(u'_');
+    return parts.size() > 3 ? parts[3] : QString();
+}
+
 QString holderName(const QString &field, Holder holder)
 {
     return field + u'_' + suffixOf(holder);

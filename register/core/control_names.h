@@ -112,6 +112,9 @@ struct ObjectName {
 // The parts of a page object's name; nothing for any other name, or for an
 // id that itself holds a "_".
 std::optional<ObjectName> parseObjectName(const QString &name);
+// The id field of a page object's name, up to a "_" the id itself holds
+// ("page_2_txt_1_b" gives "1"); empty for a name with fewer fields.
+QString objectIdField(const QString &name);
 
 // The hidden holders that carry a field's rules to validation: the pattern
 // and the optional flag (for option groups and lists: the number of options

@@ -53,13 +53,6 @@ void applyBack(Control *c, const Colour &colour, const WizardState &state)
         c->setBackColor(*colour.value);
 }
 
-// The id of a page object's control ("page_2_txt_1" gives "1").
-QString idField(const QString &name)
-{
-    const std::optional<names::ObjectName> parts = names::parseObjectName(name);
-    return parts ? parts->id : QString();
-}
-
 void fillDateList(Control *list, const QString &part, int currentYear)
 {
     list->clearItems();
@@ -126,7 +119,7 @@ void Render_TextBox(forms::Form &form, const WizardState &state, const pages::Te
     c->resize(object.width, object.height);
     c->setMaxLength(object.maxLength);
     c->setPasswordChar(object.password.left(1));
-    if (idField(object.name) == QLatin1String("1")) {
+    if (names::objectIdField(object.name) == QLatin1String("1")) {
         c->setText(state.gameName);
         c->setEnabled(state.gameName.isEmpty());
     }

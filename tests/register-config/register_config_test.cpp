@@ -180,7 +180,7 @@ void PrintTo(const PreviewCase &c, std::ostream *os)
 
 class PreviewTable : public ::testing::TestWithParam<PreviewCase> {};
 
-TEST_P(PreviewTable, DrawsEveryScreenAtTheWindowsSizeAndListsItOnTheSheet)
+TEST_P(PreviewTable, DrawsEveryScreen)
 {
     const PreviewCase &c = GetParam();
     QTemporaryDir dir;
@@ -247,7 +247,7 @@ void PrintTo(const CheckCase &c, std::ostream *os)
 
 class CheckTable : public ::testing::TestWithParam<CheckCase> {};
 
-TEST_P(CheckTable, PrintsTheProblemsAndAnswersWithTheStatus)
+TEST_P(CheckTable, Prints)
 {
     const CheckCase &c = GetParam();
     QTemporaryDir dir;

@@ -19,7 +19,7 @@ void PrintTo(const SplitCase &c, std::ostream *os)
 
 class CommandLine : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(CommandLine, SplitsAsBothProgramsExpect)
+TEST_P(CommandLine, Splits)
 {
     const SplitCase &c = GetParam();
     EXPECT_EQ(GetCommandLine(c.text, c.maxArgs), c.expected);

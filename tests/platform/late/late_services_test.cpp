@@ -18,7 +18,7 @@ namespace {
 
 const QString binDir = QStringLiteral(VELMORA_BIN_DIR);
 
-TEST(LateServices, loadOnlyFromAModuleThatOffersThem)
+TEST(LateServices, LoadOnlyFromAModuleThatOffersThem)
 {
     QTemporaryDir dir;
     QFile text(dir.filePath("register-services.so"));
@@ -53,7 +53,7 @@ TEST(LateServices, loadOnlyFromAModuleThatOffersThem)
     }
 }
 
-TEST(LateServices, theProgramsModuleServesThroughTheSameCalls)
+TEST(LateServices, TheProgramsModuleServesThroughTheSameCalls)
 {
     // The test programs lie beside the module, as the register program does.
     QString error;
@@ -75,7 +75,7 @@ TEST(LateServices, theProgramsModuleServesThroughTheSameCalls)
     EXPECT_TRUE(QFile::exists(pdf));
 }
 
-TEST(LateServices, theRegisterProgramStartsWithoutThem)
+TEST(LateServices, TheRegisterProgramStartsWithoutThem)
 {
     // The libraries the dynamic linker maps when the program starts (what
     // ldd lists), without running it.

@@ -149,7 +149,7 @@ TEST(PrintLines, APrinterThatCannotStartPrintsNothing)
     EXPECT_FALSE(QFile::exists(dir.filePath("missing/folder/form.pdf")));
 }
 
-TEST(PrintDocument, theChoiceOfPrinterDecidesTheOutcome)
+TEST(PrintDocument, TheChoiceOfPrinterDecidesTheOutcome)
 {
     QTemporaryDir dir;
     struct Case {

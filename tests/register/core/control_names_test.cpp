@@ -76,6 +76,9 @@ TEST(ControlNames, OptionsDatesAndGroupsNameTheirObject)
     EXPECT_EQ(names::optionName(object, 1), QLatin1String("page_2_chk_3opt1"));
     EXPECT_EQ(names::idBeforeOption(QStringLiteral("3opt1")), QLatin1String("3"));
     EXPECT_EQ(names::idBeforeOption(QStringLiteral("3")), QLatin1String("3"));
+    // The id field stops at a "_" the id holds, as the product-name box is found.
+    EXPECT_EQ(names::objectIdField(QStringLiteral("page_2_txt_1_b")), QLatin1String("1"));
+    EXPECT_EQ(names::objectIdField(names::frmPages), QString());
     EXPECT_EQ(names::datePartName(object, u"y"), QLatin1String("page_2_chk_3y"));
     EXPECT_EQ(names::dateSeparatorName(object, u"m"), QLatin1String("page_2_chk_3lblm"));
 

@@ -331,7 +331,7 @@ class PaintCounter : public QObject {
 // (neither its close button nor Escape takes it down) and is application-
 // modal, so the main window, disabled, refuses its own close button too. The
 // reply then shows its page as usual.
-TEST_F(SubmissionFlow, TheConnectingNoticeStandsAndTheWindowPaintsWhileTheRequestRuns)
+TEST_F(SubmissionFlow, ConnectingNoticeStandsWhileTheRequestRuns)
 {
     // The accepting reply in four pieces, a quarter of a second apart.
     HostileServer server({testsupport::drip("HTTP/1.1 200 OK\r\nContent-Length: 15\r\n\r\n",

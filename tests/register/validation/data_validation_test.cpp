@@ -167,7 +167,7 @@ TEST_F(DataValidation, ADateOfBirthAfterTodayIsWrongData)
         form.control(n + "_patten")->setText(c.pattern);
         forms::Control *day = form.control(n + "d");
         state.wrongDataMessage.clear();
-        EXPECT_EQ(isDataValid(form, state, today), c.valid);
+        EXPECT_EQ(isDataValid(form, state, today).valid, c.valid);
         if (!c.valid) {
             EXPECT_TRUE(hasFocus(day));
             EXPECT_EQ(state.wrongDataMessage, state.dataErrorText); // no age question
