@@ -67,7 +67,9 @@ void checkLanguageSection(WizardState &state)
         reader.report(section, {"id"},
                       QStringLiteral("the program carries no pictures for \"%1\" (it has "
                                      "dutch, english, french, german, italian and spanish)")
-                          .arg(state.currentLanguage.trimmed()),
+                          .arg(section.attribute(QStringLiteral("id"))
+                                   .value_or(state.currentLanguage)
+                                   .trimmed()),
                       QStringLiteral("the window has no background and every picture button "
                                      "shows its name"));
     }

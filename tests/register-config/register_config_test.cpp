@@ -130,6 +130,17 @@ QString twoSections()
         .arg(section("else", 9765, 6885, 1, false) + section("Canada", 9000, 6000, 2, true));
 }
 
+const QString noPictures =
+    "the program carries no pictures for \"portuguese\" (it has dutch, english, french, german, "
+    "italian and spanish); the window has no background and every picture button shows its "
+    "name\n";
+
+// Both sections in a language the program has no pictures for.
+QString withoutPictures()
+{
+    return twoSections().replace(R"(id="english")", R"(id="portuguese")");
+}
+
 QString withMistakes()
 {
     QString text = twoSections();
@@ -280,6 +291,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "config.xml:118:7: <object type=\"slider\" id=\"2\"> in the section "
                   "\"english, Canada\": question page 2: the type is not known; the object is "
                   "skipped\n",
+                  ""},
+        // Reported once per section, in the section's own spelling, though the
+        // walk meets the language under its listed name too.
+        CheckCase{"LanguageWithoutPicturesOncePerSection",
+                  withoutPictures(),
+                  {},
+                  1,
+                  "config.xml:13:3: <language id=\"portuguese\"> in the section \"portuguese\": " +
+                      noPictures +
+                      "config.xml:68:3: <language id=\"portuguese\"> in the section "
+                      "\"portuguese, Canada\": " +
+                      noPictures,
                   ""},
         CheckCase{"MissingFileCannotBeRead", {}, {"absent.xml"}, 2, "", "absent.xml"},
         // Without an argument the file is config.xml in the current folder.
