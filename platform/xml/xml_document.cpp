@@ -21,16 +21,16 @@ QString toQ(const pugi::char_t *s)
     return QString::fromUtf8(s);
 }
 
-// The character data below node in document order. Iterative, like walk()
-// below: a configuration nested a million levels deep must not exhaust the
-// stack.
-void appendText(pugi::xml_node root, std::string &out)
+// Visits every node below root in document order; stops when visit returns
+// false. Iterative, so a configuration nested a million levels deep cannot
+// exhaust the stack.
+template <typename F> void walkNodes(pugi::xml_node root, F &&visit)
 {
     pugi::xml_node n = root.first_child();
     while (n) {
-        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
-            out += n.value();
-        if (n.type() == pugi::node_element && n.first_child()) {
+        if (!visit(n))
+            return;
+        if (n.first_child()) {
             n = n.first_child();
             continue;
         }
@@ -40,6 +40,22 @@ void appendText(pugi::xml_node root, std::string &out)
             return;
         n = n.next_sibling();
     }
+}
+
+// The elements below root in document order, as walkNodes.
+template <typename F> void walk(pugi::xml_node root, F &&visit)
+{
+    walkNodes(root, [&](pugi::xml_node n) { return n.type() != pugi::node_element || visit(n); });
+}
+
+// The character data below root in document order.
+void appendText(pugi::xml_node root, std::string &out)
+{
+    walkNodes(root, [&](pugi::xml_node n) {
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+            out += n.value();
+        return true;
+    });
 }
 
 // Parsed form of the two supported paths.
@@ -71,26 +87,6 @@ bool matches(pugi::xml_node n, const Path &p)
     if (n.type() != pugi::node_element || p.name != n.name())
         return false;
     return p.parent.empty() || p.parent == n.parent().name();
-}
-
-// Visits the elements below root in document order; stops when visit returns
-// false. Iterative, so a deeply nested document cannot exhaust the stack.
-template <typename F> void walk(pugi::xml_node root, F &&visit)
-{
-    pugi::xml_node n = root.first_child();
-    while (n) {
-        if (n.type() == pugi::node_element && !visit(n))
-            return;
-        if (n.first_child()) {
-            n = n.first_child();
-            continue;
-        }
-        while (n != root && !n.next_sibling())
-            n = n.parent();
-        if (n == root)
-            return;
-        n = n.next_sibling();
-    }
 }
 
 // The encoding named by the XML declaration of a file without a byte-order
