@@ -5,6 +5,7 @@ VELMORA_PACKAGES=(
   qt6-base-dev libpugixml-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev libpng-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
   libglib2.0-bin desktop-file-utils dex hyperfine
+  dpkg-dev file binutils lintian
 )
 
 velmora_ensure_deps() {
