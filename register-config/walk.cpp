@@ -12,6 +12,7 @@
 #include "register/wizard/main_form.h"
 #include "register/wizard/screens.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -148,6 +149,9 @@ QList<Visit> visitsFor(const xml::Document &config, const QString &language, con
 
 QImage picture(const Screen &screen)
 {
+    // A window lays out what it shows right after it is shown, before it is
+    // first drawn; the event loop would run that work before any drawing.
+    QCoreApplication::sendPostedEvents();
     QImage image = screen.window->grab().toImage();
     if (screen.dialog) {
         // Top-level positions: the offscreen platform draws no window frames,

@@ -91,14 +91,35 @@ QString wrappedToWidth(const QString &text, const QFont &font, int widthPx)
 
 } // namespace
 
-Control::Control(Form *form, QWidget *widget, Kind kind, const QString &name, int index,
+Control::Control(Form *form, QWidget *parent, Kind kind, const QString &name, int index,
                  bool designTime)
-    : QObject(widget), m_form(form), m_widget(widget), m_kind(kind), m_name(name), m_index(index),
+    : QObject(parent), m_form(form), m_kind(kind), m_name(name), m_index(index),
       m_designTime(designTime)
 {
-    const QSize px = widget->size();
-    m_width = pixelsToTwips(px.width());
-    m_height = pixelsToTwips(px.height());
+    // The size Qt gives a child widget until it is given one.
+    m_width = pixelsToTwips(100);
+    m_height = pixelsToTwips(30);
+}
+
+void Control::attach(QWidget *widget)
+{
+    m_widget = widget;
+    setParent(widget);
+    // What was set while the widget waited; no signal tells of it again.
+    if (!m_enabled)
+        widget->setEnabled(false);
+    if (!m_accessibleName.isEmpty())
+        widget->setAccessibleName(m_accessibleName);
+    if (auto *e = qobject_cast<QLineEdit *>(widget)) {
+        if (m_waitingMaxLength > 0)
+            e->setMaxLength(m_waitingMaxLength);
+        e->setText(m_waitingText);
+        m_waitingText.clear();
+    }
+    if (m_fore)
+        setForeColor(*m_fore);
+    if (m_back)
+        setBackColor(*m_back);
 
     if (auto *b = qobject_cast<PictureButton *>(widget))
         connect(b, &PictureButton::clicked, this, &Control::clicked);
@@ -112,6 +133,35 @@ Control::Control(Form *form, QWidget *widget, Kind kind, const QString &name, in
         connect(c, &QComboBox::activated, this, &Control::clicked);
         connect(c, &QComboBox::editTextChanged, this, &Control::changed);
     }
+}
+
+QWidget *Control::widget() const
+{
+    if (m_waiting)
+        m_form->buildWidget(const_cast<Control *>(this));
+    settleCaption();
+    return m_widget;
+}
+
+QWidget *Control::parentWidget() const
+{
+    return m_widget ? m_widget->parentWidget() : qobject_cast<QWidget *>(parent());
+}
+
+bool Control::onScreen() const
+{
+    const QWidget *p = parentWidget();
+    return p && p->isVisible() && m_form->m_windowShown;
+}
+
+QComboBox *Control::comboBox() const
+{
+    return m_kind == Kind::ComboBox ? static_cast<QComboBox *>(widget()) : nullptr;
+}
+
+QLineEdit *Control::lineEdit() const
+{
+    return m_kind == Kind::TextBox ? static_cast<QLineEdit *>(widget()) : nullptr;
 }
 
 void Control::applyGeometry()
@@ -176,29 +226,71 @@ void Control::resize(int width, int height)
 void Control::setVisible(bool visible)
 {
     m_visible = visible;
+    if (m_waiting) {
+        if (visible && onScreen())
+            m_form->buildWidget(this);
+        return;
+    }
     if (m_widget)
         m_widget->setVisible(visible);
+    if (visible && m_captionWaiting && m_widget && m_widget->isVisible() && m_form->m_windowShown)
+        settleCaption();
 }
 
 bool Control::isEnabled() const
 {
+    if (m_waiting) {
+        // As Qt answers: off when disabled itself or inside something disabled.
+        const QWidget *p = parentWidget();
+        return m_enabled && (!p || p->isEnabled());
+    }
     return m_widget && m_widget->isEnabled();
 }
 void Control::setEnabled(bool enabled)
 {
+    m_enabled = enabled;
     if (m_widget)
         m_widget->setEnabled(enabled);
 }
 
+void Control::setEditable(bool editable)
+{
+    if (m_kind != Kind::ComboBox)
+        return;
+    m_editable = editable;
+    if (m_widget)
+        static_cast<QComboBox *>(m_widget.data())->setEditable(editable);
+}
+
+void Control::setAccessibleName(const QString &name)
+{
+    m_accessibleName = name;
+    if (m_widget)
+        m_widget->setAccessibleName(name);
+}
+
+namespace {
+
+// What a line edit keeps of a text: the first maxLength characters (its
+// default limit is 32767).
+QString cutToLength(const QString &text, int maxLength)
+{
+    return text.left(maxLength > 0 ? maxLength : 32767);
+}
+
+} // namespace
+
 QString Control::text() const
 {
-    if (!m_widget)
+    if (m_waiting && m_kind == Kind::TextBox)
+        return m_waitingText;
+    if (!exists())
         return {};
     switch (m_kind) {
     case Kind::TextBox:
-        return static_cast<QLineEdit *>(m_widget.data())->text();
+        return lineEdit()->text();
     case Kind::ComboBox:
-        return static_cast<QComboBox *>(m_widget.data())->currentText();
+        return comboBox()->currentText();
     case Kind::Label:
     case Kind::OptionButton:
     case Kind::CheckBox:
@@ -211,19 +303,27 @@ QString Control::text() const
 
 void Control::setText(const QString &text)
 {
-    if (!m_widget)
+    if (!exists())
         return;
+    if (m_waiting && m_kind == Kind::TextBox) {
+        const QString kept = cutToLength(text, m_waitingMaxLength);
+        if (kept != m_waitingText) {
+            m_waitingText = kept;
+            emit changed();
+        }
+        return;
+    }
     switch (m_kind) {
     case Kind::TextBox: {
         // Setting the text a box already has changes nothing the player sees;
         // skipping it spares the line's layout (most holders start empty).
-        auto *e = static_cast<QLineEdit *>(m_widget.data());
+        auto *e = lineEdit();
         if (e->text() != text)
             e->setText(text);
         break;
     }
     case Kind::ComboBox: {
-        auto *c = static_cast<QComboBox *>(m_widget.data());
+        auto *c = comboBox();
         if (c->isEditable()) {
             c->setEditText(text);
         } else {
@@ -265,11 +365,29 @@ void Control::setWrapWidth(int twips)
         showCaption();
 }
 
+bool Control::captionMayWait() const
+{
+    // Laying out a caption needs the fonts: a fixed-layout label that is not
+    // on screen yet waits (and is laid out the moment its size is asked for).
+    return m_designTime && !(m_widget->isVisible() && m_form->m_windowShown);
+}
+
 void Control::showCaption()
 {
-    auto *l = qobject_cast<QLabel *>(m_widget.data());
-    if (!l)
+    if (!qobject_cast<QLabel *>(m_widget.data()))
         return;
+    m_captionWaiting = true;
+    if (!captionMayWait())
+        settleCaption();
+}
+
+void Control::settleCaption() const
+{
+    if (!m_captionWaiting)
+        return;
+    auto *self = const_cast<Control *>(this);
+    self->m_captionWaiting = false;
+    auto *l = static_cast<QLabel *>(m_widget.data());
     const QString text = forDisplay(m_caption);
     const int limit = twipsToPixels(m_wrapWidth);
     l->setText(m_wrapWidth > 0 &&
@@ -277,14 +395,22 @@ void Control::showCaption()
                    ? wrappedToWidth(text, l->font(), limit)
                    : text);
     if (m_autoSize)
-        fitToCaption();
+        self->fitNow();
 }
 
 void Control::fitToCaption()
 {
-    auto *l = qobject_cast<QLabel *>(m_widget.data());
-    if (!l)
+    if (!qobject_cast<QLabel *>(m_widget.data()))
         return;
+    if (m_captionWaiting || captionMayWait())
+        m_captionWaiting = true;
+    else
+        fitNow();
+}
+
+void Control::fitNow()
+{
+    auto *l = static_cast<QLabel *>(m_widget.data());
     const QSize hint = l->sizeHint();
     m_width = pixelsToTwips(hint.width());
     m_height = pixelsToTwips(hint.height());
@@ -340,13 +466,21 @@ void Control::setBackColor(const QColor &colour)
 
 void Control::setMaxLength(int length)
 {
-    if (auto *e = qobject_cast<QLineEdit *>(m_widget.data()))
+    if (m_waiting && m_kind == Kind::TextBox) {
+        // A shorter limit cuts the text already there, as the box would.
+        m_waitingMaxLength = std::max(length, 0);
+        setText(m_waitingText);
+        return;
+    }
+    if (auto *e = lineEdit())
         e->setMaxLength(length > 0 ? length : 32767);
 }
 
 int Control::maxLength() const
 {
-    auto *e = qobject_cast<QLineEdit *>(m_widget.data());
+    if (m_waiting && m_kind == Kind::TextBox)
+        return m_waitingMaxLength;
+    auto *e = lineEdit();
     if (!e)
         return 0;
     return e->maxLength() == 32767 ? 0 : e->maxLength();
@@ -354,7 +488,7 @@ int Control::maxLength() const
 
 void Control::setPasswordChar(const QString &mask)
 {
-    auto *e = qobject_cast<QLineEdit *>(m_widget.data());
+    auto *e = lineEdit();
     if (!e)
         return;
     if (mask.isEmpty()) {
@@ -370,7 +504,7 @@ void Control::setPasswordChar(const QString &mask)
 
 void Control::clearItems()
 {
-    if (auto *c = qobject_cast<QComboBox *>(m_widget.data())) {
+    if (auto *c = comboBox()) {
         const QSignalBlocker block(c);
         const QString text = c->isEditable() ? c->currentText() : QString();
         c->clear();
@@ -382,7 +516,7 @@ void Control::clearItems()
 
 void Control::addItem(const QString &item)
 {
-    if (auto *c = qobject_cast<QComboBox *>(m_widget.data())) {
+    if (auto *c = comboBox()) {
         const QSignalBlocker block(c);
         const bool wasEmpty = c->count() == 0;
         const QString text = c->currentText();
@@ -398,7 +532,7 @@ void Control::addItem(const QString &item)
 
 void Control::addItems(const QStringList &items)
 {
-    auto *c = qobject_cast<QComboBox *>(m_widget.data());
+    auto *c = comboBox();
     if (!c || items.isEmpty())
         return;
     const QSignalBlocker block(c);
@@ -414,25 +548,25 @@ void Control::addItems(const QStringList &items)
 
 int Control::itemCount() const
 {
-    auto *c = qobject_cast<QComboBox *>(m_widget.data());
+    auto *c = comboBox();
     return c ? c->count() : 0;
 }
 
 QString Control::item(int i) const
 {
-    auto *c = qobject_cast<QComboBox *>(m_widget.data());
+    auto *c = comboBox();
     return c ? c->itemText(i) : QString();
 }
 
 int Control::listIndex() const
 {
-    auto *c = qobject_cast<QComboBox *>(m_widget.data());
+    auto *c = comboBox();
     return c ? c->currentIndex() : -1;
 }
 
 void Control::setListIndex(int index)
 {
-    auto *c = qobject_cast<QComboBox *>(m_widget.data());
+    auto *c = comboBox();
     if (!c || index < -1 || index >= c->count())
         return;
     {
@@ -471,31 +605,45 @@ qint64 Control::pictureKey() const
 
 QWidget *Control::contentWidget() const
 {
-    if (auto *s = qobject_cast<QScrollArea *>(m_widget.data()))
+    QWidget *w = widget();
+    if (auto *s = qobject_cast<QScrollArea *>(w))
         return s->widget();
-    return m_widget;
+    return w;
 }
 
 Control *Control::container() const
 {
+    if (m_waiting)
+        return m_waitingContainer;
     if (!m_widget || !m_form)
         return nullptr;
+    // The first widget up the parent chain that is a control's own (a list
+    // box's options live in its scroll area's inner widgets; controls that
+    // wait for their widget are children of the widget they will go into).
     for (QWidget *p = m_widget->parentWidget(); p && p != m_form->window(); p = p->parentWidget()) {
         for (QObject *o : p->children())
-            if (auto *c = qobject_cast<Control *>(o))
+            if (auto *c = qobject_cast<Control *>(o); c && c->m_widget == p)
                 return c;
-        // A list box's options live in its scroll area's inner widgets.
     }
     return nullptr;
 }
 
 void Control::setContainer(Control *frame)
 {
-    if (!m_widget || !m_form)
+    if (!exists() || !m_form)
         return;
     QWidget *target = frame ? frame->contentWidget() : m_form->window();
-    if (!target || target == m_widget->parentWidget())
+    if (!target || target == parentWidget())
         return;
+    m_stack = m_form->nextStack();
+    if (m_waiting) {
+        setParent(target);
+        m_waitingContainer = frame;
+        m_inListBox = frame && frame->kind() == Kind::ListBox;
+        if (m_visible && onScreen())
+            m_form->buildWidget(this);
+        return;
+    }
     // setParent() hides a widget; the control keeps its own flag.
     m_widget->setParent(target);
     m_inListBox = frame && frame->kind() == Kind::ListBox;
@@ -513,21 +661,26 @@ bool Control::isInside(const Control *frame) const
 
 void Control::bringToFront()
 {
+    if (m_form)
+        m_stack = m_form->nextStack();
     if (m_widget)
         m_widget->raise();
 }
 
 void Control::sendToBack()
 {
+    if (m_form)
+        m_stack = -m_form->nextStack();
     if (m_widget)
         m_widget->lower();
 }
 
 bool Control::setFocus()
 {
-    if (!m_widget || !m_widget->isEnabled() || m_widget->focusPolicy() == Qt::NoFocus)
+    QWidget *w = exists() ? widget() : nullptr;
+    if (!w || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus)
         return false;
-    m_widget->setFocus(Qt::OtherFocusReason);
+    w->setFocus(Qt::OtherFocusReason);
     return true;
 }
 

@@ -4,6 +4,12 @@
 // by name (and index within a control array), kind, container, twips
 // geometry and its own visibility flag. A Control lives as a child QObject of
 // its widget, so it goes away with the widget.
+//
+// Some controls wait for their widget (see Form): until it is built, the
+// control keeps what was set on it (geometry, flags, colours, a text box's
+// text and length) and lives as a child QObject of the widget it will go
+// into. Anything else asked of it builds the widget first, so the rules never
+// see the difference.
 
 #include <QColor>
 #include <QObject>
@@ -13,6 +19,8 @@
 #include <optional>
 
 #include <QWidget>
+class QComboBox;
+class QLineEdit;
 class QPixmap;
 
 namespace forms {
@@ -49,7 +57,8 @@ class Control : public QObject {
     int index() const { return m_index; } // -1 when not part of a control array
     Kind kind() const { return m_kind; }
     QString typeName() const { return forms::typeName(m_kind); }
-    QWidget *widget() const { return m_widget; }
+    // The widget; one that was still waiting is built now.
+    QWidget *widget() const;
     Form *form() const { return m_form; }
     bool isDesignTime() const { return m_designTime; }
 
@@ -60,8 +69,16 @@ class Control : public QObject {
     // Geometry in twips, relative to the container; read back exactly as set.
     int left() const { return m_left; }
     int top() const { return m_top; }
-    int width() const { return m_width; }
-    int height() const { return m_height; }
+    int width() const
+    {
+        settleCaption();
+        return m_width;
+    }
+    int height() const
+    {
+        settleCaption();
+        return m_height;
+    }
     void setLeft(int twips);
     void setTop(int twips);
     void setWidth(int twips);
@@ -98,6 +115,13 @@ class Control : public QObject {
     void setBackColor(const QColor &colour);
     std::optional<QColor> foreColor() const { return m_fore; }
     std::optional<QColor> backColor() const { return m_back; }
+
+    // Combo boxes: with an edit field (the default), or a choice among the
+    // entries only.
+    void setEditable(bool editable);
+
+    // What a screen reader says for the control.
+    void setAccessibleName(const QString &name);
 
     // Text boxes: 0 means no limit.
     void setMaxLength(int length);
@@ -140,14 +164,40 @@ class Control : public QObject {
 
   private:
     friend class Form;
-    Control(Form *form, QWidget *widget, Kind kind, const QString &name, int index,
+    Control(Form *form, QWidget *parent, Kind kind, const QString &name, int index,
             bool designTime);
+    // Takes the widget built for this control and gives it what was set while
+    // it waited.
+    void attach(QWidget *widget);
+    bool exists() const { return m_widget || m_waiting; }
+    QWidget *parentWidget() const;
+    bool onScreen() const;
     void applyGeometry();
     void fitToCaption();
+    void fitNow();
     void showCaption();
+    bool captionMayWait() const;
+    // A caption shown or measured late: now, because something asks for it.
+    void settleCaption() const;
+    QComboBox *comboBox() const;
+    QLineEdit *lineEdit() const;
 
     Form *m_form;
     QPointer<QWidget> m_widget;
+    // Waiting for the widget: where it goes, and what it will be given.
+    bool m_waiting = false;
+    QPointer<Control> m_waitingContainer;
+    QString m_waitingText;
+    int m_waitingMaxLength = 0;
+    bool m_enabled = true;
+    bool m_editable = true;
+    QString m_accessibleName;
+    // A fixed-layout label's caption is laid out (and the label sized to it)
+    // when the label is first on screen or its size is asked for.
+    bool m_captionWaiting = false;
+    // Stacking among siblings: raised by creation, a move and bringToFront,
+    // lowered by sendToBack; a widget built late takes its place by it.
+    qint64 m_stack = 0;
     Kind m_kind;
     QString m_name;
     int m_index;

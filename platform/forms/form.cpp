@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@ Form::Form(QWidget *window) : QObject(window), m_window(window)
 {
     m_width = pixelsToTwips(window->width());
     m_height = pixelsToTwips(window->height());
+    window->installEventFilter(this);
 }
 
 Form::~Form() = default;
@@ -28,7 +30,7 @@ QList<Control *> Form::controls() const
     QList<Control *> out;
     out.reserve(m_controls.size());
     for (const QPointer<Control> &c : m_controls)
-        if (c && c->widget())
+        if (c && c->exists())
             out.append(c.data());
     return out;
 }
@@ -39,7 +41,7 @@ Control *Form::control(const QString &name, int index) const
     if (it == m_byName.cend())
         return nullptr;
     for (const QPointer<Control> &c : *it) {
-        if (!c || !c->widget())
+        if (!c || !c->exists())
             continue;
         if (index < 0 || c->index() == index)
             return c.data();
@@ -54,7 +56,7 @@ QList<Control *> Form::family(const QString &name) const
     if (it == m_byName.cend())
         return out;
     for (const QPointer<Control> &c : *it)
-        if (c && c->widget() && c->index() >= 0)
+        if (c && c->exists() && c->index() >= 0)
             out.append(c.data());
     std::sort(out.begin(), out.end(),
               [](const Control *a, const Control *b) { return a->index() < b->index(); });
@@ -63,24 +65,31 @@ QList<Control *> Form::family(const QString &name) const
 
 Control *Form::create(Kind kind, const QString &name, int index, Control *container)
 {
-    return make(kind, name, index, container, false);
+    return make(kind, name, index, container, false, false);
 }
 
 Control *Form::createDesign(Kind kind, const QString &name, int index, Control *container)
 {
-    return make(kind, name, index, container, true);
+    return make(kind, name, index, container, true, false);
 }
 
-Control *Form::make(Kind kind, const QString &name, int index, Control *container, bool design)
+Control *Form::createHidden(Kind kind, const QString &name, int index, Control *container)
 {
-    QWidget *parent = container ? container->contentWidget() : m_window.data();
-    QWidget *w = nullptr;
+    return make(kind, name, index, container, false, true);
+}
+
+namespace {
+
+// The one place where each kind of control gets its widget.
+QWidget *newWidget(Kind kind, QWidget *parent, bool editable)
+{
     switch (kind) {
     case Kind::TextBox:
-        w = new QLineEdit(parent);
-        break;
+        return new QLineEdit(parent);
     case Kind::ComboBox: {
         auto *c = new QComboBox(parent);
+        if (!editable)
+            return c;
         // Editable as setEditable(true) makes it, but without building the
         // popup list now (the style asks setEditable for it): Qt builds it
         // when the list first opens. A window or page holds several lists
@@ -90,34 +99,27 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
         c->setLineEdit(edit);
         c->setInsertPolicy(QComboBox::NoInsert);
         c->setCurrentIndex(-1);
-        w = c;
-        break;
+        return c;
     }
     case Kind::OptionButton:
-        w = new QRadioButton(parent);
-        break;
+        return new QRadioButton(parent);
     case Kind::CheckBox:
-        w = new QCheckBox(parent);
-        break;
+        return new QCheckBox(parent);
     case Kind::Label: {
         auto *l = new QLabel(parent);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         l->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-        w = l;
-        break;
+        return l;
     }
     case Kind::Frame: {
         auto *f = new QFrame(parent);
         f->setFrameShape(QFrame::NoFrame);
-        w = f;
-        break;
+        return f;
     }
     case Kind::Image:
-        w = new PictureLabel(parent);
-        break;
+        return new PictureLabel(parent);
     case Kind::PictureButton:
-        w = new PictureButton(parent);
-        break;
+        return new PictureButton(parent);
     case Kind::ListBox: {
         auto *s = new QScrollArea(parent);
         auto *inner = new QWidget;
@@ -127,28 +129,152 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
         s->setWidget(inner);
         s->setWidgetResizable(false);
         s->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        w = s;
-        break;
+        return s;
     }
     }
-    w->setObjectName(index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name);
-    auto *c = new Control(this, w, kind, name, index, design);
+    return nullptr;
+}
+
+} // namespace
+
+Control *Form::make(Kind kind, const QString &name, int index, Control *container, bool design,
+                    bool hidden)
+{
+    QWidget *parent = container ? container->contentWidget() : m_window.data();
+    auto *c = new Control(this, parent, kind, name, index, design);
+    c->m_stack = nextStack();
+    c->m_visible = !hidden;
+    c->m_inListBox = container && container->kind() == Kind::ListBox;
     m_controls.append(c);
     m_byName[name.toCaseFolded()].append(c);
-    c->m_inListBox = container && container->kind() == Kind::ListBox;
+    const bool waits = (kind == Kind::TextBox || kind == Kind::ComboBox) && (design || hidden);
+    if (waits) {
+        c->m_waiting = true;
+        c->m_waitingContainer = container;
+        return c;
+    }
+    QWidget *w = newWidget(kind, parent, true);
+    w->setObjectName(index >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(index) : name);
+    c->attach(w);
     c->applyGeometry();
-    c->setVisible(true);
+    w->setVisible(c->m_visible);
+    // The fixed layout's frames tell when they come on screen.
+    if (design && kind == Kind::Frame)
+        w->installEventFilter(this);
     return c;
+}
+
+void Form::buildWidget(Control *c)
+{
+    QWidget *parent = c->parentWidget();
+    QWidget *w = newWidget(c->kind(), parent, c->m_editable);
+    const QString &name = c->name();
+    w->setObjectName(c->index() >= 0 ? QStringLiteral("%1(%2)").arg(name).arg(c->index()) : name);
+    // Stacked as if built at creation: under the first sibling that has come
+    // up since (created, moved in or raised later), above the rest.
+    Control *above = nullptr;
+    for (QObject *o : parent->children()) {
+        if (o == w || !o->isWidgetType())
+            continue;
+        // The control whose widget this is (a widget's children may also
+        // hold controls that wait to be built inside it).
+        for (QObject *k : o->children()) {
+            auto *s = qobject_cast<Control *>(k);
+            if (!s || s->m_widget != o)
+                continue;
+            if (s->m_stack > c->m_stack && (!above || s->m_stack < above->m_stack))
+                above = s;
+            break;
+        }
+    }
+    if (above)
+        w->stackUnder(above->m_widget);
+    c->m_waiting = false;
+    c->attach(w);
+    c->applyGeometry();
+    w->setVisible(c->m_visible);
+
+    // Keyboard order: after the nearest built control before it in the
+    // fixed layout's order, or else before the nearest one after it.
+    const qsizetype at = m_tabChain.indexOf(c);
+    if (at < 0)
+        return;
+    auto built = [](const QPointer<Control> &p) {
+        return p && p->m_widget && p->m_widget->focusPolicy() != Qt::NoFocus;
+    };
+    for (qsizetype i = at - 1; i >= 0; --i) {
+        if (built(m_tabChain[i])) {
+            QWidget::setTabOrder(m_tabChain[i]->m_widget, w);
+            return;
+        }
+    }
+    for (qsizetype i = at + 1; i < m_tabChain.size(); ++i) {
+        if (built(m_tabChain[i])) {
+            QWidget *next = m_tabChain[i]->m_widget;
+            if (QWidget *before = next->previousInFocusChain(); before && before != w)
+                QWidget::setTabOrder(before, w);
+            return;
+        }
+    }
+}
+
+void Form::setTabOrder(const QList<Control *> &chain)
+{
+    m_tabChain.clear();
+    QWidget *previous = nullptr;
+    for (Control *c : chain) {
+        m_tabChain.append(c);
+        // A waiting text box or list takes the keyboard; it joins when built.
+        if (!c->m_widget || c->m_widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, c->m_widget);
+        previous = c->m_widget;
+    }
+}
+
+void Form::settle()
+{
+    m_settlePosted = false;
+    for (const QPointer<Control> &c : std::as_const(m_controls)) {
+        if (!c || !c->exists())
+            continue;
+        if (c->m_waiting && c->m_visible && c->onScreen())
+            buildWidget(c);
+        if (c->m_captionWaiting && c->m_widget && c->m_widget->isVisible())
+            c->settleCaption();
+    }
+}
+
+bool Form::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Show)
+        return false;
+    if (watched == m_window) {
+        // The window is about to be mapped: what it shows is built and laid
+        // out right after, before it is first drawn.
+        m_windowShown = true;
+        if (!m_settlePosted) {
+            m_settlePosted = true;
+            QMetaObject::invokeMethod(this, &Form::settle, Qt::QueuedConnection);
+        }
+    } else if (m_windowShown) {
+        // A frame comes on screen: its controls are there before it is drawn.
+        settle();
+    }
+    return false;
 }
 
 bool Form::remove(Control *control)
 {
-    if (!control || control->isDesignTime() || !control->widget())
+    if (!control || control->isDesignTime() || !control->exists())
         return false;
     // Controls inside the removed one go with it; their entries are dropped
     // together, later (every lookup passes over entries that are gone).
-    QWidget *w = control->widget();
-    delete w;
+    if (QWidget *w = control->m_widget)
+        delete w;
+    else
+        delete control;
     ++m_removed;
     if (m_removed > m_controls.size() / 2)
         compact();
@@ -157,7 +283,7 @@ bool Form::remove(Control *control)
 
 void Form::compact()
 {
-    const auto gone = [](const QPointer<Control> &c) { return !c || !c->widget(); };
+    const auto gone = [](const QPointer<Control> &c) { return !c || !c->exists(); };
     m_controls.removeIf(gone);
     for (auto it = m_byName.begin(); it != m_byName.end();) {
         it->removeIf(gone);

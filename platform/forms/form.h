@@ -3,6 +3,16 @@
 // A window's control collection: the fixed layout's controls in layout order,
 // then run-time controls in creation order. Qt's children() order changes with
 // raise()/lower(), so the order is kept here explicitly.
+//
+// The text boxes and lists of the fixed layout, and text boxes created hidden
+// (they only carry text), wait for their widget until it is needed: until the
+// control is on screen, or until something beyond its name, place, flags,
+// colours and text-box text is asked of it. The captions of the fixed
+// layout's labels are laid out (and the labels sized to them) the same way.
+// A window thus appears without building or measuring what its first screen
+// does not show; the window's own first showing settles what it shows only
+// once the window is mapped, before it is drawn. Collection order, names,
+// containers, stacking and keyboard order are those of creation.
 
 #include "platform/forms/control.h"
 
@@ -41,6 +51,14 @@ class Form : public QObject {
     // and cannot be removed at run time.
     Control *createDesign(Kind kind, const QString &name, int index = -1,
                           Control *container = nullptr);
+    // A run-time control that starts hidden, as a text box that only carries
+    // a setting does; like create() otherwise.
+    Control *createHidden(Kind kind, const QString &name, int index = -1,
+                          Control *container = nullptr);
+
+    // Keyboard order of the fixed layout: Tab walks these in this order (those
+    // that take the keyboard), whenever their widgets are built.
+    void setTabOrder(const QList<Control *> &chain);
 
     // Removes a run-time control (and what it contains). Design-time controls
     // cannot be removed: false.
@@ -62,8 +80,19 @@ class Form : public QObject {
     QString caption() const;
     void setCaption(const QString &caption);
 
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
-    Control *make(Kind kind, const QString &name, int index, Control *container, bool design);
+    friend class Control;
+    Control *make(Kind kind, const QString &name, int index, Control *container, bool design,
+                  bool hidden);
+    // Builds the widget of a waiting control, in its place among its
+    // siblings and in the keyboard order.
+    void buildWidget(Control *control);
+    // Builds and lays out what waits and is on screen now.
+    void settle();
+    qint64 nextStack() { return ++m_stackClock; }
     // Drops the entries of controls that are gone, once they outnumber the
     // live ones: removing many controls stays linear.
     void compact();
@@ -75,6 +104,10 @@ class Form : public QObject {
     QHash<QString, QList<QPointer<Control>>> m_byName;
     int m_removed = 0;
     int m_width = 0, m_height = 0;
+    qint64 m_stackClock = 0;
+    QList<QPointer<Control>> m_tabChain;
+    bool m_windowShown = false;
+    bool m_settlePosted = false;
 };
 
 } // namespace forms

@@ -17,8 +17,8 @@ SkinnedDialog::SkinnedDialog(const char *objectName, BuildLayout build, WizardSt
     build(m_form);
     forms::Control *quit = ctl(names::cmdQuit);
     forms::Control *cancel = ctl(names::cmdCancel);
-    quit->widget()->setAccessibleName(QStringLiteral("OK"));
-    cancel->widget()->setAccessibleName(QStringLiteral("Cancel"));
+    quit->setAccessibleName(QStringLiteral("OK"));
+    cancel->setAccessibleName(QStringLiteral("Cancel"));
     connect(quit, &forms::Control::clicked, this, &SkinnedDialog::cmdQuit_Click);
     connect(cancel, &forms::Control::clicked, this, &SkinnedDialog::cmdCancel_Click);
     connect(quit, &forms::Control::mouseMoved, this, &SkinnedDialog::cmdQuit_MouseMove);

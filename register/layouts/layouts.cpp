@@ -4,7 +4,6 @@
 
 #include "platform/forms/form.h"
 
-#include <QComboBox>
 #include <QWidget>
 
 #include <algorithm>
@@ -149,14 +148,16 @@ void build(forms::Form &form, const ControlSpec (&specs)[N], int width, int heig
     form.setWidth(width);
     form.setHeight(height);
     std::vector<std::pair<int, forms::Control *>> tabbed;
-    std::vector<forms::Control *> buttons;
+    QList<forms::Control *> buttons;
     for (const ControlSpec &s : specs) {
         forms::Control *container =
             s.container.isNull() ? nullptr : form.control(s.container, s.containerIndex);
         forms::Control *c = form.createDesign(s.kind, s.name, s.index, container);
         c->move(s.left, s.top);
         c->resize(s.width, s.height);
-        c->setText(QString::fromUtf8(s.text));
+        // A new control has no text yet: only a caption needs setting.
+        if (*s.text)
+            c->setText(QString::fromUtf8(s.text));
         c->setAutoSize(s.autoSize);
         if (s.tabIndex != kNoTab)
             tabbed.emplace_back(s.tabIndex, c);
@@ -166,18 +167,10 @@ void build(forms::Form &form, const ControlSpec (&specs)[N], int width, int heig
     // Keyboard order: the inputs by their tab index, then the picture buttons.
     std::stable_sort(tabbed.begin(), tabbed.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
-    QWidget *previous = nullptr;
-    auto chain = [&previous](forms::Control *c) {
-        if (c->widget()->focusPolicy() == Qt::NoFocus)
-            return;
-        if (previous)
-            QWidget::setTabOrder(previous, c->widget());
-        previous = c->widget();
-    };
+    QList<forms::Control *> chain;
     for (const auto &t : tabbed)
-        chain(t.second);
-    for (forms::Control *b : buttons)
-        chain(b);
+        chain.append(t.second);
+    form.setTabOrder(chain + buttons);
 }
 
 } // namespace
@@ -204,11 +197,8 @@ void buildMainForm(forms::Form &form)
     form.window()->setWindowTitle(QStringLiteral("Velmora Product Register"));
     // The region and language lists offer their entries only; a typed country
     // goes into the country field after "Other".
-    for (QLatin1String name : {names::cmbCountry, names::cmbLanguage}) {
-        auto *c = form.control(name);
-        if (auto *combo = qobject_cast<QComboBox *>(c->widget()))
-            combo->setEditable(false);
-    }
+    for (QLatin1String name : {names::cmbCountry, names::cmbLanguage})
+        form.control(name)->setEditable(false);
 }
 
 void buildCancelDialog(forms::Form &form)

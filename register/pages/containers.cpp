@@ -57,7 +57,7 @@ forms::Control *setHolder(forms::Form &form, const QString &name, const QString 
 {
     forms::Control *holder = form.control(name);
     if (!holder)
-        holder = form.create(forms::Kind::TextBox, name, -1, container);
+        holder = form.createHidden(forms::Kind::TextBox, name, -1, container);
     holder->setVisible(false);
     holder->setText(text);
     holder->setContainer(container);

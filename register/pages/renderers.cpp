@@ -148,7 +148,7 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
         applyFore(list, object.fore, state);
         applyBack(list, object.back, state);
         // A screen reader names each list by the text it starts with ("Day").
-        list->widget()->setAccessibleName(object.texts[k]);
+        list->setAccessibleName(object.texts[k]);
 
         if (k < 2) {
             Control *separator =

@@ -210,7 +210,7 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     // 7. The picture buttons. The names come first: a button without a
     // picture shows its name.
     for (const auto &[control, role] : kButtonRoles)
-        ctl(control)->widget()->setAccessibleName(QLatin1String(role));
+        ctl(control)->setAccessibleName(QLatin1String(role));
     for (const ButtonSpec &b : kButtons) {
         ButtonPictures &pictures = state.*(b.pictures);
         loadButtonPictures(state, QLatin1String(b.element), pictures);

@@ -5,7 +5,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -274,6 +276,143 @@ TEST_F(FormsTest, ValuesTextsAndLengths)
     label->setForeColor(QColor(255, 0, 0));
     EXPECT_EQ(label->foreColor().value(), QColor(255, 0, 0));
     EXPECT_EQ(label->widget()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+}
+
+// A fixed layout's text boxes and lists, and hidden text boxes, wait for
+// their widget; what is set on them in the meantime reads back the same and
+// reaches the widget once it is built.
+TEST_F(FormsTest, WaitingControlsKeepWhatIsSetAndHandItToTheirWidget)
+{
+    Control *frame = form.createDesign(Kind::Frame, "frmPages", 0);
+    Control *text = form.createDesign(Kind::TextBox, "txtZip", -1, frame);
+    Control *holder = form.createHidden(Kind::TextBox, "txtZip_patten");
+    Control *list = form.createDesign(Kind::ComboBox, "cmbCountry");
+    QSignalSpy changes(text, &Control::changed);
+    text->move(1500, 300);
+    text->resize(975, 375);
+    text->setMaxLength(5);
+    text->setText("K1A 0B1");
+    text->setText("K1A 0"); // the same five characters: no change
+    text->setForeColor(QColor(255, 0, 0));
+    text->setBackColor(QColor(0, 0, 255));
+    text->setEnabled(false);
+    text->setAccessibleName("Postal code");
+    holder->setText("z");
+    holder->setContainer(frame);
+    list->setEditable(false);
+
+    EXPECT_EQ(text->text(), "K1A 0");
+    EXPECT_EQ(text->maxLength(), 5);
+    EXPECT_FALSE(text->isEnabled());
+    EXPECT_EQ(text->container(), frame);
+    EXPECT_EQ(holder->container(), frame);
+    EXPECT_FALSE(holder->isVisibleFlag());
+    EXPECT_EQ(holder->text(), "z");
+    EXPECT_EQ(changes.size(), 1);
+    EXPECT_EQ(names(), QStringList({"frmPages(0)", "txtZip", "txtZip_patten", "cmbCountry"}));
+    EXPECT_TRUE(window.findChildren<QLineEdit *>().isEmpty());
+    EXPECT_TRUE(window.findChildren<QComboBox *>().isEmpty());
+
+    auto *edit = qobject_cast<QLineEdit *>(text->widget());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(changes.size(), 1); // building it tells nothing new
+    EXPECT_EQ(edit->objectName(), "txtZip");
+    EXPECT_EQ(edit->parentWidget(), frame->widget());
+    EXPECT_EQ(edit->geometry(), QRect(100, 20, 65, 25));
+    EXPECT_EQ(edit->text(), "K1A 0");
+    EXPECT_EQ(edit->maxLength(), 5);
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_EQ(edit->accessibleName(), "Postal code");
+    EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(0, 0, 255));
+    EXPECT_EQ(holder->widget()->parentWidget(), frame->widget());
+    EXPECT_TRUE(holder->widget()->isHidden());
+    // A list that only offers its entries never gets an edit field.
+    auto *combo = qobject_cast<QComboBox *>(list->widget());
+    ASSERT_NE(combo, nullptr);
+    EXPECT_FALSE(combo->isEditable());
+    EXPECT_EQ(combo->lineEdit(), nullptr);
+
+    // Removing a waiting run-time control takes it out of the collection.
+    Control *other = form.createHidden(Kind::TextBox, "txtCity_optional");
+    EXPECT_TRUE(form.remove(other));
+    EXPECT_EQ(form.control("txtCity_optional"), nullptr);
+}
+
+// A widget built late stands among its siblings and in the keyboard order
+// exactly where it would have stood if built at creation.
+TEST_F(FormsTest, WaitingWidgetsTakeTheirPlaceInStackingAndKeyboardOrder)
+{
+    Control *first = form.createDesign(Kind::TextBox, "txtFirstName");
+    Control *option = form.createDesign(Kind::OptionButton, "optOnline");
+    Control *last = form.createDesign(Kind::TextBox, "txtLastName");
+    Control *raised = form.createDesign(Kind::TextBox, "txtEmail");
+    Control *label = form.createDesign(Kind::Label, "lblEmail");
+    Control *back = form.createDesign(Kind::Image, "imgBack");
+    raised->bringToFront();
+    back->sendToBack();
+    form.setTabOrder({first, option, last, raised});
+
+    struct Build {
+        const char *name;
+        Control *control;
+    };
+    // Built in an order of their own, as screens ask for them.
+    for (const Build &b : {Build{"last", last}, Build{"raised", raised}, Build{"first", first}}) {
+        SCOPED_TRACE(b.name);
+        ASSERT_NE(b.control->widget(), nullptr);
+    }
+    const QObjectList stack = window.children();
+    auto at = [&stack](Control *c) { return stack.indexOf(c->widget()); };
+    EXPECT_LT(at(back), at(first));
+    EXPECT_LT(at(first), at(option));
+    EXPECT_LT(at(option), at(last));
+    EXPECT_LT(at(last), at(label));
+    EXPECT_LT(at(label), at(raised));
+
+    QStringList walk;
+    QWidget *w = first->widget();
+    for (int i = 0; i < 4; ++i, w = w->nextInFocusChain()) {
+        while (w->focusPolicy() == Qt::NoFocus)
+            w = w->nextInFocusChain();
+        walk << w->objectName();
+    }
+    EXPECT_EQ(walk, QStringList({"txtFirstName", "optOnline", "txtLastName", "txtEmail"}));
+}
+
+// What a screen shows is built when it comes on screen: a frame at once, the
+// window right after it is mapped. Hidden controls go on waiting.
+TEST_F(FormsTest, WaitingWidgetsAreBuiltWhenTheirScreenIsShown)
+{
+    Control *page = form.createDesign(Kind::Frame, "frmPages", 0);
+    page->setVisible(false);
+    Control *onPage = form.createDesign(Kind::TextBox, "txtCity", -1, page);
+    Control *list = form.createDesign(Kind::ComboBox, "cmbLanguage");
+    list->setEditable(false);
+    Control *holder = form.createHidden(Kind::TextBox, "txtCity_patten", -1, page);
+    Control *caption = form.createDesign(Kind::Label, "lblLanguage");
+    caption->setAutoSize(true);
+    caption->setText("Please choose your region and language");
+
+    window.show();
+    EXPECT_TRUE(window.findChildren<QComboBox *>().isEmpty());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(window.findChildren<QComboBox *>().size(), 1);
+    EXPECT_TRUE(window.findChildren<QLineEdit *>().isEmpty());
+    // The caption was laid out before the window was drawn: as wide as Qt's
+    // own label makes that text.
+    QLabel reference("Please choose your region and language");
+    reference.setFont(caption->widget()->font());
+    EXPECT_EQ(caption->widget()->size(), reference.sizeHint());
+
+    page->setVisible(true);
+    const QList<QLineEdit *> edits = window.findChildren<QLineEdit *>();
+    ASSERT_EQ(edits.size(), 1);
+    EXPECT_EQ(edits.first()->objectName(), onPage->name());
+    EXPECT_TRUE(edits.first()->isVisible());
+    EXPECT_EQ(list->itemCount(), 0);
+    EXPECT_FALSE(holder->isVisibleFlag());
+    window.close();
 }
 
 } // namespace
