@@ -244,6 +244,7 @@ void Form::settle()
         if (c->m_captionWaiting && c->m_widget && c->m_widget->isVisible())
             c->settleCaption();
     }
+    emit settled();
 }
 
 bool Form::eventFilter(QObject *watched, QEvent *event)

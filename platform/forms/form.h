@@ -80,6 +80,11 @@ class Form : public QObject {
     QString caption() const;
     void setCaption(const QString &caption);
 
+  signals:
+    // What was on screen and waiting has just been built and laid out: the
+    // window is up (or a frame came on screen) and about to be drawn.
+    void settled();
+
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,6 +1,7 @@
 #include "register/core/config_problems.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace core {
 
@@ -30,6 +31,7 @@ QString ConfigProblem::toString(const QString &fileName) const
 
 bool ConfigProblems::report(ConfigProblem problem)
 {
+    runWaitingChecks();
     if (m_problems.contains(problem))
         return false;
     if (m_echo)
@@ -38,8 +40,30 @@ bool ConfigProblems::report(ConfigProblem problem)
     return true;
 }
 
+const QList<ConfigProblem> &ConfigProblems::all() const
+{
+    runWaitingChecks();
+    return m_problems;
+}
+
+void ConfigProblems::addWaitingCheck(std::function<void()> check)
+{
+    m_waiting.append(std::move(check));
+}
+
+void ConfigProblems::runWaitingChecks() const
+{
+    // Taken out first: a check reports, and reporting runs what waits.
+    while (!m_waiting.isEmpty()) {
+        const QList<std::function<void()>> checks = std::exchange(m_waiting, {});
+        for (const std::function<void()> &check : checks)
+            check();
+    }
+}
+
 QList<ConfigProblem> ConfigProblems::forSection(const QString &section) const
 {
+    runWaitingChecks();
     QList<ConfigProblem> out;
     for (const ConfigProblem &p : m_problems)
         if (p.section == section)

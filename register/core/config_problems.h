@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace core {
 
 struct ConfigProblem {
@@ -31,17 +33,31 @@ class ConfigProblems {
     // Records the problem and, when echoing, writes it on standard error;
     // false when an equal problem was reported before (it is then dropped).
     bool report(ConfigProblem problem);
-    const QList<ConfigProblem> &all() const { return m_problems; }
+    const QList<ConfigProblem> &all() const;
     QList<ConfigProblem> forSection(const QString &section) const;
+
+    // A check that needs what is worked out only once the window is on screen
+    // (the size of a laid-out caption) waits: it runs at runWaitingChecks(),
+    // which the wizard calls when its window is up, and in any case before a
+    // later problem is recorded and before the log is read, so the log reads
+    // as if it had run at once. A reader about to replace what a waiting
+    // check looks at runs the checks first.
+    void addWaitingCheck(std::function<void()> check);
+    void runWaitingChecks() const;
     // The wizard echoes each new problem as it comes; a checker only collects.
     void setEcho(bool echoToStderr) { m_echo = echoToStderr; }
     // What toString() prints as the file part of an echoed line.
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     QString fileName() const { return m_fileName; }
-    void clear() { m_problems.clear(); }
+    void clear()
+    {
+        m_waiting.clear();
+        m_problems.clear();
+    }
 
   private:
     QList<ConfigProblem> m_problems;
+    mutable QList<std::function<void()>> m_waiting;
     QString m_fileName = QStringLiteral("config.xml");
     bool m_echo = false;
 };

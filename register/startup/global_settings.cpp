@@ -9,6 +9,8 @@
 #include "register/startup/language.h"
 #include "register/startup/personal_fields.h"
 
+#include <QPointer>
+
 #include <cmath>
 
 using config::applyNumber;
@@ -117,6 +119,8 @@ int roundTwips(double v)
 
 void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state)
 {
+    // A check still waiting looks at the controls this is about to set.
+    state.problems.runWaitingChecks();
     const core::ConfigReader reader = sectionReader(state);
     checkLanguageSection(state);
     const xml::Node section = state.languageDoc.documentElement();
@@ -230,11 +234,31 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     ctl(names::cmdCancel)->setLeft(roundTwips(state.buttonGap));
     ctl(names::cmdFinish)->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
 
-    // 9. Whatever the section placed where the window cannot show it.
-    core::Placement placement(reader, QSize(width, height), QStringLiteral("window"));
-    for (const auto &[node, control] : placed)
-        placement.add(node, {"x", "y"},
-                      QRect(control->left(), control->top(), control->width(), control->height()),
-                      false);
-    placement.check();
+    // 9. Whatever the section placed where the window cannot show it. A
+    // label's size is that of its caption, which the window lays out only
+    // when it is shown (the fonts are not loaded before): the check waits
+    // for it. What else it looks at is taken now.
+    struct Placed {
+        xml::Node node;
+        QRect rect;
+        QPointer<forms::Control> label;
+    };
+    QList<Placed> entries;
+    for (const auto &[node, control] : placed) {
+        const bool label = control->kind() == forms::Kind::Label;
+        entries.append({node,
+                        QRect(control->left(), control->top(), label ? 0 : control->width(),
+                              label ? 0 : control->height()),
+                        label ? control : nullptr});
+    }
+    state.problems.addWaitingCheck([reader, entries, size = QSize(width, height)] {
+        core::Placement placement(reader, size, QStringLiteral("window"));
+        for (const Placed &e : entries) {
+            QRect rect = e.rect;
+            if (e.label)
+                rect.setSize(QSize(e.label->width(), e.label->height()));
+            placement.add(e.node, {"x", "y"}, rect, false);
+        }
+        placement.check();
+    });
 }

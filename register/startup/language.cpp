@@ -43,6 +43,8 @@ void LoadLanguage(WizardState &state)
         chosen = &state.languageNodes.first();
         state.currentLanguage = chosen->attribute(QStringLiteral("id")).value_or(QString());
     }
+    // A check still waiting reads the section about to be replaced.
+    state.problems.runWaitingChecks();
     state.languageDoc.loadXml(chosen->xml());
     state.languageSource = *chosen;
 }

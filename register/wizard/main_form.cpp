@@ -28,6 +28,8 @@ MainForm::MainForm(const QString &appPath, const QStringList &processArguments,
         };
     }
     layouts::buildMainForm(m_form);
+    // Configuration checks that need the window on screen run once it is.
+    connect(&m_form, &forms::Form::settled, this, [this] { m_state.problems.runWaitingChecks(); });
     m_dlgError = new DlgError(m_state, m_form, this);
     m_dlgCancel = new DlgCancel(m_state, m_services, m_form, this);
     wire();

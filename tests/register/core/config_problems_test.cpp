@@ -53,4 +53,32 @@ TEST(ConfigProblemLog, DropsRepeatsAndFiltersBySection)
     EXPECT_TRUE(log.report(a)); // a cleared log reports again
 }
 
+// A check that waits for the window still takes its place in the log: it
+// runs before any later problem and before the log is read, once.
+TEST(ConfigProblemLog, AWaitingCheckKeepsItsPlace)
+{
+    core::ConfigProblems log;
+    auto problem = [](int line, const char *element) {
+        return core::ConfigProblem{line, 5, element, "lies outside the window", {}, "english"};
+    };
+    int runs = 0;
+    log.report(problem(4, "<login>"));
+    log.addWaitingCheck([&] {
+        ++runs;
+        log.report(problem(50, "<text>"));
+    });
+    log.report(problem(90, "<object>"));
+    log.addWaitingCheck([&] {
+        ++runs;
+        log.report(problem(60, "<thanksfax>"));
+    });
+    QStringList order;
+    for (const core::ConfigProblem &p : log.forSection("english"))
+        order << p.element;
+    EXPECT_EQ(order, QStringList({"<login>", "<text>", "<object>", "<thanksfax>"}));
+    log.runWaitingChecks();
+    EXPECT_EQ(log.all().size(), 4);
+    EXPECT_EQ(runs, 2);
+}
+
 } // namespace
