@@ -89,6 +89,15 @@ QString wrappedToWidth(const QString &text, const QFont &font, int widthPx)
     return lines.join(u'\n');
 }
 
+void nameWidget(QWidget *widget, const QString &name)
+{
+    widget->setAccessibleName(name);
+    // Typing into a list goes to its edit field, which is then what a screen
+    // reader announces.
+    if (auto *c = qobject_cast<QComboBox *>(widget); c && c->lineEdit())
+        c->lineEdit()->setAccessibleName(name);
+}
+
 } // namespace
 
 Control::Control(Form *form, QWidget *parent, Kind kind, const QString &name, int index,
@@ -109,7 +118,9 @@ void Control::attach(QWidget *widget)
     if (!m_enabled)
         widget->setEnabled(false);
     if (!m_accessibleName.isEmpty())
-        widget->setAccessibleName(m_accessibleName);
+        nameWidget(widget, m_accessibleName);
+    if (!m_accessibleDescription.isEmpty())
+        widget->setAccessibleDescription(m_accessibleDescription);
     if (auto *e = qobject_cast<QLineEdit *>(widget)) {
         if (m_waitingMaxLength > 0)
             e->setMaxLength(m_waitingMaxLength);
@@ -258,15 +269,24 @@ void Control::setEditable(bool editable)
     if (m_kind != Kind::ComboBox)
         return;
     m_editable = editable;
-    if (m_widget)
+    if (m_widget) {
         static_cast<QComboBox *>(m_widget.data())->setEditable(editable);
+        nameWidget(m_widget, m_accessibleName);
+    }
 }
 
 void Control::setAccessibleName(const QString &name)
 {
     m_accessibleName = name;
     if (m_widget)
-        m_widget->setAccessibleName(name);
+        nameWidget(m_widget, name);
+}
+
+void Control::setAccessibleDescription(const QString &description)
+{
+    m_accessibleDescription = description;
+    if (m_widget)
+        m_widget->setAccessibleDescription(description);
 }
 
 namespace {

@@ -120,8 +120,12 @@ class Control : public QObject {
     // entries only.
     void setEditable(bool editable);
 
-    // What a screen reader says for the control.
+    // What assistive technology (a screen reader) says for the control: its
+    // name, and a description it reads after the name and the value. Kept
+    // for a widget that is still waiting.
     void setAccessibleName(const QString &name);
+    const QString &accessibleName() const { return m_accessibleName; }
+    void setAccessibleDescription(const QString &description);
 
     // Text boxes: 0 means no limit.
     void setMaxLength(int length);
@@ -192,6 +196,7 @@ class Control : public QObject {
     bool m_enabled = true;
     bool m_editable = true;
     QString m_accessibleName;
+    QString m_accessibleDescription;
     // A fixed-layout label's caption is laid out (and the label sized to it)
     // when the label is first on screen or its size is asked for.
     bool m_captionWaiting = false;

@@ -5,8 +5,12 @@
 // rule listens to them). A picture button is a picture label that clicks,
 // shows the custom pointer, and can be reached and pressed from the keyboard.
 // A picture button without a picture (its picture was never found) draws a
-// plain button with its caption, or else its accessible name (its role), so
-// that it stays where it is, visible and pressable.
+// plain button with its caption, or else its accessible name, so that it
+// stays where it is, visible and pressable.
+//
+// To assistive technology a picture button is a push button (not the image
+// its label would be) with a press action; its name is the caller's
+// (setAccessibleName), since only the caller knows what the picture says.
 
 #include <QLabel>
 
@@ -32,8 +36,10 @@ class PictureButton : public PictureLabel {
     // The pointer shown over every picture button: 32 x 32, hot spot (12, 1).
     // Taken from the resource ":/cursor/pointer.png" when the program carries it.
     static QCursor pointer();
-    // What a button without a picture shows: its caption, else its role.
+    // What a button without a picture shows: its caption, else its name.
     QString plainCaption() const;
+    // Presses the button as a click, Enter or Space would.
+    void click();
 
   signals:
     void clicked();

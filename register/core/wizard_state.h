@@ -29,10 +29,13 @@ enum class SubmitResult : std::int16_t {
     NoUsableReply = 2, // not reached, or an answer that is no registration reply
 };
 
-// A picture button's two pictures; either may be empty.
+// A picture button's two pictures; either may be empty. The word is what the
+// normal picture shows, in its language: the button's name for a screen
+// reader, and what it shows when it has no picture.
 struct ButtonPictures {
     QPixmap normal;
     QPixmap hover;
+    QString word;
 };
 
 struct WizardState {

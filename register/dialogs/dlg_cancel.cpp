@@ -170,13 +170,13 @@ void DlgCancel::Form_Activate()
     forms::Control *quit = ctl(names::cmdQuit);
     forms::Control *cancel = ctl(names::cmdCancel);
     loadButtonPictures(m_state, QStringLiteral("quit"), m_state.quitPictures);
-    showButtonPicture(quit, m_state.quitPictures.normal);
+    showButtonPicture(quit, m_state.quitPictures);
     const int w = form().outerWidth();
     const int h = form().outerHeight();
     const double gap = (w - 2.0 * quit->width()) / 3.0;
     quit->move(int(std::lround(w - quit->width() - gap)), h - quit->height() - kButtonBottomMargin);
     loadButtonPictures(m_state, QStringLiteral("cancel"), m_state.cancelPictures);
-    showButtonPicture(cancel, m_state.cancelPictures.normal);
+    showButtonPicture(cancel, m_state.cancelPictures);
     cancel->move(int(std::lround(gap)), quit->top());
 }
 

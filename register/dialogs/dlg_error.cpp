@@ -6,6 +6,8 @@
 #include "register/layouts/layouts.h"
 #include "register/startup/language.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,12 +19,28 @@ namespace {
 // Space between the bottom of the buttons and the bottom edge of the dialog.
 constexpr int kButtonBottomMargin = 500;
 
+// To assistive technology the message dialog is an alert: a screen reader
+// reads an alert's text out as it opens, so the player hears why the wizard
+// did not move on without first searching the dialog for it.
+QAccessibleInterface *alertFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(DlgError::staticMetaObject.className()) &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::AlertMessage);
+    return nullptr;
+}
+
 } // namespace
 
 DlgError::DlgError(WizardState &state, forms::Form &mainForm, QWidget *parent)
     : SkinnedDialog("dlgError", layouts::buildErrorDialog, state, mainForm,
                     /*returnKeyboard=*/true, parent)
 {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(alertFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
 }
 
 void DlgError::Form_Activate()
@@ -46,8 +64,8 @@ void DlgError::Form_Activate()
         loadButtonPictures(m_state, QStringLiteral("ok"), m_state.quitPictures);
         loadButtonPictures(m_state, QStringLiteral("cancel"), m_state.cancelPictures);
     }
-    showButtonPicture(quit, m_state.quitPictures.normal);
-    showButtonPicture(cancel, m_state.cancelPictures.normal);
+    showButtonPicture(quit, m_state.quitPictures);
+    showButtonPicture(cancel, m_state.cancelPictures);
 
     // Measured on the outer size, as the dialog's design measures it. The
     // visibility of cmdQuit is the caller's (the connecting notice hides it).

@@ -1,6 +1,7 @@
 #include "register/dialogs/skinned_dialog.h"
 
 #include "register/core/control_names.h"
+#include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
 
 #include <QCloseEvent>
@@ -17,8 +18,11 @@ SkinnedDialog::SkinnedDialog(const char *objectName, BuildLayout build, WizardSt
     build(m_form);
     forms::Control *quit = ctl(names::cmdQuit);
     forms::Control *cancel = ctl(names::cmdCancel);
-    quit->setAccessibleName(QStringLiteral("OK"));
-    cancel->setAccessibleName(QStringLiteral("Cancel"));
+    // English until a language section names them (the message dialog may
+    // have to report that no configuration could be read).
+    quit->setAccessibleName(words::pictureWord(QStringLiteral("english"), QStringLiteral("QUIT")));
+    cancel->setAccessibleName(
+        words::pictureWord(QStringLiteral("english"), QStringLiteral("CANCEL")));
     connect(quit, &forms::Control::clicked, this, &SkinnedDialog::cmdQuit_Click);
     connect(cancel, &forms::Control::clicked, this, &SkinnedDialog::cmdCancel_Click);
     connect(quit, &forms::Control::mouseMoved, this, &SkinnedDialog::cmdQuit_MouseMove);

@@ -4,6 +4,7 @@
 
 #include "platform/forms/form.h"
 #include "register/core/skin.h"
+#include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/layouts/layouts.h"
@@ -102,6 +103,9 @@ void DisplayWrongData(forms::Form &mainForm, DlgError &dialog, const WizardState
     leaveScroller(dialog, *label);
     label->setAutoSize(true);
     label->setText(graveToLineBreaks(message.isEmpty() ? state.wrongDataMessage : message));
+    // The text is also the dialog's description, which a screen reader reads
+    // with the dialog's title when it opens.
+    dialog.setAccessibleDescription(words::captionAsName(label->text()));
     const QRect area = availableTwips(mainForm);
     const int scrollBarTwips =
         forms::pixelsToTwips(dialog.style()->pixelMetric(QStyle::PM_ScrollBarExtent));

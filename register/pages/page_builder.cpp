@@ -6,6 +6,7 @@
 #include "register/core/config_reader.h"
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
+#include "register/pages/answer_names.h"
 #include "register/pages/page_objects.h"
 #include "register/pages/renderers.h"
 
@@ -76,6 +77,7 @@ BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
         if (!placed.rect.isNull())
             built.placed.append(placed);
     }
+    nameAnswers(form, state, pageNumber, page.objects);
     built.problems = page.problems;
     return built;
 }

@@ -147,8 +147,6 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
         list->setContainer(container);
         applyFore(list, object.fore, state);
         applyBack(list, object.back, state);
-        // A screen reader names each list by the text it starts with ("Day").
-        list->setAccessibleName(object.texts[k]);
 
         if (k < 2) {
             Control *separator =

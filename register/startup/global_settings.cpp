@@ -4,6 +4,7 @@
 
 #include "platform/forms/form.h"
 #include "register/core/skin.h"
+#include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
 #include "register/startup/config_values.h"
 #include "register/startup/language.h"
@@ -103,13 +104,6 @@ const ButtonSpec kButtons[] = {
     {"exit", names::cmdExit, &WizardState::exitPictures},
 };
 
-// Accessible names tell a screen reader what each picture button does.
-const std::pair<QLatin1String, const char *> kButtonRoles[] = {
-    {names::cmdCancel, "Cancel"}, {names::cmdPrev, "Previous"}, {names::cmdNext, "Next"},
-    {names::cmdOk, "OK"},         {names::cmdSubmit, "Submit"}, {names::cmdFinish, "Finish"},
-    {names::cmdRetry, "Retry"},   {names::cmdExit, "Exit"},
-};
-
 int roundTwips(double v)
 {
     return int(std::nearbyint(v));
@@ -158,6 +152,15 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     };
     if (const auto t = text("selectlanguage"))
         ctl(names::lblLanguage)->setText(*t);
+    // The two lists share the prompt; a screen reader tells them apart by a
+    // word, and would otherwise name each list by the entry it shows.
+    const QString prompt = ctl(names::lblLanguage)->text();
+    ctl(names::cmbCountry)
+        ->setAccessibleName(words::captionWithWord(
+            prompt, words::spokenWord(state.currentLanguage, QStringLiteral("country"))));
+    ctl(names::cmbLanguage)
+        ->setAccessibleName(words::captionWithWord(
+            prompt, words::spokenWord(state.currentLanguage, QStringLiteral("language"))));
     if (const auto t = text("errorlanguage"))
         state.languageErrorText = *t;
     if (const auto t = text("errorregion"))
@@ -211,14 +214,11 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     if (welcomePic && !state.welcomeTitlePicture.isNull())
         placed.append({welcomePic, title});
 
-    // 7. The picture buttons. The names come first: a button without a
-    // picture shows its name.
-    for (const auto &[control, role] : kButtonRoles)
-        ctl(control)->setAccessibleName(QLatin1String(role));
+    // 7. The picture buttons, named by the word their picture shows.
     for (const ButtonSpec &b : kButtons) {
         ButtonPictures &pictures = state.*(b.pictures);
         loadButtonPictures(state, QLatin1String(b.element), pictures);
-        showButtonPicture(ctl(b.control), pictures.normal);
+        showButtonPicture(ctl(b.control), pictures);
     }
 
     // 8. The bottom row.

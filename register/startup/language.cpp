@@ -3,6 +3,7 @@
 #include "platform/forms/control.h"
 #include "platform/forms/conversions.h"
 #include "register/core/skin.h"
+#include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
 
 namespace {
@@ -10,6 +11,13 @@ namespace {
 QString normalised(const std::optional<QString> &value)
 {
     return forms::trimBlanks(value.value_or(QString())).toLower();
+}
+
+// The picture a button of that element shows when configured as shipped:
+// its word stands for the button whatever picture the section names.
+QString ownPicture(const QString &element)
+{
+    return element == QLatin1String("prev") ? QStringLiteral("PREVIOUS") : element.toUpper();
 }
 
 } // namespace
@@ -96,6 +104,10 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
     const xml::Node node = reader.require(QStringLiteral("//") + element,
                                           QStringLiteral("the button keeps its earlier picture "
                                                          "or shows its name"));
+    const QString ownWord = words::pictureWord(state.currentLanguage, ownPicture(element));
+    // A picture kept from before keeps its word; a plain button says its own.
+    if (pictures.normal.isNull() || pictures.word.isEmpty())
+        pictures.word = ownWord;
     if (!node)
         return;
     // An element taken from the wrong place, or a language without pictures,
@@ -114,6 +126,10 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
                           instead);
         else if (!picture.isNull())
             target = picture;
+        if (!picture.isNull() && &target == &pictures.normal) {
+            const QString word = words::pictureWord(state.currentLanguage, *name);
+            pictures.word = word.isEmpty() ? ownWord : word;
+        }
     };
     load("src", pictures.normal,
          pictures.normal.isNull() ? QStringLiteral("the button shows its name")
@@ -124,9 +140,11 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
         pictures.hover = pictures.normal;
 }
 
-void showButtonPicture(forms::Control *button, const QPixmap &picture)
+void showButtonPicture(forms::Control *button, const ButtonPictures &pictures)
 {
-    button->setPicture(picture);
-    if (picture.isNull())
+    if (!pictures.word.isEmpty())
+        button->setAccessibleName(pictures.word);
+    button->setPicture(pictures.normal);
+    if (pictures.normal.isNull())
         button->resize(kPlainButtonWidth, kPlainButtonHeight);
 }

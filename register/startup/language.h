@@ -37,8 +37,11 @@ void checkLanguageSection(WizardState &state);
 // Both pictures of a picture button from the section's element (src, srcover),
 // for the main window and both dialogs alike. A missing element, attribute or
 // picture keeps the picture that was there, and is reported; a button left
-// without a hover picture keeps its normal one under the mouse.
+// without a hover picture keeps its normal one under the mouse. The word is
+// the one the normal picture shows in the current language (the button's
+// own word when the picture has none or was not found; English for a
+// language without pictures).
 void loadButtonPictures(WizardState &state, const QString &element, ButtonPictures &pictures);
-// Shows the picture in the button; without one, the button shows its name at
-// the size of a shipped picture.
-void showButtonPicture(forms::Control *button, const QPixmap &picture);
+// Shows the normal picture in the button and names it by the word; without a
+// picture, the button shows the word at the size of a shipped picture.
+void showButtonPicture(forms::Control *button, const ButtonPictures &pictures);

@@ -3,6 +3,7 @@
 #include "register/core/control_names.h"
 
 #include "platform/forms/form.h"
+#include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
 #include "register/pages/containers.h"
 #include "register/startup/config_values.h"
@@ -107,6 +108,12 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
         }
         applyLabel(reader, label, node, state);
         placement.add(node, {"x1", "y1"}, rectOf(label), false);
+        // A screen reader names the field by its caption, whichever of the
+        // text box and the list shows it.
+        const QString spokenName = words::captionAsName(label->text());
+        input->setAccessibleName(spokenName);
+        if (list)
+            list->setAccessibleName(spokenName);
 
         const QString stem = f.holderStem;
         // A missing type counts as a text box, the common case.
@@ -163,6 +170,7 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     } else {
         applyLabel(reader, label, country, state);
         applyInputBox(reader, input, country, state);
+        input->setAccessibleName(words::captionAsName(label->text()));
         input->setVisible(true);
         placement.add(country, {"x1", "y1"}, rectOf(label), false);
         placement.add(country, {"x2", "y2"}, rectOf(input), true);

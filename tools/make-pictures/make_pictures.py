@@ -12,6 +12,7 @@ Needs Debian's python3-pil and fonts-dejavu-core; run with /usr/bin/python3.
 The output is committed; the build never runs this script.
 """
 
+import json
 import sys
 from pathlib import Path
 
@@ -50,32 +51,12 @@ SKY_TOP = (246, 249, 253)
 SKY_BOTTOM = (232, 239, 247)
 MARK = (132, 152, 178)
 
-LANGUAGES = {
-    "ENGLISH": dict(
-        NEXT="Next", PREVIOUS="Previous", CANCEL="Cancel", SUBMIT="Submit", OK="OK",
-        FINISH="Finish", RETRY="Retry", EXIT="Exit", QUIT="OK",
-        welcome="Welcome", registration="Product registration"),
-    "FRENCH": dict(
-        NEXT="Suivant", PREVIOUS="Précédent", CANCEL="Annuler", SUBMIT="Envoyer", OK="OK",
-        FINISH="Terminer", RETRY="Réessayer", EXIT="Quitter", QUIT="OK",
-        welcome="Bienvenue", registration="Enregistrement du produit"),
-    "GERMAN": dict(
-        NEXT="Weiter", PREVIOUS="Zurück", CANCEL="Abbrechen", SUBMIT="Absenden", OK="OK",
-        FINISH="Fertig", RETRY="Wiederholen", EXIT="Beenden", QUIT="OK",
-        welcome="Willkommen", registration="Produktregistrierung"),
-    "DUTCH": dict(
-        NEXT="Volgende", PREVIOUS="Vorige", CANCEL="Annuleren", SUBMIT="Verzenden", OK="OK",
-        FINISH="Voltooien", RETRY="Opnieuw", EXIT="Afsluiten", QUIT="OK",
-        welcome="Welkom", registration="Productregistratie"),
-    "ITALIAN": dict(
-        NEXT="Avanti", PREVIOUS="Indietro", CANCEL="Annulla", SUBMIT="Invia", OK="OK",
-        FINISH="Fine", RETRY="Riprova", EXIT="Esci", QUIT="OK",
-        welcome="Benvenuto", registration="Registrazione del prodotto"),
-    "SPANISH": dict(
-        NEXT="Siguiente", PREVIOUS="Anterior", CANCEL="Cancelar", SUBMIT="Enviar", OK="OK",
-        FINISH="Finalizar", RETRY="Reintentar", EXIT="Salir", QUIT="OK",
-        welcome="Bienvenido", registration="Registro del producto"),
-}
+# The words drawn on the pictures, per section: tools/make-pictures/words.json,
+# which the wizard also compiles in, so that a screen reader says the word a
+# button's picture shows. Its "spoken" words name controls and are never drawn.
+WORDS_FILE = Path(__file__).resolve().parent / "words.json"
+LANGUAGES = {section: table["pictures"]
+             for section, table in json.loads(WORDS_FILE.read_text(encoding="utf-8")).items()}
 
 JPEG_NAMES = ["BACK", "BIRTHDAYBACK", "WELCOME", "WELCOMETITLE_1", "WELCOMETITLE_2"]
 BUTTONS = ["CANCEL", "EXIT", "FINISH", "NEXT", "OK", "PREVIOUS", "QUIT", "RETRY", "SUBMIT"]

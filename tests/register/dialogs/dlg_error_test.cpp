@@ -42,8 +42,8 @@ class MessageDialog : public ::testing::Test {
     // activation keeps the ones already there.
     void useButtonsOf(int widthPx)
     {
-        state.quitPictures = {filled(widthPx, 36, Qt::green), filled(widthPx, 36, Qt::yellow)};
-        state.cancelPictures = {filled(widthPx, 36, Qt::red), filled(widthPx, 36, Qt::blue)};
+        state.quitPictures = {filled(widthPx, 36, Qt::green), filled(widthPx, 36, Qt::yellow), {}};
+        state.cancelPictures = {filled(widthPx, 36, Qt::red), filled(widthPx, 36, Qt::blue), {}};
     }
 
     void showQuestion()
