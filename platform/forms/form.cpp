@@ -1,9 +1,9 @@
 #include "platform/forms/form.h"
 
+#include "platform/forms/accessibility.h"
 #include "platform/forms/picture_button.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -87,7 +87,7 @@ QWidget *newWidget(Kind kind, QWidget *parent, bool editable)
     case Kind::TextBox:
         return new QLineEdit(parent);
     case Kind::ComboBox: {
-        auto *c = new QComboBox(parent);
+        auto *c = new ComboBox(parent);
         if (!editable)
             return c;
         // Editable as setEditable(true) makes it, but without building the

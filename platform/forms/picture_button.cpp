@@ -1,7 +1,7 @@
 #include "platform/forms/picture_button.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
+#include "platform/forms/accessibility.h"
+
 #include <QBitmap>
 #include <QCursor>
 #include <QImage>
@@ -15,51 +15,6 @@
 #include <QStyleOptionFocusRect>
 
 namespace forms {
-
-namespace {
-
-// A picture button as assistive technology sees it: a push button that can
-// be pressed, named by its accessible name. Without this, Qt would describe
-// the underlying label (an image or a text).
-class PictureButtonAccessible : public QAccessibleWidget {
-  public:
-    explicit PictureButtonAccessible(PictureButton *button)
-        : QAccessibleWidget(button, QAccessible::Button)
-    {
-    }
-
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
-
-    void doAction(const QString &actionName) override
-    {
-        if (actionName == pressAction()) {
-            if (widget()->isEnabled())
-                static_cast<PictureButton *>(widget())->click();
-            return;
-        }
-        QAccessibleWidget::doAction(actionName);
-    }
-
-    QStringList keyBindingsForAction(const QString &actionName) const override
-    {
-        if (actionName == pressAction())
-            return {QStringLiteral("Space"), QStringLiteral("Return")};
-        return QAccessibleWidget::keyBindingsForAction(actionName);
-    }
-};
-
-QAccessibleInterface *pictureButtonFactory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String(PictureButton::staticMetaObject.className()) &&
-        object->isWidgetType())
-        return new PictureButtonAccessible(static_cast<PictureButton *>(object));
-    return nullptr;
-}
-
-} // namespace
 
 PictureLabel::PictureLabel(QWidget *parent) : QLabel(parent)
 {
@@ -80,11 +35,7 @@ PictureButton::PictureButton(QWidget *parent) : PictureLabel(parent)
 {
     setCursor(pointer());
     setFocusPolicy(Qt::StrongFocus);
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(pictureButtonFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    installAccessibility();
 }
 
 void PictureButton::click()

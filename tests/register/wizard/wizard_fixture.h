@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,6 +36,9 @@ struct Setup {
     bool birthDate = false;
     // A French section beside the English one; its question labels say "Question française".
     bool french = false;
+    // Every personal field shown as a text box captioned "<element> (<language id>)", and on
+    // the personal page a birth date and a check box, each under the label of its id.
+    bool personalFields = false;
 };
 
 inline QString configXml(const Setup &s, const QString &languageId = QStringLiteral("english"))
@@ -45,6 +49,8 @@ inline QString configXml(const Setup &s, const QString &languageId = QStringLite
             QStringLiteral(R"(<page>
             <object type="label" id="1" src="%2 %1" x="800" y="1500"/>
             <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/>
+            <object type="label" id="2" src="Answer %1" x="800" y="1100"/>
+            <object type="label" id="3" src="Options" x="3600" y="2000"/>
             <object type="checkbox" id="3" src="a|b" x="800|800" y="2000|2400" width="2000" optional="1"/>
             </page>)")
                 .arg(i)
@@ -53,13 +59,23 @@ inline QString configXml(const Setup &s, const QString &languageId = QStringLite
     QString personal;
     for (const char *field : {"firstname", "lastname", "address1", "address2", "zip", "phone",
                               "login", "email", "city", "state", "country"}) {
-        const bool shown =
-            s.requiredFirstName && QLatin1String(field) == QLatin1String("firstname");
+        const bool shown = s.personalFields || (s.requiredFirstName &&
+                                                QLatin1String(field) == QLatin1String("firstname"));
         personal +=
             QStringLiteral(
-                R"(<%1 visible="%2" type="text" src="%1" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="0"/>)")
-                .arg(QLatin1String(field), shown ? QStringLiteral("1") : QStringLiteral("0"));
+                R"(<%1 visible="%2" type="text" src="%3" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="0"/>)")
+                .arg(QLatin1String(field), shown ? QStringLiteral("1") : QStringLiteral("0"),
+                     s.personalFields
+                         ? QStringLiteral("%1 (%2)").arg(QLatin1String(field), languageId)
+                         : QLatin1String(field));
     }
+    if (s.personalFields)
+        personal += QStringLiteral(R"xml(
+      <object type="label" id="2" src="Birth date (%1):" x="600" y="4000"/>
+      <object type="date" id="2" src="d/m/y" text="D/M/Y" x="3000" y="4000" patten="" optional="1"/>
+      <object type="label" id="3" src="News (%1)" x="600" y="4500"/>
+      <object type="checkbox" id="3" src="Yes" x="3000" y="4500" width="2000" optional="1"/>)xml")
+                        .arg(languageId);
     const QString welcome =
         s.birthDate
             ? QStringLiteral(
@@ -68,6 +84,7 @@ inline QString configXml(const Setup &s, const QString &languageId = QStringLite
                   R"(<object type="text" id="0" src="" x="3800" y="3150" width="2000" height="330" maxlength="0" patten="" password="" optional="1"/>)");
     return QStringLiteral(R"(
   <language id="%5" country="else" width="9000" height="6000" title="Test" forecolor="000000" backcolor="FFFFFF">
+    <selectlanguage>Region (%5)</selectlanguage>
     <errorlanguage>Choose a language</errorlanguage>
     <errorregion>Choose a region</errorregion>
     <onlineonly>%1</onlineonly>
@@ -117,6 +134,9 @@ struct ModalAnswer {
     bool seen = false;
     bool okOnly = true;
     QString text;
+    // What a screen reader is told of the dialog.
+    QAccessible::Role role = QAccessible::NoRole;
+    QString description;
 };
 
 class WizardFixture {
@@ -169,6 +189,10 @@ class WizardFixture {
             answer.seen = true;
             answer.okOnly = dialog.okOnly;
             answer.text = dialog.form().control(QStringLiteral("lblError"))->text();
+            if (QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&dialog)) {
+                answer.role = a->role();
+                answer.description = a->text(QAccessible::Description);
+            }
             if (pressOk)
                 dialog.cmdQuit_Click();
             else
