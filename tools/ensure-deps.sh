@@ -6,6 +6,7 @@ VELMORA_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
   libglib2.0-bin desktop-file-utils dex hyperfine
   dpkg-dev file binutils lintian
+  at-spi2-core python3-pyatspi dbus-x11
 )
 
 velmora_ensure_deps() {
