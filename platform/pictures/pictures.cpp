@@ -17,32 +17,47 @@ const QString resourceRoot = QStringLiteral(":/pictures");
 // Section (case-folded) -> name (case-folded) -> resource path. The names in
 // the configuration are written in any case, the resources in upper case, so
 // the lookup ignores case on both levels.
-using Index = QHash<QString, QHash<QString, QString>>;
+using Names = QHash<QString, QString>;
 
-Index buildIndex()
+// The sections, by case-folded name: their folders under the root.
+const Names &sections()
 {
-    Index index;
-    QDirIterator it(resourceRoot, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = path.mid(resourceRoot.size() + 1); // "SECTION/NAME"
-        const qsizetype slash = relative.indexOf(u'/');
-        if (slash <= 0)
-            continue;
-        const QString section = relative.left(slash).toCaseFolded();
-        const QString name = relative.mid(slash + 1).toCaseFolded();
-        // Keep the first of two resources that differ only in case.
-        if (!index[section].contains(name))
-            index[section].insert(name, path);
-    }
-    return index;
+    static const Names built = [] {
+        Names out;
+        QDirIterator it(resourceRoot, QDir::Dirs | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString folded = it.fileName().toCaseFolded();
+            // Keep the first of two sections that differ only in case.
+            if (!out.contains(folded))
+                out.insert(folded, path);
+        }
+        return out;
+    }();
+    return built;
 }
 
-// Built on first use; the compiled-in resources never change while running.
-const Index &index()
+// The pictures of one section, listed the first time it is asked for: a run
+// shows one language, so the other sections are never listed. The
+// compiled-in resources never change while running.
+const Names *sectionIndex(const QString &foldedSection)
 {
-    static const Index built = buildIndex();
-    return built;
+    static QHash<QString, Names> listed;
+    if (const auto it = listed.constFind(foldedSection); it != listed.cend())
+        return &*it;
+    const auto folder = sections().constFind(foldedSection);
+    if (folder == sections().cend())
+        return nullptr;
+    Names names;
+    QDirIterator it(*folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = path.mid(folder->size() + 1).toCaseFolded(); // "NAME"
+        // Keep the first of two resources that differ only in case.
+        if (!names.contains(name))
+            names.insert(name, path);
+    }
+    return &*listed.insert(foldedSection, std::move(names));
 }
 
 // The format that the first bytes of a JPEG, GIF or PNG picture name, or
@@ -66,11 +81,11 @@ QByteArray signatureFormat(const QByteArray &bytes)
 
 QByteArray resourceBytes(QStringView section, QStringView name)
 {
-    const auto sectionIt = index().constFind(section.toString().toCaseFolded());
-    if (sectionIt == index().constEnd())
+    const Names *names = sectionIndex(section.toString().toCaseFolded());
+    if (!names)
         return {};
-    const auto nameIt = sectionIt->constFind(name.toString().toCaseFolded());
-    if (nameIt == sectionIt->constEnd())
+    const auto nameIt = names->constFind(name.toString().toCaseFolded());
+    if (nameIt == names->constEnd())
         return {};
     QFile file(*nameIt);
     if (!file.open(QIODevice::ReadOnly))
@@ -105,6 +120,37 @@ QPixmap pictureFromBytes(const QByteArray &bytes)
 QPixmap picture(QStringView section, QStringView name)
 {
     return pictureFromBytes(resourceBytes(section, name));
+}
+
+LazyPicture::LazyPicture(const QPixmap &decoded)
+{
+    if (!decoded.isNull())
+        m_data = std::make_shared<Data>(Data{{}, decoded});
+}
+
+LazyPicture LazyPicture::fromBytes(const QByteArray &bytes)
+{
+    LazyPicture out;
+    if (!bytes.isEmpty())
+        out.m_data = std::make_shared<Data>(Data{bytes, {}});
+    return out;
+}
+
+bool LazyPicture::isNull() const
+{
+    return !m_data;
+}
+
+const QPixmap &LazyPicture::pixmap() const
+{
+    static const QPixmap none;
+    if (!m_data)
+        return none;
+    if (!m_data->bytes.isEmpty()) {
+        m_data->pixmap = pictureFromBytes(m_data->bytes);
+        m_data->bytes.clear();
+    }
+    return m_data->pixmap;
 }
 
 } // namespace pictures

@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QStringView>
 
+#include <memory>
+
 namespace pictures {
 
 // The raw bytes of the resource `name` of the resource section `section`.
@@ -24,5 +26,29 @@ QPixmap pictureFromBytes(const QByteArray &bytes);
 
 // pictureFromBytes(resourceBytes(section, name)).
 QPixmap picture(QStringView section, QStringView name);
+
+// A picture kept as its file's bytes and decoded the first time it is shown
+// (a button's hover picture waits for the mouse), or one decoded already.
+// Copies share the one decoded picture. Bytes that do not decode show as a
+// null pixmap.
+class LazyPicture {
+  public:
+    LazyPicture() = default;
+    LazyPicture(const QPixmap &decoded); // NOLINT: stands wherever a pixmap does
+    static LazyPicture fromBytes(const QByteArray &bytes);
+
+    // Neither bytes nor a picture.
+    bool isNull() const;
+    const QPixmap &pixmap() const;
+    operator const QPixmap &() const { return pixmap(); }
+    qint64 cacheKey() const { return pixmap().cacheKey(); }
+
+  private:
+    struct Data {
+        QByteArray bytes;
+        QPixmap pixmap;
+    };
+    std::shared_ptr<Data> m_data;
+};
 
 } // namespace pictures

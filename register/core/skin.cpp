@@ -8,6 +8,11 @@ QPixmap languagePicture(const WizardState &state, const QString &name)
     return pictures::picture(state.currentLanguage.trimmed(), name.trimmed());
 }
 
+QByteArray languagePictureBytes(const WizardState &state, const QString &name)
+{
+    return pictures::resourceBytes(state.currentLanguage.trimmed(), name.trimmed());
+}
+
 bool languageHasPictures(const WizardState &state)
 {
     return !pictures::resourceBytes(state.currentLanguage.trimmed(), u"back").isEmpty();

@@ -12,6 +12,8 @@ struct WizardState;
 // A picture of the current language's resource section, by resource name
 // (letter case ignored); a null pixmap when there is none.
 QPixmap languagePicture(const WizardState &state, const QString &name);
+// Its file's bytes, not decoded; empty when there is none.
+QByteArray languagePictureBytes(const WizardState &state, const QString &name);
 
 // False when the program carries no pictures for the current language; its
 // picture names are then not reported one by one (the section is, once).

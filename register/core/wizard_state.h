@@ -4,6 +4,7 @@
 // the one instance; subsystem functions take it by reference.
 
 #include "platform/clock/clock.h"
+#include "platform/pictures/pictures.h"
 #include "platform/xml/xml_document.h"
 #include "register/core/config_problems.h"
 
@@ -31,10 +32,11 @@ enum class SubmitResult : std::int16_t {
 
 // A picture button's two pictures; either may be empty. The word is what the
 // normal picture shows, in its language: the button's name for a screen
-// reader, and what it shows when it has no picture.
+// reader, and what it shows when it has no picture. The hover picture is
+// decoded when the mouse first comes over the button.
 struct ButtonPictures {
     QPixmap normal;
-    QPixmap hover;
+    pictures::LazyPicture hover;
     QString word;
 };
 

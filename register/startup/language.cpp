@@ -2,6 +2,7 @@
 
 #include "platform/forms/control.h"
 #include "platform/forms/conversions.h"
+#include "platform/pictures/pictures.h"
 #include "register/core/skin.h"
 #include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
@@ -113,29 +114,44 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
     // An element taken from the wrong place, or a language without pictures,
     // is reported once as such; the faults that follow from it are not.
     const bool quiet = reader.misplaced(node) || !languageHasPictures(state);
-    const auto load = [&](const char *attribute, QPixmap &target, const QString &instead) {
+    // The name an attribute gives and its picture's bytes; a name that is not
+    // among the pictures (isPicture says no) is reported.
+    const auto bytesOf = [&](const char *attribute, const QString &instead,
+                             auto &&isPicture) -> std::pair<QString, QByteArray> {
         const std::optional<QString> name = quiet ? node.attribute(QLatin1String(attribute))
                                                   : reader.required(node, attribute, instead);
         if (!name)
-            return;
-        const QPixmap picture = languagePicture(state, *name);
-        if (picture.isNull() && !quiet)
+            return {};
+        const QByteArray bytes = languagePictureBytes(state, *name);
+        if (!isPicture(bytes) && !quiet)
             reader.report(node, {attribute},
                           QStringLiteral("\"%1\" is not among the pictures of %2")
                               .arg(*name, state.currentLanguage.trimmed().toLower()),
                           instead);
-        else if (!picture.isNull())
-            target = picture;
-        if (!picture.isNull() && &target == &pictures.normal) {
-            const QString word = words::pictureWord(state.currentLanguage, *name);
-            pictures.word = word.isEmpty() ? ownWord : word;
-        }
+        return {*name, bytes};
     };
-    load("src", pictures.normal,
-         pictures.normal.isNull() ? QStringLiteral("the button shows its name")
-                                  : QStringLiteral("the button keeps its earlier picture"));
-    load("srcover", pictures.hover,
-         QStringLiteral("the button keeps its normal picture under the mouse"));
+    QPixmap normal;
+    const QString normalName =
+        bytesOf("src",
+                pictures.normal.isNull() ? QStringLiteral("the button shows its name")
+                                         : QStringLiteral("the button keeps its earlier picture"),
+                [&normal](const QByteArray &bytes) {
+                    normal = pictures::pictureFromBytes(bytes);
+                    return !normal.isNull();
+                })
+            .first;
+    if (!normal.isNull()) {
+        pictures.normal = normal;
+        const QString word = words::pictureWord(state.currentLanguage, normalName);
+        pictures.word = word.isEmpty() ? ownWord : word;
+    }
+    // The hover picture is decoded when the mouse first comes over the button.
+    const QByteArray hover =
+        bytesOf("srcover", QStringLiteral("the button keeps its normal picture under the mouse"),
+                [](const QByteArray &bytes) { return !bytes.isEmpty(); })
+            .second;
+    if (!hover.isEmpty())
+        pictures.hover = pictures::LazyPicture::fromBytes(hover);
     if (pictures.hover.isNull())
         pictures.hover = pictures.normal;
 }

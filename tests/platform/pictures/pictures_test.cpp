@@ -66,6 +66,34 @@ class WarningCounter {
     QtMessageHandler m_previous = nullptr;
 };
 
+// A picture kept as bytes decodes to what the eager path decodes, once,
+// shared by every copy; nothing stays nothing.
+TEST(Pictures, LazyPicturesDecodeOnceWhenShown)
+{
+    const QByteArray bytes = pictures::resourceBytes(u"ENGLISH", u"NEXT_OVER");
+    const pictures::LazyPicture lazy = pictures::LazyPicture::fromBytes(bytes);
+    const pictures::LazyPicture copy = lazy;
+    EXPECT_FALSE(lazy.isNull());
+    EXPECT_EQ(copy.pixmap().toImage(), pictures::pictureFromBytes(bytes).toImage());
+    EXPECT_EQ(lazy.cacheKey(), copy.cacheKey());
+
+    struct Case {
+        const char *name;
+        pictures::LazyPicture picture;
+        bool isNull;
+    };
+    const Case cases[] = {
+        {"no bytes", pictures::LazyPicture::fromBytes({}), true},
+        {"a null pixmap", QPixmap(), true},
+        {"bytes that are no picture", pictures::LazyPicture::fromBytes("not a picture"), false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.picture.isNull(), c.isNull);
+        EXPECT_TRUE(c.picture.pixmap().isNull());
+    }
+}
+
 } // namespace
 
 TEST(Pictures, EverySectionHasEveryPictureInItsFormat)
