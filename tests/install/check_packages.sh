@@ -115,6 +115,10 @@ for f in register register-config register-services.so schedule; do
     ! readelf -d "$work/root/usr/lib/$package/$f" | grep -q 'R.*PATH' || fail "$f has a search path"
 done
 
+# The stripped programs still run: the packaged tool reads the packaged sample.
+"$work/root/usr/lib/$package/register-config" check "$work/root/usr/lib/$package/config.xml" ||
+    fail "the packaged register-config does not pass the packaged sample"
+
 if command -v lintian >/dev/null; then
     # Errors fail the check; warnings and notes are printed for the reader.
     lintian --display-info --fail-on error "$deb" || fail "lintian reports errors"
