@@ -35,7 +35,10 @@ TEST(RegisterSmoke, OpensTheRegionScreenWithTheConfiguredCaption)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "xcb");
     p.setProcessEnvironment(env);
-    p.start("xvfb-run", {"-a", "-s", "-screen 0 800x600x24", "bash", "-c", script});
+    // -noreset: the server would otherwise reset each time its last client
+    // leaves, and an xdotool that came and went before register connected
+    // would have register turned away during that reset.
+    p.start("xvfb-run", {"-a", "-s", "-screen 0 800x600x24 -noreset", "bash", "-c", script});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_TRUE(p.readAllStandardOutput().contains("Smoke Caption 42"));
