@@ -79,8 +79,8 @@ struct WizardState {
     QString welcomeXml;
 
     // Pictures
-    QPixmap welcomeTitlePicture;
-    QPixmap pageTitlePicture;
+    pictures::LazyPicture welcomeTitlePicture;
+    pictures::LazyPicture pageTitlePicture;
     ButtonPictures cancelPictures, nextPictures, prevPictures, submitPictures;
     ButtonPictures okPictures, finishPictures, retryPictures, exitPictures;
     ButtonPictures quitPictures; // the dialogs' confirm button

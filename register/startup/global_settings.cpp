@@ -3,6 +3,7 @@
 #include "register/core/control_names.h"
 
 #include "platform/forms/form.h"
+#include "platform/pictures/pictures.h"
 #include "register/core/skin.h"
 #include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
@@ -44,15 +45,17 @@ xml::Node applyTextElement(const core::ConfigReader &reader, const WizardState &
     return node;
 }
 
+// The title pictures are decoded when first shown: the page title waits for
+// the first page.
 void loadPicture(const core::ConfigReader &reader, const WizardState &state, const xml::Node &node,
-                 const char *attribute, QPixmap &target)
+                 const char *attribute, pictures::LazyPicture &target)
 {
     const auto name = node.attribute(QLatin1String(attribute));
     if (!name)
         return;
-    const QPixmap picture = languagePicture(state, *name);
-    if (!picture.isNull())
-        target = picture;
+    const QByteArray bytes = languagePictureBytes(state, *name);
+    if (!bytes.isEmpty())
+        target = pictures::LazyPicture::fromBytes(bytes);
     else if (languageHasPictures(state))
         reader.report(node, {attribute},
                       QStringLiteral("\"%1\" is not among the pictures of %2")
@@ -209,8 +212,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     applyNumber(reader, welcomePic, "x", [title](int v) { title->setLeft(v); });
     applyNumber(reader, welcomePic, "y", [title](int v) { title->setTop(v); });
     if (!state.welcomeTitlePicture.isNull())
-        title->resize(forms::pixelsToTwips(state.welcomeTitlePicture.width()),
-                      forms::pixelsToTwips(state.welcomeTitlePicture.height()));
+        title->resize(forms::pixelsToTwips(state.welcomeTitlePicture.pixmap().width()),
+                      forms::pixelsToTwips(state.welcomeTitlePicture.pixmap().height()));
     if (welcomePic && !state.welcomeTitlePicture.isNull())
         placed.append({welcomePic, title});
 
