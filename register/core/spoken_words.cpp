@@ -26,7 +26,9 @@ const Tables &tables()
                 .object();
         for (auto section = root.begin(); section != root.end(); ++section) {
             const QJsonObject entry = section->toObject();
-            const QJsonObject pictures = entry.value(QStringLiteral("pictures")).toObject();
+            // Only the buttons: a title's word is not what a picture of that
+            // name says (WELCOME is the emblem, and says nothing).
+            const QJsonObject pictures = entry.value(QStringLiteral("buttons")).toObject();
             for (auto w = pictures.begin(); w != pictures.end(); ++w)
                 result.pictures[section.key()][w.key().toUpper()] = w->toString();
             const QJsonObject spoken = entry.value(QStringLiteral("spoken")).toObject();

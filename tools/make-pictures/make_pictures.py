@@ -53,9 +53,10 @@ MARK = (132, 152, 178)
 
 # The words drawn on the pictures, per section: tools/make-pictures/words.json,
 # which the wizard also compiles in, so that a screen reader says the word a
-# button's picture shows. Its "spoken" words name controls and are never drawn.
+# button's picture shows ("buttons", by resource name). The "titles" are drawn
+# on the title banners; the "spoken" words name controls and are never drawn.
 WORDS_FILE = Path(__file__).resolve().parent / "words.json"
-LANGUAGES = {section: table["pictures"]
+LANGUAGES = {section: {**table["buttons"], **table["titles"]}
              for section, table in json.loads(WORDS_FILE.read_text(encoding="utf-8")).items()}
 
 JPEG_NAMES = ["BACK", "BIRTHDAYBACK", "WELCOME", "WELCOMETITLE_1", "WELCOMETITLE_2"]
