@@ -59,8 +59,13 @@ def rerun_inside_session(args):
         if not shutil.which(tool):
             skip(f"{tool} is not installed (packages dbus-x11 and xvfb), so no accessibility "
                  "bus can be started")
-    command = ["dbus-run-session", "--", "xvfb-run", "-a", "-s", "-screen 0 1024x768x24",
-               sys.executable, os.path.abspath(__file__), "--inside"] + args
+    # xvfb-run -a takes the first free display from :99 on, and two of them
+    # started at once (other tests run beside this one) can both take the
+    # same; this one looks for its display further up.
+    first = 200 + os.getpid() % 400
+    command = ["dbus-run-session", "--", "xvfb-run", "-a", "-n", str(first), "-s",
+               "-screen 0 1024x768x24", sys.executable, os.path.abspath(__file__),
+               "--inside"] + args
     return subprocess.call(command)
 
 
