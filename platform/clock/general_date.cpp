@@ -38,10 +38,38 @@ QString localeText(const QDateTime &moment, const QLocale &locale)
     return localeText(moment, locale, generalDateFormat(locale), generalTimeFormat(locale));
 }
 
+// Whether the time format shows the day period (AM/PM), outside quoted text.
+bool showsDayPeriod(QStringView format)
+{
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        else if (!quoted && (c == u'a' || c == u'A'))
+            return true;
+    }
+    return false;
+}
+
+// Qt's parser reads past the end of its buffer when the two day-period words
+// of a locale differ in length (in any case), so such texts are never handed
+// to it; the moment is then written and read in the ISO form.
+bool qtReadsSafely(const QLocale &locale, const QString &timeFormat)
+{
+    if (!showsDayPeriod(timeFormat))
+        return true;
+    const QString am = locale.amText();
+    const QString pm = locale.pmText();
+    return am.size() == pm.size() && am.toUpper().size() == pm.toUpper().size() &&
+           am.toLower().size() == pm.toLower().size();
+}
+
 // A date with a time, or a date alone meaning midnight.
 std::optional<QDateTime> parseLocaleText(const QString &text, const QLocale &locale,
                                          const QString &dateFormat, const QString &timeFormat)
 {
+    if (!qtReadsSafely(locale, timeFormat))
+        return std::nullopt;
     const QDateTime moment = locale.toDateTime(text, dateFormat + u' ' + timeFormat);
     if (moment.isValid())
         return moment;

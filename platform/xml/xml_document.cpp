@@ -259,6 +259,7 @@ Document::~Document() = default;
 
 void Document::clear()
 {
+    ++m_generation;
     m_doc->reset();
     m_lineStarts.clear();
     m_text.clear();

@@ -78,6 +78,10 @@ class Document {
     void clear();
 
     QString errorString() const { return m_error; }
+    // Counts the times the content was replaced or cleared: a Node kept from
+    // an earlier content points into freed memory, and whoever keeps Nodes
+    // for later compares this first.
+    quint64 generation() const { return m_generation; }
     bool isEmpty() const;
     Node documentElement() const;
 
@@ -96,6 +100,7 @@ class Document {
 
     std::unique_ptr<pugi::xml_document> m_doc;
     QString m_error;
+    quint64 m_generation = 0;
     std::vector<std::ptrdiff_t> m_lineStarts; // byte offsets where lines begin
     QByteArray m_text;                        // the parsed UTF-8 text, for columns
 };

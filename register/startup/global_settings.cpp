@@ -254,7 +254,12 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
                               label ? 0 : control->height()),
                         label ? control : nullptr});
     }
-    state.problems.addWaitingCheck([reader, entries, size = QSize(width, height)] {
+    // The section is replaced only after what waits has run; a caller that
+    // replaces it another way drops the check rather than read freed nodes.
+    state.problems.addWaitingCheck([reader, entries, size = QSize(width, height),
+                                    generation = reader.document().generation()] {
+        if (reader.document().generation() != generation)
+            return;
         core::Placement placement(reader, size, QStringLiteral("window"));
         for (const Placed &e : entries) {
             QRect rect = e.rect;

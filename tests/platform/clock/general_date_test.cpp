@@ -115,6 +115,19 @@ TEST_F(GeneralDateTest, AfternoonTimesCarryTheLocalesDayPeriod)
     }
 }
 
+// Day-period words of different lengths make Qt's parser read past its
+// buffer: such a locale's text is never parsed, and moments go in ISO form.
+TEST_F(GeneralDateTest, DayPeriodWordsOfDifferentLengthsAreWrittenInIsoForm)
+{
+    const QLocale ewe("ee_GH");
+    ASSERT_NE(ewe.amText().size(), ewe.pmText().size()) << "the locale data changed";
+    const QDateTime moment(QDate(2024, 3, 5), QTime(14, 5, 27));
+    EXPECT_EQ(dates::generalDateText(moment, ewe), u"2024-03-05 14:05:27"_qs);
+    const QString own =
+        ewe.toString(moment, dates::generalDateFormat(ewe) + u' ' + dates::generalTimeFormat(ewe));
+    EXPECT_FALSE(dates::parseGeneralDateText(own, ewe).has_value()) << own.toStdString();
+}
+
 TEST_F(GeneralDateTest, UnreadableTextsGiveNoValue)
 {
     const QLocale locale("de_DE");
