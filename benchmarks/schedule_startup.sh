@@ -25,7 +25,7 @@ mkdir -p "$work/game" "$work/cfg/autostart" "$work/home"
 cp "$bin/schedule" "$work/game/schedule"
 printf '#!/bin/sh\ntouch "%s/register-ran"\n' "$work" > "$work/game/register"
 chmod +x "$work/game/register"
-echo '[Desktop Entry]' > "$work/cfg/autostart/velmora register.desktop"
+echo '[Desktop Entry]' > "$work/cfg/autostart/Deep Sky registration reminder.desktop"
 
 # Neither program sets the C library's locale, so the locale needs no
 # installing: Qt reads its name from the environment. (Exported through env so

@@ -12,8 +12,23 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
+
+const char kHelp[] =
+    "Usage: schedule \"/DUE [/game=NAME] [/language=ID] [/country=NAME] [/url=URL]\"\n"
+    "Start register, beside this program, once the moment DUE (written in the\n"
+    "session locale's date and time format) has passed, with the settings\n"
+    "given, and remove the game's reminder entry from the autostart folder.\n"
+    "Before that moment nothing is started and the entry stays. The reminder\n"
+    "entry the wizard writes runs this at every logon.\n"
+    "\n"
+    "  -h, --help     display this help and exit\n"
+    "      --version  output version information and exit\n"
+    "\n"
+    "Exit status: 0 not yet due or register started, 1 register could not be\n"
+    "started (the entry stays), 2 no due moment given.\n";
 
 // The folder of the running program, from the kernel's link to our own
 // executable (what QCoreApplication::applicationDirPath reads too); argv[0]
@@ -32,6 +47,17 @@ QString programFolder(const char *argv0)
 
 int main(int argc, char **argv)
 {
+    // Only a first argument that is exactly one of these words asks for help:
+    // a due moment always opens with its own first character ("/").
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("schedule %s\n", PROJECT_VERSION);
+        return 0;
+    }
+
     QStringList processArgs;
     for (int i = 0; i < argc; ++i)
         processArgs.append(QString::fromLocal8Bit(argv[i]));
@@ -39,7 +65,7 @@ int main(int argc, char **argv)
     const dates::SystemClock clock;
     relaunch::Environment env;
     env.programDir = programFolder(argc > 0 ? argv[0] : "");
-    env.entryPath = shell::autostartEntryPath();
+    env.autostartDir = shell::autostartDir();
     env.locale = QLocale::system();
     env.clock = &clock;
     env.start = shell::startDetached;

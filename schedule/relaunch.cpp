@@ -25,6 +25,23 @@ QStringList registerArguments(const QStringList &commandArgs)
     return args;
 }
 
+QString gameArgument(const QStringList &commandArgs)
+{
+    QString game;
+    for (qsizetype i = 2; i < commandArgs.size(); ++i) {
+        const qsizetype equals = commandArgs[i].indexOf(u'=');
+        if (equals < 0 || QStringView(commandArgs[i]).left(equals) != u"game")
+            continue;
+        QStringView value = QStringView(commandArgs[i]).mid(equals + 1);
+        while (value.startsWith(u' '))
+            value = value.mid(1);
+        while (value.endsWith(u' '))
+            value.chop(1);
+        game = value.toString();
+    }
+    return game;
+}
+
 Outcome relaunchIfDue(const QString &rawArguments, const Environment &env)
 {
     const QStringList args = GetCommandLine(rawArguments, maxArguments);
@@ -41,7 +58,11 @@ Outcome relaunchIfDue(const QString &rawArguments, const Environment &env)
     if (!env.start(program, registerArguments(args), env.programDir))
         return Outcome::StartFailed;
     // A missing or undeletable entry changes nothing about the relaunch.
-    shell::removeAutostartEntry(env.entryPath);
+    const QDir entries(env.autostartDir);
+    shell::removeAutostartEntry(entries.filePath(shell::reminderEntryFileName(gameArgument(args))));
+    const QString legacy = entries.filePath(shell::legacyAutostartEntryFileName.toString());
+    if (shell::entryBelongsTo(legacy, QDir(env.programDir).filePath(QStringLiteral("schedule"))))
+        shell::removeAutostartEntry(legacy);
     return Outcome::Relaunched;
 }
 

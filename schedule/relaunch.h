@@ -19,9 +19,9 @@ using Starter =
     std::function<bool(const QString &program, const QStringList &args, const QString &workingDir)>;
 
 struct Environment {
-    QString programDir; // schedule's own folder, where register lies too
-    QString entryPath;  // the autostart entry that started us
-    QLocale locale;     // the locale the due moment was written in
+    QString programDir;   // schedule's own folder, where register lies too
+    QString autostartDir; // where the game's reminder entry lies
+    QLocale locale;       // the locale the due moment was written in
     const dates::Clock *clock = nullptr;
     Starter start;
 };
@@ -29,7 +29,7 @@ struct Environment {
 enum class Outcome {
     NoDueArgument, // nothing was given to decide on; nothing is touched
     NotDue,        // the moment has not passed; the entry stays
-    Relaunched,    // register started, entry removed (or already gone)
+    Relaunched,    // register started, the game's entry removed (or already gone)
     StartFailed,   // register could not be started; the entry stays for the next logon
 };
 
@@ -41,8 +41,17 @@ enum class Outcome {
 // the trailing blank each piece kept from the split.
 QStringList registerArguments(const QStringList &commandArgs);
 
+// The game named by the last "game=" piece (split at its first "=", blanks
+// trimmed as register trims them); empty when there is none.
+QString gameArgument(const QStringList &commandArgs);
+
 // The whole run on the raw argument text (the process arguments joined with
 // single blanks).
+//
+// Once register is started, the entry of the game named in the arguments is
+// removed, and so is an entry an earlier version wrote under its one shared
+// name when it runs this very schedule (the entry that started us before the
+// update); any other game's entry stays.
 //
 // A due text the locale cannot read counts as due: a reminder that could
 // never fire would run at every logon forever. A due moment equal to now to

@@ -1,5 +1,6 @@
 #include "platform/shell/autostart.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -99,9 +100,105 @@ QString autostartDir()
     return QDir::cleanPath(configHome + QStringLiteral("/autostart"));
 }
 
-QString autostartEntryPath()
+QString safeGameFileName(const QString &game)
 {
-    return autostartDir() + u'/' + autostartEntryFileName.toString();
+    // Room for the entry's own words around the name, in UTF-8 bytes.
+    constexpr qsizetype kMaxNameBytes = 160;
+    QString safe;
+    safe.reserve(game.size());
+    qsizetype bytes = 0;
+    bool changed = false;
+    for (qsizetype i = 0; i < game.size(); ++i) {
+        QChar c = game[i];
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < game.size() && game[i + 1].isLowSurrogate();
+        QString piece = pair ? game.mid(i, 2) : QString(c);
+        if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7f || (c.isSurrogate() && !pair) ||
+            (i == 0 && c == u'.')) {
+            piece = QStringLiteral("_");
+            changed = true;
+        }
+        const qsizetype pieceBytes = piece.toUtf8().size();
+        if (bytes + pieceBytes > kMaxNameBytes) {
+            changed = true;
+            break;
+        }
+        bytes += pieceBytes;
+        safe += piece;
+        if (pair)
+            ++i;
+    }
+    if (changed) {
+        const QByteArray digest =
+            QCryptographicHash::hash(game.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+        safe += u' ' + QString::fromLatin1(digest);
+    }
+    return safe;
+}
+
+QString reminderEntryFileName(const QString &game)
+{
+    const QString safe = safeGameFileName(game);
+    return safe.isEmpty() ? QStringLiteral("registration reminder.desktop")
+                          : safe + QStringLiteral(" registration reminder.desktop");
+}
+
+QString autostartEntryPath(const QString &game)
+{
+    return autostartDir() + u'/' + reminderEntryFileName(game);
+}
+
+QString legacyAutostartEntryPath()
+{
+    return autostartDir() + u'/' + legacyAutostartEntryFileName.toString();
+}
+
+QString entryTryExec(const QString &entryPath)
+{
+    QFile file(entryPath);
+    // An entry is a few hundred bytes; anything far larger is not ours.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
+        return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (!line.startsWith(u"TryExec="))
+            continue;
+        QString value;
+        const QStringView escaped = line.mid(8);
+        for (qsizetype i = 0; i < escaped.size(); ++i) {
+            if (escaped[i] != u'\\' || i + 1 == escaped.size()) {
+                value += escaped[i];
+                continue;
+            }
+            switch (escaped[++i].unicode()) {
+            case u's':
+                value += u' ';
+                break;
+            case u'n':
+                value += u'\n';
+                break;
+            case u't':
+                value += u'\t';
+                break;
+            case u'r':
+                value += u'\r';
+                break;
+            default:
+                value += escaped[i];
+            }
+        }
+        return value;
+    }
+    return {};
+}
+
+bool entryBelongsTo(const QString &entryPath, const QString &program)
+{
+    const QString named = entryTryExec(entryPath);
+    if (named.isEmpty())
+        return false;
+    const QString mine = QFileInfo(program).canonicalFilePath();
+    return !mine.isEmpty() && QFileInfo(named).canonicalFilePath() == mine;
 }
 
 QString escapeExecArgument(const QString &argument)

@@ -9,19 +9,45 @@
 
 namespace shell {
 
-// File name of the reminder entry inside the autostart folder.
-inline constexpr QStringView autostartEntryFileName = u"velmora register.desktop";
+// The one file name earlier versions gave the reminder entry, whatever the
+// game: a second game's reminder replaced the first's. Such an entry is still
+// looked for, so that a player who updates keeps one reminder, not two.
+inline constexpr QStringView legacyAutostartEntryFileName = u"velmora register.desktop";
 
 // $XDG_CONFIG_HOME/autostart; ~/.config/autostart when the variable is unset,
 // empty or not an absolute path (the XDG rules ignore relative ones).
 QString autostartDir();
 
-// autostartDir() joined with autostartEntryFileName.
-QString autostartEntryPath();
+// The game's name as it may stand in a file name: "/", control characters
+// and a leading "." (a hidden file) become "_", and the name is cut so that
+// the whole entry name stays far below the 255 bytes a file name may have.
+// A name that had to be changed gets a short digest of the whole name, so
+// two games whose names differ only in what was changed keep two files.
+QString safeGameFileName(const QString &game);
+
+// The file name of one game's reminder entry:
+// "<safe game name> registration reminder.desktop", or
+// "registration reminder.desktop" for a game without a name.
+QString reminderEntryFileName(const QString &game);
+
+// autostartDir() joined with reminderEntryFileName(game).
+QString autostartEntryPath(const QString &game);
+
+// autostartDir() joined with legacyAutostartEntryFileName.
+QString legacyAutostartEntryPath();
+
+// The program an entry file runs, from its TryExec key with the string
+// escapes undone; empty when the file cannot be read or has no such key.
+QString entryTryExec(const QString &entryPath);
+
+// True when the entry at entryPath names program (compared as canonical
+// paths, so links and ".." do not matter) as its TryExec: the entry was
+// written for the game installed beside that program.
+bool entryBelongsTo(const QString &entryPath, const QString &program);
 
 struct AutostartEntry {
-    QString name = QStringLiteral("Velmora Register");
-    QString comment = QStringLiteral("Velmora Register");
+    QString name = QStringLiteral("Registration reminder");
+    QString comment = QStringLiteral("Registration reminder");
     QString program;      // absolute path of the program to start
     QString argumentText; // handed to the program as one single argument
     QString workingDir;   // empty: no working folder is written

@@ -196,10 +196,9 @@ void DlgCancel::cmdQuit_Click()
     const QString argumentText =
         reminderArgumentText(dates::generalDateText(due, QLocale::system()), m_state.gameName,
                              m_state.currentLanguage, m_state.countryName, m_state.registrationUrl);
-    const QString entryPath = shell::autostartEntryPath();
+    QString entryPath;
     QString error;
-    if (!shell::writeAutostartEntry(entryPath, reminderEntry(m_state.appPath, argumentText),
-                                    &error)) {
+    if (!writeReminder(m_state.appPath, m_state.gameName, argumentText, &entryPath, &error)) {
         reminderNotWritten(entryPath, error);
         return;
     }

@@ -37,14 +37,32 @@ QStringList wrapped(const QString &text, qsizetype length)
 
 } // namespace
 
-shell::AutostartEntry reminderEntry(const QString &appPath, const QString &argumentText)
+shell::AutostartEntry reminderEntry(const QString &appPath, const QString &game,
+                                    const QString &argumentText)
 {
     shell::AutostartEntry entry;
+    if (!game.isEmpty()) {
+        entry.name = game + QStringLiteral(" registration reminder");
+        entry.comment = QStringLiteral("Asks once more to register ") + game;
+    }
     entry.program = appPath + QStringLiteral("/schedule");
     entry.argumentText = argumentText;
     entry.workingDir = appPath;
     entry.tryExec = entry.program;
     return entry;
+}
+
+bool writeReminder(const QString &appPath, const QString &game, const QString &argumentText,
+                   QString *entryPath, QString *error)
+{
+    const shell::AutostartEntry entry = reminderEntry(appPath, game, argumentText);
+    *entryPath = shell::autostartEntryPath(game);
+    if (!shell::writeAutostartEntry(*entryPath, entry, error))
+        return false;
+    const QString legacy = shell::legacyAutostartEntryPath();
+    if (legacy != *entryPath && shell::entryBelongsTo(legacy, entry.program))
+        shell::removeAutostartEntry(legacy);
+    return true;
 }
 
 QString reminderFailureMessage(const QString &entryPath, const QString &reason,

@@ -172,8 +172,8 @@ TEST_F(InstalledFolder, RegisterConfigChecksTheSample)
 
 TEST_F(InstalledFolder, ScheduleWithAFutureMomentWaits)
 {
-    const QString entry = testsupport::writeFile(m_dir.filePath("cfg"),
-                                                 "autostart/velmora register.desktop", "older");
+    const QString entry = testsupport::writeFile(
+        m_dir.filePath("cfg"), "autostart/Ember Reach registration reminder.desktop", "older");
     const QDateTime tomorrow = QDateTime::currentDateTime().addDays(1);
     const QString argumentText =
         reminderArgumentText(dates::generalDateText(tomorrow, QLocale("en_US")), "Ember Reach",
@@ -216,8 +216,8 @@ TEST_F(InstalledFolder, AReminderPointsAtTheInstalledSchedule)
         "wait $pid\n");
     ASSERT_EQ(x.exitCode, 0) << x.err.toStdString();
 
-    const QString entry =
-        testsupport::readFile(m_dir.filePath("cfg/autostart/velmora register.desktop"));
+    const QString entry = testsupport::readFile(
+        m_dir.filePath("cfg/autostart/Ember Reach registration reminder.desktop"));
     const QStringList lines = entry.split(u'\n');
     const QString schedule = installed("schedule");
     EXPECT_TRUE(lines.contains("TryExec=" + schedule)) << entry.toStdString();

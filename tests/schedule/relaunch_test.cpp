@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -21,7 +22,8 @@ class RelaunchTest : public ::testing::Test {
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_entry = testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop",
+        m_entry = testsupport::writeFile(m_dir.path(),
+                                         "cfg/autostart/Deep Sky registration reminder.desktop",
                                          "[Desktop Entry]\n");
     }
 
@@ -31,7 +33,7 @@ class RelaunchTest : public ::testing::Test {
         const testsupport::TestClock clock(now);
         relaunch::Environment env;
         env.programDir = m_dir.filePath("game");
-        env.entryPath = m_entry;
+        env.autostartDir = m_dir.filePath("cfg/autostart");
         env.locale = m_locale;
         env.clock = &clock;
         env.start = [&](const QString &program, const QStringList &args, const QString &wd) {
@@ -99,6 +101,62 @@ TEST_F(RelaunchTest, AnUnreadableDueTextCountsAsDue)
     EXPECT_EQ(run(QStringLiteral("/someday /game=X"), m_now), relaunch::Outcome::Relaunched);
     ASSERT_EQ(m_calls.size(), 1u);
     EXPECT_EQ(m_calls[0].args, QStringList({"/default=1", "/game=X"}));
+}
+
+// After the start, the game's own entry goes. So does the entry an earlier
+// version wrote under its one shared name, when it runs this very schedule:
+// that is the entry that started us. Every other game's entry stays.
+TEST_F(RelaunchTest, RemovesOnlyTheEntriesOfItsOwnGame)
+{
+    const struct {
+        const char *name;
+        const char *olderTryExec; // nullptr: none
+        bool olderRemoved;
+    } cases[] = {
+        {"olderOfThisInstallation", "game/schedule", true},
+        {"olderThroughALink", "link/schedule", true},
+        {"olderOfAnotherGame", "other game/schedule", false},
+        {"olderWithoutTryExec", nullptr, false},
+    };
+    testsupport::writeFile(m_dir.path(), "game/schedule", "");
+    testsupport::writeFile(m_dir.path(), "other game/schedule", "");
+    QFile::link(m_dir.filePath("game"), m_dir.filePath("link"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::writeFile(m_dir.path(), "cfg/autostart/Deep Sky registration reminder.desktop",
+                               "[Desktop Entry]\n");
+        const QString other = testsupport::writeFile(
+            m_dir.path(), "cfg/autostart/Star Harbour registration reminder.desktop", "x");
+        QString text = "[Desktop Entry]\n";
+        if (c.olderTryExec)
+            text += "TryExec=" + m_dir.filePath(c.olderTryExec).replace(' ', "\\s") + '\n';
+        const QString older =
+            testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", text);
+        EXPECT_EQ(run(u'/' + due(m_now.addDays(-1)) + settings, m_now),
+                  relaunch::Outcome::Relaunched);
+        EXPECT_FALSE(entryKept());
+        EXPECT_TRUE(QFileInfo::exists(other));
+        EXPECT_EQ(QFileInfo::exists(older), !c.olderRemoved);
+    }
+}
+
+TEST(GameArgument, IsReadAsRegisterReadsIt)
+{
+    const struct {
+        const char *text;
+        const char *game;
+    } cases[] = {
+        {"/d /game=Deep Sky /language=French", "Deep Sky"},
+        {"/d /game=  Padded  ", "Padded"},
+        {"/d /game=a=b /url=x", "a=b"},
+        {"/d /language=French", ""},
+        {"/d /gamename=X", ""},
+        {"/d /game=First /game=Last", "Last"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(relaunch::gameArgument(GetCommandLine(QString::fromUtf8(c.text), 5)),
+                  QString::fromUtf8(c.game))
+            << c.text;
 }
 
 TEST(RegisterArguments, JoinedTheyGiveTheRelaunchCommandText)

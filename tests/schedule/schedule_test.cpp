@@ -5,6 +5,7 @@
 #include "platform/clock/general_date.h"
 #include "platform/shell/autostart.h"
 #include "register/dialogs/reminder.h"
+#include "register/dialogs/reminder_entry.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -31,20 +32,30 @@ class ScheduleProgramTest : public ::testing::Test {
         m_gameDir = m_dir.filePath("game folder");
         ASSERT_TRUE(QDir().mkpath(m_gameDir));
         m_schedule = QDir(m_gameDir).filePath("schedule");
-        ASSERT_TRUE(QFile::copy(QDir(testsupport::binDir()).filePath("schedule"), m_schedule))
+        m_register = installGame(m_gameDir);
+        m_entry = testsupport::writeFile(m_dir.path(),
+                                         "cfg/autostart/Deep Sky registration reminder.desktop",
+                                         "[Desktop Entry]\n");
+    }
+
+    // schedule and a stub register in gameDir; answers the stub's path. The
+    // stub records its argument count, its arguments joined by blanks and its
+    // working folder, and counts its runs.
+    static QString installGame(const QString &gameDir)
+    {
+        EXPECT_TRUE(QDir().mkpath(gameDir));
+        const QString schedule = QDir(gameDir).filePath("schedule");
+        EXPECT_TRUE(QFile::copy(QDir(testsupport::binDir()).filePath("schedule"), schedule))
             << "build the schedule target first";
-        makeExecutable(m_schedule);
-        // The stub records its argument count, its arguments joined by blanks
-        // and its working folder, and counts its runs.
-        m_register =
-            testsupport::writeFile(m_gameDir, "register",
+        makeExecutable(schedule);
+        const QString stub =
+            testsupport::writeFile(gameDir, "register",
                                    "#!/bin/sh\n"
                                    "echo run >> runs.log\n"
                                    "printf '%s\\n%s\\n%s' \"$#\" \"$*\" \"$PWD\" > rec.tmp\n"
                                    "mv rec.tmp recorded.txt\n");
-        makeExecutable(m_register);
-        m_entry = testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop",
-                                         "[Desktop Entry]\n");
+        makeExecutable(stub);
+        return stub;
     }
 
     static void makeExecutable(const QString &path)
@@ -64,12 +75,12 @@ class ScheduleProgramTest : public ::testing::Test {
 
     // Runs schedule with the argument text as the one argument the autostart
     // entry passes; returns the exit status.
-    int run(const QStringList &args)
+    int run(const QStringList &args, const QString &program = {})
     {
         QProcess process;
         process.setProcessEnvironment(environment());
         process.setWorkingDirectory(m_dir.path());
-        process.start(m_schedule, args);
+        process.start(program.isEmpty() ? m_schedule : program, args);
         if (!process.waitForFinished(20000)) {
             ADD_FAILURE() << "schedule did not end";
             return -1;
@@ -88,13 +99,16 @@ class ScheduleProgramTest : public ::testing::Test {
         return reminderArgumentText(dueText(moment), "Deep Sky", "French", "Canada", url);
     }
 
-    QString recordedPath() const { return QDir(m_gameDir).filePath("recorded.txt"); }
-    // What the stub register recorded, waiting for it to be written.
-    QString recorded() const
+    QString recordedPath(const QString &gameDir = {}) const
     {
-        if (!QTest::qWaitFor([&] { return QFileInfo::exists(recordedPath()); }, 10000))
+        return QDir(gameDir.isEmpty() ? m_gameDir : gameDir).filePath("recorded.txt");
+    }
+    // What the stub register recorded, waiting for it to be written.
+    QString recorded(const QString &gameDir = {}) const
+    {
+        if (!QTest::qWaitFor([&] { return QFileInfo::exists(recordedPath(gameDir)); }, 10000))
             return {};
-        return testsupport::readFile(recordedPath());
+        return testsupport::readFile(recordedPath(gameDir));
     }
     // schedule starts register before it ends, so a stub that was started
     // shows up within moments.
@@ -108,9 +122,14 @@ class ScheduleProgramTest : public ::testing::Test {
                        .count(QStringLiteral("run")));
     }
     bool entryKept() const { return QFileInfo::exists(m_entry); }
-    QString expectedRecord(int count, const QString &joined) const
+    QString expectedRecord(int count, const QString &joined, const QString &gameDir = {}) const
     {
-        return QStringLiteral("%1\n%2\n%3").arg(QString::number(count), joined, m_gameDir);
+        return QStringLiteral("%1\n%2\n%3")
+            .arg(QString::number(count), joined, gameDir.isEmpty() ? m_gameDir : gameDir);
+    }
+    QStringList entries() const
+    {
+        return QDir(m_dir.filePath("cfg/autostart")).entryList(QDir::Files | QDir::Hidden);
     }
 
     QTemporaryDir m_dir;
@@ -153,9 +172,13 @@ TEST_F(ScheduleProgramTest, TheLocaleOfTheSessionReadsTheMoment)
 
 TEST_F(ScheduleProgramTest, OnlyTheDueMomentGivesDefaultAlone)
 {
+    const QString unnamed = testsupport::writeFile(
+        m_dir.path(), "cfg/autostart/registration reminder.desktop", "[Desktop Entry]\n");
     EXPECT_EQ(run(u'/' + dueText(longAgo)), 0);
     EXPECT_EQ(recorded(), expectedRecord(1, "/default=1"));
-    EXPECT_FALSE(entryKept());
+    // The entry of a game without a name goes; a named game's stays.
+    EXPECT_FALSE(QFileInfo::exists(unnamed));
+    EXPECT_TRUE(entryKept());
 }
 
 TEST_F(ScheduleProgramTest, ASixthArgumentIsDropped)
@@ -199,6 +222,62 @@ TEST_F(ScheduleProgramTest, NoArgumentsPrintsUsageAndTouchesNothing)
     EXPECT_TRUE(entryKept());
 }
 
+// Two games on one computer, the first updated from a version that wrote
+// its reminder under one shared name: the wizard's reminders stand side by
+// side, the older entry gives way to the first game's own, and each schedule
+// starts its own game and removes only its own entry.
+TEST_F(ScheduleProgramTest, TwoGamesKeepTwoRemindersAndEachStartsItsOwn)
+{
+    QFile::remove(m_entry);
+    const QString secondDir = m_dir.filePath("second game");
+    installGame(secondDir);
+    testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop",
+                           "[Desktop Entry]\nTryExec=" +
+                               QString(m_schedule).replace(u' ', QStringLiteral("\\s")) + '\n');
+    const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath("cfg").toUtf8());
+    const QString first = reminder(longAgo);
+    const QString second =
+        reminderArgumentText(dueText(longAgo), "Star Harbour", "German", "Austria", url);
+    QString path;
+    QString error;
+    EXPECT_TRUE(writeReminder(m_gameDir, "Deep Sky", first, &path, &error)) << qPrintable(error);
+    EXPECT_TRUE(writeReminder(secondDir, "Star Harbour", second, &path, &error))
+        << qPrintable(error);
+    qputenv("XDG_CONFIG_HOME", oldConfigHome);
+    EXPECT_EQ(entries(), QStringList({"Deep Sky registration reminder.desktop",
+                                      "Star Harbour registration reminder.desktop"}));
+
+    EXPECT_EQ(run(QStringList{first}), 0) << m_stderr.toStdString();
+    EXPECT_EQ(recorded(), expectedRecord(5, "/default=1 /game=Deep Sky  /language=French  "
+                                            "/country=Canada  /url=" +
+                                                url));
+    EXPECT_EQ(entries(), QStringList{"Star Harbour registration reminder.desktop"});
+    EXPECT_FALSE(QFileInfo::exists(recordedPath(secondDir)));
+
+    EXPECT_EQ(run(QStringList{second}, QDir(secondDir).filePath("schedule")), 0);
+    EXPECT_EQ(recorded(secondDir), expectedRecord(5,
+                                                  "/default=1 /game=Star Harbour  "
+                                                  "/language=German  /country=Austria  /url=" +
+                                                      url,
+                                                  secondDir));
+    EXPECT_EQ(entries(), QStringList{});
+}
+
+TEST_F(ScheduleProgramTest, HelpPrintsAndTouchesNothing)
+{
+    for (const char *argument : {"--help", "-h"}) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(m_schedule, {QLatin1String(argument)});
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitCode(), 0) << argument;
+        EXPECT_TRUE(process.readAllStandardOutput().startsWith("Usage: schedule")) << argument;
+    }
+    EXPECT_FALSE(registerStarted());
+    EXPECT_TRUE(entryKept());
+}
+
 // The whole road: the reminder as register writes it, started by a real
 // Desktop Entry launcher, relaunches register with the settings.
 TEST_F(ScheduleProgramTest, TheWrittenAutostartEntryRelaunchesRegister)
@@ -212,6 +291,8 @@ TEST_F(ScheduleProgramTest, TheWrittenAutostartEntryRelaunchesRegister)
         reminderArgumentText(dueText(longAgo), "Tom & \"Jerry\" 100%", "French", "Canada", url);
     entry.workingDir = m_gameDir;
     entry.tryExec = m_schedule;
+    m_entry =
+        m_dir.filePath("cfg/autostart/" + shell::reminderEntryFileName("Tom & \"Jerry\" 100%"));
     QString error;
     ASSERT_TRUE(shell::writeAutostartEntry(m_entry, entry, &error)) << error.toStdString();
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +26,8 @@ TEST(DesktopEntryText, WritesTheExpectedEntry)
     EXPECT_EQ(shell::desktopEntryText(entry),
               "[Desktop Entry]\n"
               "Type=Application\n"
-              "Name=Velmora Register\n"
-              "Comment=Velmora Register\n"
+              "Name=Registration reminder\n"
+              "Comment=Registration reminder\n"
               "Exec=\"/opt/velmora game/schedule\" \"/5.3.2024 14:05:27 /game=Deep Sky "
               "/url=http://h.test/a\"\n"
               "Path=/opt/velmora game\n"
@@ -174,13 +175,88 @@ TEST_F(AutostartFilesTest, AutostartDirFollowsXdgConfigHome)
     qputenv("HOME", path("home").toUtf8());
     qputenv("XDG_CONFIG_HOME", path("cfg").toUtf8());
     EXPECT_EQ(shell::autostartDir(), path("cfg/autostart"));
-    EXPECT_EQ(shell::autostartEntryPath(), path("cfg/autostart/velmora register.desktop"));
+    EXPECT_EQ(shell::autostartEntryPath("Deep Sky"),
+              path("cfg/autostart/Deep Sky registration reminder.desktop"));
+    EXPECT_EQ(shell::legacyAutostartEntryPath(), path("cfg/autostart/velmora register.desktop"));
     qputenv("XDG_CONFIG_HOME", "");
     EXPECT_EQ(shell::autostartDir(), path("home/.config/autostart"));
     qputenv("XDG_CONFIG_HOME", "relative/cfg");
     EXPECT_EQ(shell::autostartDir(), path("home/.config/autostart"));
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(shell::autostartDir(), path("home/.config/autostart"));
+}
+
+// Each game's reminder lies in a file of its own, named after the game. What
+// a file name cannot hold is replaced, and a name so changed carries a
+// digest of the whole name, so two games never share a file.
+TEST(ReminderEntryFileName, CarriesTheGameMadeSafe)
+{
+    const QString digestOfSlash =
+        QStringLiteral(" ") +
+        QString::fromLatin1(
+            QCryptographicHash::hash("Rock/Roll", QCryptographicHash::Sha256).toHex().left(8));
+    const struct {
+        const char *name;
+        QString game;
+        QString fileName;
+    } cases[] = {
+        {"plain", "Deep Sky", "Deep Sky registration reminder.desktop"},
+        {"letters", QStringLiteral("Île Noire 東京"),
+         QStringLiteral("Île Noire 東京 registration reminder.desktop")},
+        {"noGame", "", "registration reminder.desktop"},
+        {"slash", "Rock/Roll", "Rock_Roll" + digestOfSlash + " registration reminder.desktop"},
+        {"quotesStay", "Tom & \"Jerry\" 100%",
+         "Tom & \"Jerry\" 100% registration reminder.desktop"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(shell::reminderEntryFileName(c.game), c.fileName) << c.name;
+
+    // Names that differ only in what was changed or cut keep two files.
+    const QString longName(300, u'x');
+    const QStringList distinct{
+        "Rock/Roll", "Rock_Roll", "Rock\nRoll",    ".hidden",
+        "_hidden",   longName,    longName + u'y', QStringLiteral("\U0001F3AE").repeated(60)};
+    QStringList names;
+    for (const QString &game : distinct) {
+        const QString name = shell::reminderEntryFileName(game);
+        names.append(name);
+        EXPECT_FALSE(name.contains(u'/')) << qPrintable(game);
+        EXPECT_FALSE(name.startsWith(u'.')) << qPrintable(game);
+        EXPECT_FALSE(name.contains(u'\n')) << qPrintable(game);
+        EXPECT_LE(name.toUtf8().size(), 255) << qPrintable(game);
+        EXPECT_TRUE(name.isValidUtf16()) << qPrintable(game);
+    }
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), distinct.size());
+}
+
+TEST_F(AutostartFilesTest, AnEntryBelongsToTheProgramItsTryExecNames)
+{
+    const QString program = testsupport::writeFile(m_dir.path(), "game folder/schedule", "");
+    testsupport::writeFile(m_dir.path(), "other/schedule", "");
+    QFile::link(path("game folder"), path("link"));
+    const struct {
+        const char *name;
+        QString text;
+        bool belongs;
+    } cases[] = {
+        {"same", "TryExec=" + QString(program).replace(u' ', QStringLiteral("\\s")) + '\n', true},
+        {"throughALink", "[Desktop Entry]\nTryExec=" + path("link/schedule") + '\n', true},
+        {"otherProgram", "TryExec=" + path("other/schedule") + '\n', false},
+        {"none", "[Desktop Entry]\nExec=" + path("game folder/schedule") + '\n', false},
+        {"missingProgram", "TryExec=" + path("gone/schedule") + '\n', false},
+    };
+    for (const auto &c : cases) {
+        const QString entry = testsupport::writeFile(m_dir.path(), "e.desktop", c.text);
+        EXPECT_EQ(shell::entryBelongsTo(entry, path("game folder/schedule")), c.belongs) << c.name;
+    }
+    EXPECT_FALSE(shell::entryBelongsTo(path("no such.desktop"), path("game folder/schedule")));
+    // What the writer escapes, the reader takes back.
+    AutostartEntry written;
+    written.tryExec = " a\\b\tc\n ";
+    const QString entry =
+        testsupport::writeFile(m_dir.path(), "w.desktop", shell::desktopEntryText(written));
+    EXPECT_EQ(shell::entryTryExec(entry), written.tryExec);
 }
 
 TEST_F(AutostartFilesTest, WriteCreatesTheFolderAndReplacesAnOlderEntry)

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QStandardPaths>
@@ -68,7 +69,10 @@ class DlgCancelTest : public ::testing::Test {
     }
     DlgCancel &dialog() { return m_wizard->cancelDialog(); }
     forms::Control *ctl(const char *name) { return dialog().form().control(name); }
-    QString entryPath() const { return m_dir.filePath("cfg/autostart/velmora register.desktop"); }
+    QString entryPath(const QString &game = QStringLiteral("Deep Sky")) const
+    {
+        return m_dir.filePath("cfg/autostart/" + shell::reminderEntryFileName(game));
+    }
 
     // The entry a reminder due `days` after m_now should leave behind.
     QString expectedEntry(int days, const QString &appPath) const
@@ -79,6 +83,8 @@ class DlgCancelTest : public ::testing::Test {
                              " /game=Deep Sky /language=English /country=Canada /url=" + kUrl;
         entry.workingDir = appPath;
         entry.tryExec = appPath + "/schedule";
+        entry.name = "Deep Sky registration reminder";
+        entry.comment = "Asks once more to register Deep Sky";
         return shell::desktopEntryText(entry);
     }
 
@@ -256,7 +262,8 @@ TEST_F(DlgCancelTest, KeyboardReachesEveryChoiceAndPressesTheFocusedButton)
 TEST_F(DlgCancelTest, NotRegisteringEndsAndKeepsAnOlderReminder)
 {
     start(kButtons + kCancelPage.arg(""));
-    testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", "older");
+    testsupport::writeFile(m_dir.path(), "cfg/autostart/Deep Sky registration reminder.desktop",
+                           "older");
     ctl("optCancel")->setValue(1);
     dialog().cmdQuit_Click();
     EXPECT_EQ(m_ended, 1);
@@ -289,10 +296,44 @@ TEST_F(DlgCancelTest, AReminderWritesOneEntryForScheduleInTheProgramFolder)
         EXPECT_EQ(m_ended, ended + 1) << c.name;
         // Each reminder replaces the one before: there is only ever one.
         EXPECT_EQ(QDir(m_dir.filePath("cfg/autostart")).entryList(QDir::Files | QDir::Hidden),
-                  QStringList{"velmora register.desktop"});
+                  QStringList{"Deep Sky registration reminder.desktop"});
         EXPECT_EQ(testsupport::readFile(entryPath()), expectedEntry(c.expectedDays, app)) << c.name;
     }
     QDir::setCurrent(before);
+}
+
+// An earlier version wrote every game's reminder under one name. The one it
+// wrote for this installation (its TryExec is our schedule) is replaced by
+// the game's own entry; another game's stays, and so does anything the
+// player made under that name.
+TEST_F(DlgCancelTest, AReminderReplacesTheOlderVersionsEntryOfThisGameOnly)
+{
+    const struct {
+        const char *name;
+        const char *olderTryExec; // nullptr: the file has no TryExec
+        bool olderRemoved;
+    } cases[] = {
+        {"thisInstallation", "game folder/schedule", true},
+        {"anotherGame", "other game/schedule", false},
+        {"noTryExec", nullptr, false},
+    };
+    const QString app = m_dir.filePath("game folder");
+    testsupport::writeFile(app, "schedule", "");
+    testsupport::writeFile(m_dir.path(), "other game/schedule", "");
+    const QString older = m_dir.filePath("cfg/autostart/velmora register.desktop");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(m_dir.filePath("cfg")).removeRecursively();
+        QString text = "[Desktop Entry]\nExec=x\n";
+        if (c.olderTryExec)
+            text += "TryExec=" + m_dir.filePath(c.olderTryExec).replace(' ', "\\s") + '\n';
+        testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", text);
+        start(kButtons + kCancelPage.arg(""), app);
+        ctl("optTomorrow")->setValue(1);
+        dialog().cmdQuit_Click();
+        EXPECT_EQ(testsupport::readFile(entryPath()), expectedEntry(1, app));
+        EXPECT_EQ(QFileInfo::exists(older), !c.olderRemoved);
+    }
 }
 
 TEST_F(DlgCancelTest, AReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
@@ -324,7 +365,8 @@ TEST_F(DlgCancelTest, AReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
             testsupport::writeFile(m_dir.path(), "cfg/autostart", "a file where the folder is");
         const QString older = QStringLiteral("[Desktop Entry]\nExec=older\n");
         if (c.olderEntry)
-            testsupport::writeFile(m_dir.path(), "cfg/autostart/velmora register.desktop", older);
+            testsupport::writeFile(m_dir.path(),
+                                   "cfg/autostart/Deep Sky registration reminder.desktop", older);
         QString message;
         QTimer::singleShot(0, [&] {
             QTimer::singleShot(0, [&] {
@@ -349,7 +391,8 @@ TEST_F(DlgCancelTest, AReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
         // Nothing lost and nothing half-written left behind.
         if (!c.fileIsFolder) {
             EXPECT_EQ(QDir(m_dir.filePath("cfg/autostart")).entryList(QDir::Files | QDir::Hidden),
-                      c.olderEntry ? QStringList{"velmora register.desktop"} : QStringList{});
+                      c.olderEntry ? QStringList{"Deep Sky registration reminder.desktop"}
+                                   : QStringList{});
         }
         if (c.olderEntry) {
             EXPECT_EQ(testsupport::readFile(entryPath()), older);
@@ -414,22 +457,22 @@ TEST_F(DlgCancelTest, TheWrittenReminderRelaunchesTheWizardWhenDue)
             ctl("optLater")->setValue(1);
             ctl("txtDays")->setText("0");
             dialog().cmdQuit_Click();
-            ASSERT_TRUE(QFile::exists(entryPath()));
+            ASSERT_TRUE(QFile::exists(entryPath(c.game)));
 
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("XDG_CONFIG_HOME", m_dir.filePath("cfg"));
             QProcess launcher;
             launcher.setProcessEnvironment(env);
             launcher.setWorkingDirectory(m_dir.path());
-            launcher.start(launcherProgram,
-                           isDex ? QStringList{entryPath()} : QStringList{"launch", entryPath()});
+            launcher.start(launcherProgram, isDex ? QStringList{entryPath(c.game)}
+                                                  : QStringList{"launch", entryPath(c.game)});
             ASSERT_TRUE(launcher.waitForFinished(20000));
             ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(app + "/rec.txt"); }, 10000))
                 << launcher.readAllStandardError().toStdString();
             EXPECT_EQ(testsupport::readFile(app + "/rec.txt"),
                       "5\n/default=1 /game=" + c.game +
                           "  /language=English  /country=Canada  /url=" + kUrl);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(entryPath()); }, 10000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(entryPath(c.game)); }, 10000));
         }
     }
 }

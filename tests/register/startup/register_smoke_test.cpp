@@ -44,4 +44,48 @@ TEST(RegisterSmoke, OpensTheRegionScreenWithTheConfiguredCaption)
     EXPECT_TRUE(p.readAllStandardOutput().contains("Smoke Caption 42"));
 }
 
+// Help and the version come without a window: no display is set and the X
+// platform is asked for, so a program that built its application object
+// would end in failure instead of printing.
+struct InformationCase {
+    const char *program;
+    const char *argument;
+    const char *printedStart;
+};
+
+class InformationTable : public ::testing::TestWithParam<InformationCase> {};
+
+TEST_P(InformationTable, PrintsAndEndsWithoutAWindow)
+{
+    const InformationCase &c = GetParam();
+    QTemporaryDir dir;
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env;
+    env.insert("PATH", "/usr/bin:/bin");
+    env.insert("HOME", dir.path());
+    env.insert("XDG_CONFIG_HOME", dir.filePath("cfg"));
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    p.setProcessEnvironment(env);
+    p.start(testsupport::binDir() + u'/' + QLatin1String(c.program), {QLatin1String(c.argument)});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QString printed = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(printed.startsWith(QLatin1String(c.printedStart))) << printed.toStdString();
+    // Nothing was started or written: no reminder folder appeared.
+    EXPECT_FALSE(QDir(dir.filePath("cfg")).exists());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, InformationTable,
+    ::testing::Values(InformationCase{"register", "--help", "Usage: register "},
+                      InformationCase{"register", "-h", "Usage: register "},
+                      InformationCase{"register", "--version", "register " PROJECT_VERSION "\n"},
+                      InformationCase{"schedule", "--help", "Usage: schedule "},
+                      InformationCase{"schedule", "--version", "schedule " PROJECT_VERSION "\n"},
+                      InformationCase{"register-config", "--help", "Usage: register-config "},
+                      InformationCase{"register-config", "--version",
+                                      "register-config " PROJECT_VERSION "\n"}));
+
 } // namespace
