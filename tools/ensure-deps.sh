@@ -3,6 +3,7 @@
 VELMORA_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache clang-format
   qt6-base-dev libpugixml-dev libcurl4-openssl-dev libgtest-dev libbenchmark-dev libpng-dev
+  libmicrohttpd-dev libsqlite3-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
   libglib2.0-bin desktop-file-utils dex hyperfine
   dpkg-dev file binutils lintian

@@ -1,0 +1,275 @@
+#include "registrations/storage/group_committer.h"
+#include "registrations/storage/sqlite_storage.h"
+#include "registrations/storage/storage.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <future>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+using namespace registrations::storage;
+
+const QDateTime kNoon = QDateTime(QDate(2026, 12, 8), QTime(12, 0), QTimeZone::utc());
+
+Registration sample(const QByteArray &target, const QDateTime &at = kNoon,
+                    const QString &email = QStringLiteral("Ann@Example.org"))
+{
+    Registration r;
+    r.target = target;
+    r.receivedAt = at;
+    r.game = QStringLiteral("Demo Game");
+    r.language = QStringLiteral("English");
+    r.email = email;
+    r.fields = {{QStringLiteral("FirstName"), QStringLiteral("Ann")},
+                {QStringLiteral("Email"), email},
+                {QStringLiteral("pname"), r.game},
+                {QStringLiteral("lang"), r.language}};
+    r.answers = {{QStringLiteral("2"), QStringLiteral("Fred's Garage; '); DROP TABLE x;--"), 1},
+                 {QStringLiteral("7"), QStringLiteral("RPG"), 1},
+                 {QStringLiteral("7"), QStringLiteral("\u00e9\u4e2d"), 2}};
+    return r;
+}
+
+QList<StoredRegistration> readAll(Storage &storage, std::optional<QDateTime> since = {})
+{
+    QList<StoredRegistration> all;
+    QString error;
+    EXPECT_TRUE(storage.forEach(
+        since,
+        [&](const StoredRegistration &r) {
+            all.append(r);
+            return true;
+        },
+        &error))
+        << error.toStdString();
+    return all;
+}
+
+class SqliteStorageTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        QString error;
+        m_storage = openSqlite(path(), &error);
+        ASSERT_TRUE(m_storage) << error.toStdString();
+    }
+    QString path() const { return m_dir.filePath(QStringLiteral("registrations.db")); }
+    QList<Stored> store(const QList<Registration> &batch)
+    {
+        QString error;
+        const auto stored = m_storage->store(batch, &error);
+        EXPECT_TRUE(stored) << error.toStdString();
+        return stored.value_or(QList<Stored>());
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Storage> m_storage;
+};
+
+TEST_F(SqliteStorageTest, KeepsEveryFieldAndAnswerInWireOrder)
+{
+    const QList<Stored> stored = store({sample("/r?a=1"), sample("/r?a=2")});
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored[0].number, 1);
+    EXPECT_EQ(stored[1].number, 2);
+    EXPECT_FALSE(stored[0].repeat);
+
+    const QList<StoredRegistration> all = readAll(*m_storage);
+    ASSERT_EQ(all.size(), 2);
+    const Registration expected = sample("/r?a=2");
+    const Registration &back = all[1].registration;
+    EXPECT_EQ(all[1].number, 2);
+    EXPECT_EQ(back.target, expected.target);
+    EXPECT_EQ(back.receivedAt, expected.receivedAt);
+    EXPECT_EQ(back.game, expected.game);
+    EXPECT_EQ(back.language, expected.language);
+    EXPECT_EQ(back.email, expected.email);
+    EXPECT_EQ(back.fields, expected.fields);
+    EXPECT_EQ(back.answers, expected.answers);
+}
+
+TEST_F(SqliteStorageTest, AnIdenticalTargetWithinADayIsTheSameRegistration)
+{
+    const QList<Stored> first = store({sample("/r?same"), sample("/r?same", kNoon.addSecs(60))});
+    ASSERT_EQ(first.size(), 2);
+    EXPECT_EQ(first[1].number, first[0].number);
+    EXPECT_TRUE(first[1].repeat);
+    const QList<Stored> later = store({sample("/r?same", kNoon.addSecs(23 * 3600)),
+                                       sample("/r?other", kNoon.addSecs(23 * 3600))});
+    ASSERT_EQ(later.size(), 2);
+    EXPECT_EQ(later[0].number, first[0].number);
+    EXPECT_NE(later[1].number, first[0].number);
+    // A day after the last stored copy the same bytes are a new registration.
+    const QList<Stored> nextDay = store({sample("/r?same", kNoon.addSecs(25 * 3600))});
+    ASSERT_EQ(nextDay.size(), 1);
+    EXPECT_FALSE(nextDay[0].repeat);
+    EXPECT_GT(nextDay[0].number, later[1].number);
+
+    const QList<StoredRegistration> all = readAll(*m_storage);
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_EQ(all[0].repeats, 2);
+    EXPECT_EQ(all[2].repeats, 0);
+}
+
+TEST_F(SqliteStorageTest, ErasesByAddressWithoutRegardToCaseAndPurgesByDate)
+{
+    store({sample("/r?1", kNoon, QStringLiteral("ann@example.org")),
+           sample("/r?2", kNoon.addDays(1), QStringLiteral(" ANN@example.ORG")),
+           sample("/r?3", kNoon.addDays(2), QStringLiteral("bob@example.org"))});
+    QString error;
+    EXPECT_EQ(m_storage->eraseEmail(QStringLiteral("Ann@Example.org"), &error), 2);
+    EXPECT_EQ(m_storage->eraseEmail(QStringLiteral("nobody@example.org"), &error), 0);
+    QList<StoredRegistration> all = readAll(*m_storage);
+    ASSERT_EQ(all.size(), 1);
+    EXPECT_EQ(all[0].number, 3);
+
+    store({sample("/r?4", kNoon.addDays(5))});
+    EXPECT_EQ(m_storage->purgeBefore(kNoon.addDays(3), &error), 1);
+    all = readAll(*m_storage);
+    ASSERT_EQ(all.size(), 1);
+    EXPECT_EQ(all[0].number, 4);
+    EXPECT_TRUE(readAll(*m_storage, kNoon.addDays(6)).isEmpty());
+
+    // Nothing of an erased registration is left in any table.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    // The one registration left has four fields and three answers.
+    for (const auto &[count, rows] : {std::pair{"SELECT count(*) FROM fields", 4},
+                                      std::pair{"SELECT count(*) FROM answers", 3}}) {
+        sqlite3_stmt *statement = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, count, -1, &statement, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(statement, 0), rows) << count;
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+}
+
+TEST_F(SqliteStorageTest, TheFileIsPrivateAndItsSchemaVersionedAcrossOpenings)
+{
+    struct stat info {};
+    ASSERT_EQ(::stat(path().toUtf8().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    store({sample("/r?1")});
+    m_storage.reset();
+
+    QString error;
+    auto reopened = openSqlite(path(), &error);
+    ASSERT_TRUE(reopened) << error.toStdString();
+    EXPECT_EQ(reopened->schemaVersion(&error), currentSchemaVersion());
+    EXPECT_EQ(readAll(*reopened).size(), 1);
+    reopened.reset();
+
+    // A database written by a newer program is not touched.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "INSERT INTO schema_version (version) VALUES (99)", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_FALSE(openSqlite(path(), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("newer"))) << error.toStdString();
+}
+
+TEST_F(SqliteStorageTest, AFailedWriteStoresNothingOfTheBatch)
+{
+    store({sample("/r?1")});
+    QString error;
+    std::optional<QList<Stored>> stored;
+    {
+        // A full disk: the log cannot grow by the new rows.
+        const QFileInfo wal(path() + QStringLiteral("-wal"));
+        testsupport::FileSizeLimit limit(rlim_t(wal.size()));
+        QList<Registration> big;
+        for (int i = 0; i < 50; ++i) {
+            Registration r = sample("/r?big" + QByteArray::number(i));
+            r.answers.append({QStringLiteral("9"), QString(2000, u'x'), 3});
+            big.append(r);
+        }
+        stored = m_storage->store(big, &error);
+    }
+    EXPECT_FALSE(stored);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(*m_storage).size(), 1);
+    // The storage goes on working once there is room again.
+    EXPECT_EQ(store({sample("/r?2")}).value(0).number, 2);
+}
+
+// A storage whose first commit waits until the test lets it finish.
+class GatedStorage final : public Storage {
+  public:
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::vector<size_t> batches;
+    bool failSecond = false;
+
+    std::optional<QList<Stored>> store(std::span<const Registration> batch, QString *error) override
+    {
+        batches.push_back(batch.size());
+        if (batches.size() == 1) {
+            entered.set_value();
+            release.get_future().wait();
+        }
+        if (failSecond && batches.size() == 2) {
+            *error = QStringLiteral("disk full");
+            return std::nullopt;
+        }
+        QList<Stored> result;
+        for (const Registration &r : batch)
+            result.append({r.target.toLongLong(), false});
+        return result;
+    }
+    bool forEach(const std::optional<QDateTime> &,
+                 const std::function<bool(const StoredRegistration &)> &, QString *) override
+    {
+        return true;
+    }
+    std::optional<qint64> eraseEmail(const QString &, QString *) override { return 0; }
+    std::optional<qint64> purgeBefore(const QDateTime &, QString *) override { return 0; }
+    std::optional<int> schemaVersion(QString *) override { return 1; }
+};
+
+TEST(GroupCommitter, CommitsWhatArrivedDuringACommitInOneTransaction)
+{
+    for (const bool failSecond : {false, true}) {
+        SCOPED_TRACE(failSecond ? "second commit fails" : "both commit");
+        GatedStorage storage;
+        storage.failSecond = failSecond;
+        std::vector<std::promise<std::optional<Stored>>> outcomes(10);
+        {
+            GroupCommitter committer(storage);
+            auto submit = [&](int i) {
+                Registration r;
+                r.target = QByteArray::number(100 + i);
+                committer.submit(r, [&outcomes, i](const std::optional<Stored> &s,
+                                                   const QString &) { outcomes[i].set_value(s); });
+            };
+            submit(0);
+            storage.entered.get_future().wait();
+            for (int i = 1; i < 10; ++i)
+                submit(i);
+            storage.release.set_value();
+        }
+        ASSERT_EQ(storage.batches, (std::vector<size_t>{1, 9}));
+        for (int i = 0; i < 10; ++i) {
+            const std::optional<Stored> outcome = outcomes[i].get_future().get();
+            if (failSecond && i > 0) {
+                EXPECT_FALSE(outcome) << i;
+            } else {
+                ASSERT_TRUE(outcome) << i;
+                EXPECT_EQ(outcome->number, 100 + i);
+            }
+        }
+    }
+}
+
+} // namespace
