@@ -129,7 +129,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
     // next screens: encoding costs more than drawing.
     PictureWriter writer;
     QList<SheetRow> rows;
-    core::ConfigProblems fileProblems;
+    model::ConfigProblems fileProblems;
     for (const Visit &visit : visits) {
         SheetRow row;
         row.title = visit.section.title();
@@ -138,7 +138,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
             writer.write(picture(screen), out.filePath(file));
             row.screens.append(SheetScreen{file, screen.caption});
         });
-        for (const core::ConfigProblem &problem : result.problems) {
+        for (const model::ConfigProblem &problem : result.problems) {
             if (problem.section.isEmpty())
                 fileProblems.report(problem);
             else
@@ -167,7 +167,7 @@ int preview(const PreviewOptions &options, QTextStream &err)
         return 2;
     }
     QStringList fileLines;
-    for (const core::ConfigProblem &problem : fileProblems.all())
+    for (const model::ConfigProblem &problem : fileProblems.all())
         fileLines.append(problem.toString(options.configPath));
     sheet.write(contactSheet(options.configPath, fileLines, rows).toUtf8());
     if (!sheet.commit()) {

@@ -7,7 +7,7 @@
 // wizard does.
 
 #include "platform/xml/xml_document.h"
-#include "register/core/config_problems.h"
+#include "register/model/config_problems.h"
 
 #include <QList>
 #include <QString>
@@ -99,7 +99,7 @@ struct VisitResult {
     QString country;
     // What the readers reported while the section was read, shown and its
     // dialogs activated; the file's own problems (section empty) included.
-    QList<core::ConfigProblem> problems;
+    QList<model::ConfigProblem> problems;
 };
 
 using ScreenSink = std::function<void(const Screen &)>;

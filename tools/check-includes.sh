@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Includes point one way, from a higher layer to a lower one:
 #
-#   platform  <-  register/core  <-  register/{startup,pages,validation,submission,layouts}
+#   platform  <-  register/model  <-  register/core
+#             <-  register/{startup,pages,validation,submission,layouts}
 #             <-  register/dialogs  <-  register/wizard  <-  register/main.cpp, register-config
 #
 # schedule and the sample server are programs of their own that use platform
@@ -14,12 +15,13 @@ cd "$(dirname "$0")/.."
 layer() {
     case "$1" in
     platform/*) echo 0 ;;
-    register/core/*) echo 1 ;;
+    register/model/*) echo 1 ;;
+    register/core/*) echo 2 ;;
     register/startup/* | register/pages/* | register/validation/* | register/submission/* | \
-        register/layouts/*) echo 2 ;;
-    register/dialogs/*) echo 3 ;;
-    register/wizard/*) echo 4 ;;
-    register/main.cpp | register-config/*) echo 5 ;;
+        register/layouts/*) echo 3 ;;
+    register/dialogs/*) echo 4 ;;
+    register/wizard/*) echo 5 ;;
+    register/main.cpp | register-config/*) echo 6 ;;
     esac
 }
 

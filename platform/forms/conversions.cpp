@@ -67,7 +67,7 @@ std::optional<std::int16_t> toInt16(QStringView text)
     return static_cast<std::int16_t>(r);
 }
 
-std::optional<QColor> colourFromHex(QStringView text)
+std::optional<std::uint32_t> bgrFromHex(QStringView text)
 {
     const QStringView t = text.trimmed();
     // Up to eight digits make a number; leading zeros are allowed, but a
@@ -90,13 +90,7 @@ std::optional<QColor> colourFromHex(QStringView text)
     }
     if (v > 0xFFFFFFu)
         return std::nullopt;
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-std::uint32_t colourToBgr(const QColor &colour)
-{
-    return std::uint32_t(colour.red()) | (std::uint32_t(colour.green()) << 8) |
-           (std::uint32_t(colour.blue()) << 16);
+    return v;
 }
 
 } // namespace forms

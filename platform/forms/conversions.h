@@ -1,9 +1,9 @@
 #pragma once
 
 // Conversions of configuration text into the numbers the windows use.
-// QtCore only: shared with schedule and with the pure rule units.
+// QtCore only: shared with schedule, the configuration model and the pure
+// rule units. The colours as the windows paint them are in colours.h.
 
-#include <QColor>
 #include <QString>
 #include <QStringView>
 
@@ -20,18 +20,15 @@ std::optional<std::int16_t> toInt16(QStringView text);
 // True when the text (blanks around it allowed) is a decimal number.
 bool isNumeric(QStringView text);
 
-// Hexadecimal digits without prefix, read as 0xBBGGRR (red in the low byte):
-// "FF0000" is blue, "0000FF" is red, "00FF0000" blue again (leading zeros).
-// Anything that is not 1 to 8 hex digits denoting at most 0xFFFFFF gives
-// nothing, so the caller leaves its target unchanged.
-std::optional<QColor> colourFromHex(QStringView text);
+// Hexadecimal digits without prefix, read as the number 0xBBGGRR (red in
+// the low byte): "FF0000" is blue, "0000FF" is red, "00FF0000" blue again
+// (leading zeros). Anything that is not 1 to 8 hex digits denoting at most
+// 0xFFFFFF gives nothing, so the caller leaves its target unchanged.
+std::optional<std::uint32_t> bgrFromHex(QStringView text);
 
 // Removes blanks (U+0020) at either end and nothing else: configuration
 // values and command-line values are trimmed this way, so a tab, a line break
 // or a non-breaking space at either end stays part of the value.
 QString trimBlanks(const QString &text);
-
-// The 0xBBGGRR number of a colour (for tests and diagnostics).
-std::uint32_t colourToBgr(const QColor &colour);
 
 } // namespace forms

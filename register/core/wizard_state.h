@@ -6,7 +6,7 @@
 #include "platform/clock/clock.h"
 #include "platform/pictures/pictures.h"
 #include "platform/xml/xml_document.h"
-#include "register/core/config_problems.h"
+#include "register/model/config_problems.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -56,7 +56,7 @@ struct WizardState {
     QString useDefault;
     QStringList commandArgs; // entry 0 empty, then the arguments
     // Every configuration reader reports here; the wizard echoes on standard error.
-    core::ConfigProblems problems;
+    model::ConfigProblems problems;
     QList<xml::Node> languageNodes;
     QStringList languageIds; // 101 entries, by position in languageNodes
 

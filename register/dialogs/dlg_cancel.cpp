@@ -3,6 +3,7 @@
 #include "register/core/control_names.h"
 
 #include "platform/clock/general_date.h"
+#include "platform/forms/colours.h"
 #include "platform/forms/conversions.h"
 #include "platform/shell/autostart.h"
 #include "register/core/skin.h"
@@ -35,7 +36,7 @@ constexpr int kButtonBottomMargin = 500; // below the buttons
 // it would have set.
 class Setting {
   public:
-    Setting(const core::ConfigReader &reader, const char *path)
+    Setting(const model::ConfigReader &reader, const char *path)
         : m_reader(reader),
           m_node(reader.require(QLatin1String(path),
                                 QStringLiteral("the dialog keeps its design text and place")))
@@ -65,11 +66,14 @@ class Setting {
     {
         if (!m_node || !m_node.attribute(QLatin1String(attribute)))
             return fallback;
-        return m_reader.colour(m_node, attribute, QStringLiteral("the control keeps its colour"));
+        if (const auto colour =
+                m_reader.colour(m_node, attribute, QStringLiteral("the control keeps its colour")))
+            return forms::colourFromBgr(colour->bgr);
+        return std::nullopt;
     }
 
   private:
-    const core::ConfigReader &m_reader;
+    const model::ConfigReader &m_reader;
     xml::Node m_node;
 };
 
@@ -93,7 +97,7 @@ DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::
 
 void DlgCancel::Form_Activate()
 {
-    const core::ConfigReader reader = sectionReader(m_state);
+    const model::ConfigReader reader = sectionReader(m_state);
 
     // Equal global colours come from a language section that never set them
     // (both start black): text in them could not be read, so the dialog and

@@ -3,9 +3,9 @@
 #include "register/core/control_names.h"
 
 #include "platform/forms/form.h"
-#include "register/core/config_reader.h"
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
+#include "register/model/config_reader.h"
 #include "register/pages/answer_names.h"
 #include "register/pages/page_objects.h"
 #include "register/pages/renderers.h"
@@ -84,7 +84,7 @@ BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
 
 void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
 {
-    const core::ConfigReader reader(state.languageDoc, state.problems, state.languageSource);
+    const model::ConfigReader reader(state.languageDoc, state.problems, state.languageSource);
     const QList<xml::Node> pageNodes = state.languageDoc.selectNodes(QStringLiteral("//page"));
     // The global settings cap pageCount at the frames there are; a value
     // beyond them is never used to index a frame.
@@ -119,8 +119,8 @@ void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
             else
                 reader.reportAt({}, {}, p.toString(), {});
         }
-        core::Placement placement(reader, QSize(form.width(), form.height()),
-                                  QStringLiteral("window"));
+        model::Placement placement(reader, QSize(form.width(), form.height()),
+                                   QStringLiteral("window"));
         for (const BuiltPage::Placed &p : built.placed)
             if (const xml::Node at = objects.value(p.object))
                 placement.add(at, {"type", "id", "x", "y"}, p.rect, p.input);

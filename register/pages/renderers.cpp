@@ -1,5 +1,6 @@
 #include "register/pages/renderers.h"
 
+#include "platform/forms/colours.h"
 #include "platform/forms/form.h"
 #include "register/core/control_names.h"
 #include "register/core/skin.h"
@@ -12,7 +13,7 @@
 
 using forms::Control;
 using forms::Kind;
-using pages::Colour;
+using pages::ColourSetting;
 
 namespace {
 
@@ -37,20 +38,20 @@ Control *findOrCreate(forms::Form &form, Kind kind, const QString &name, Control
     return form.create(kind, name, -1, container);
 }
 
-void applyFore(Control *c, const Colour &colour, const WizardState &state)
+void applyFore(Control *c, const ColourSetting &colour, const WizardState &state)
 {
     if (!colour.present)
         c->setForeColor(state.defaultForeColor);
     else if (colour.value)
-        c->setForeColor(*colour.value);
+        c->setForeColor(forms::colourFromBgr(colour.value->bgr));
 }
 
-void applyBack(Control *c, const Colour &colour, const WizardState &state)
+void applyBack(Control *c, const ColourSetting &colour, const WizardState &state)
 {
     if (!colour.present)
         c->setBackColor(state.defaultBackColor);
     else if (colour.value)
-        c->setBackColor(*colour.value);
+        c->setBackColor(forms::colourFromBgr(colour.value->bgr));
 }
 
 void fillDateList(Control *list, const QString &part, int currentYear)

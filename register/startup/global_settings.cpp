@@ -2,6 +2,7 @@
 
 #include "register/core/control_names.h"
 
+#include "platform/forms/colours.h"
 #include "platform/forms/form.h"
 #include "platform/pictures/pictures.h"
 #include "register/core/skin.h"
@@ -23,7 +24,7 @@ constexpr int kMaxPages = 20;
 
 // Caption, position, size and colours of one fixed control from an element.
 // Answers the element, so that its place in the window can be checked.
-xml::Node applyTextElement(const core::ConfigReader &reader, const WizardState &state,
+xml::Node applyTextElement(const model::ConfigReader &reader, const WizardState &state,
                            const char *path, forms::Control *c, bool lineBreaks, bool backColour)
 {
     const xml::Node node = reader.require(
@@ -47,7 +48,7 @@ xml::Node applyTextElement(const core::ConfigReader &reader, const WizardState &
 
 // The title pictures are decoded when first shown: the page title waits for
 // the first page.
-void loadPicture(const core::ConfigReader &reader, const WizardState &state, const xml::Node &node,
+void loadPicture(const model::ConfigReader &reader, const WizardState &state, const xml::Node &node,
                  const char *attribute, pictures::LazyPicture &target)
 {
     const auto name = node.attribute(QLatin1String(attribute));
@@ -64,7 +65,7 @@ void loadPicture(const core::ConfigReader &reader, const WizardState &state, con
                                       : QStringLiteral("the earlier title picture stays"));
 }
 
-void loadPageMarkup(const core::ConfigReader &reader, WizardState &state)
+void loadPageMarkup(const model::ConfigReader &reader, WizardState &state)
 {
     const QList<xml::Node> pages = state.languageDoc.selectNodes(QStringLiteral("//page"));
     if (pages.size() > kMaxPages) {
@@ -118,7 +119,7 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
 {
     // A check still waiting looks at the controls this is about to set.
     state.problems.runWaitingChecks();
-    const core::ConfigReader reader = sectionReader(state);
+    const model::ConfigReader reader = sectionReader(state);
     checkLanguageSection(state);
     const xml::Node section = state.languageDoc.documentElement();
     auto ctl = [&mainForm](QLatin1String name, int index = -1) {
@@ -137,10 +138,10 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         ctl(names::imgBack)->setPicture(back);
     if (const auto colour =
             reader.colour(section, "forecolor", QStringLiteral("the default text colour stays")))
-        state.defaultForeColor = *colour;
+        state.defaultForeColor = forms::colourFromBgr(colour->bgr);
     if (const auto colour = reader.colour(section, "backcolor",
                                           QStringLiteral("the default background colour stays")))
-        state.defaultBackColor = *colour;
+        state.defaultBackColor = forms::colourFromBgr(colour->bgr);
 
     // 2. Prompt and message texts, taken whole. All but onlineonly are texts
     // the player must see; onlineonly may be left out (false).
@@ -260,7 +261,7 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
                                     generation = reader.document().generation()] {
         if (reader.document().generation() != generation)
             return;
-        core::Placement placement(reader, size, QStringLiteral("window"));
+        model::Placement placement(reader, size, QStringLiteral("window"));
         for (const Placed &e : entries) {
             QRect rect = e.rect;
             if (e.label)

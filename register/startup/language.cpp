@@ -58,19 +58,19 @@ void LoadLanguage(WizardState &state)
     state.languageSource = *chosen;
 }
 
-core::ConfigReader sectionReader(WizardState &state)
+model::ConfigReader sectionReader(WizardState &state)
 {
-    return core::ConfigReader(state.languageDoc, state.problems, state.languageSource);
+    return model::ConfigReader(state.languageDoc, state.problems, state.languageSource);
 }
 
-core::ConfigReader rootReader(WizardState &state)
+model::ConfigReader rootReader(WizardState &state)
 {
-    return core::ConfigReader(state.configDoc, state.problems);
+    return model::ConfigReader(state.configDoc, state.problems);
 }
 
 void checkLanguageSection(WizardState &state)
 {
-    const core::ConfigReader reader = sectionReader(state);
+    const model::ConfigReader reader = sectionReader(state);
     const xml::Node section = state.languageDoc.documentElement();
     if (!section)
         return;
@@ -101,7 +101,7 @@ void checkLanguageSection(WizardState &state)
 
 void loadButtonPictures(WizardState &state, const QString &element, ButtonPictures &pictures)
 {
-    const core::ConfigReader reader = sectionReader(state);
+    const model::ConfigReader reader = sectionReader(state);
     const xml::Node node = reader.require(QStringLiteral("//") + element,
                                           QStringLiteral("the button keeps its earlier picture "
                                                          "or shows its name"));

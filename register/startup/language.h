@@ -2,7 +2,7 @@
 
 // The language section of config.xml and the per-language pictures.
 
-#include "register/core/config_reader.h"
+#include "register/model/config_reader.h"
 
 #include <QPixmap>
 #include <QString>
@@ -27,8 +27,8 @@ void LoadLanguage(WizardState &state);
 
 // Readers of the chosen language section and of config.xml as a whole; both
 // report to the run's problem log.
-core::ConfigReader sectionReader(WizardState &state);
-core::ConfigReader rootReader(WizardState &state);
+model::ConfigReader sectionReader(WizardState &state);
+model::ConfigReader rootReader(WizardState &state);
 
 // Reports what is wrong with the chosen section as a whole: an id for which
 // the program carries no pictures, and elements the wizard does not know.

@@ -2,6 +2,7 @@
 
 #include "register/core/control_names.h"
 
+#include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
@@ -40,7 +41,7 @@ QString trimmedAttribute(const xml::Node &node, const char *name)
     return forms::trimBlanks(node.attribute(QLatin1String(name)).value_or(QString()));
 }
 
-void applyLabel(const core::ConfigReader &reader, forms::Control *label, const xml::Node &node,
+void applyLabel(const model::ConfigReader &reader, forms::Control *label, const xml::Node &node,
                 const WizardState &state)
 {
     if (const auto src = node.attribute(QStringLiteral("src")))
@@ -53,7 +54,7 @@ void applyLabel(const core::ConfigReader &reader, forms::Control *label, const x
     label->setVisible(true);
 }
 
-void applyInputBox(const core::ConfigReader &reader, forms::Control *input, const xml::Node &node,
+void applyInputBox(const model::ConfigReader &reader, forms::Control *input, const xml::Node &node,
                    const WizardState &state)
 {
     applyNumber(reader, node, "x2", [input](int v) { input->setLeft(v); });
@@ -68,7 +69,7 @@ void applyInputBox(const core::ConfigReader &reader, forms::Control *input, cons
 // placeholder caption and an unconfigured box on the page, required and
 // perhaps hidden under another control: such a field is hidden instead,
 // exactly like one configured invisible.
-xml::Node fieldElement(const core::ConfigReader &reader, const char *element)
+xml::Node fieldElement(const model::ConfigReader &reader, const char *element)
 {
     return reader.require(QStringLiteral("//userinfo/") + QLatin1String(element),
                           QStringLiteral("the field and its label are hidden; it is neither "
@@ -88,8 +89,9 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     // The holders live on the personal page; an existing one (from an
     // earlier pass) takes the new text.
     forms::Control *personalPage = form.control(names::frmPages, 0);
-    const core::ConfigReader reader = sectionReader(state);
-    core::Placement placement(reader, QSize(form.width(), form.height()), QStringLiteral("window"));
+    const model::ConfigReader reader = sectionReader(state);
+    model::Placement placement(reader, QSize(form.width(), form.height()),
+                               QStringLiteral("window"));
 
     for (const FieldSpec &f : kFields) {
         const xml::Node node = fieldElement(reader, f.element);

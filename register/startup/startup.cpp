@@ -80,7 +80,7 @@ void applyCommandLine(WizardState &state)
 int fillLanguageList(forms::Form &form, WizardState &state)
 {
     forms::Control *list = form.control(names::cmbLanguage);
-    const core::ConfigReader reader = rootReader(state);
+    const model::ConfigReader reader = rootReader(state);
     state.languageNodes = state.configDoc.selectNodes(QStringLiteral("//language"));
     // A second section with the same id and country is listed (when "else")
     // but can never be loaded: the first of the two always wins.
@@ -166,7 +166,7 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
         applyCommandLine(state);
         result.error = messageText(Message::ConfigurationUnreadable, state.currentLanguage) +
                        u'\n' + state.configDoc.errorString();
-        core::ConfigProblem problem;
+        model::ConfigProblem problem;
         problem.what = state.configDoc.errorString();
         problem.instead = QStringLiteral("the wizard says so and ends");
         state.problems.report(problem);

@@ -4,8 +4,8 @@
 
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
-#include "register/core/config_reader.h"
 #include "register/core/wizard_state.h"
+#include "register/model/config_reader.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ struct AgeLimit {
 
 // The entry for the country: the first <object> whose country attribute
 // equals it exactly, else the <else> element; a null node when neither.
-xml::Node entryFor(const core::ConfigReader &reader, const xml::Node &ages, const QString &country)
+xml::Node entryFor(const model::ConfigReader &reader, const xml::Node &ages, const QString &country)
 {
     for (const xml::Node &object : ages.children(QStringLiteral("object"))) {
         const std::optional<QString> name =
@@ -38,7 +38,7 @@ xml::Node entryFor(const core::ConfigReader &reader, const xml::Node &ages, cons
 
 // An entry for a country the country list does not offer can only apply to a
 // player who types that very name under "Other": most likely a misspelling.
-void checkCountries(const core::ConfigReader &reader, const xml::Node &ages)
+void checkCountries(const model::ConfigReader &reader, const xml::Node &ages)
 {
     const xml::Node list = reader.document().selectSingleNode(QStringLiteral("//country"));
     const auto src = list.attribute(QStringLiteral("src"));
@@ -60,7 +60,7 @@ void checkCountries(const core::ConfigReader &reader, const xml::Node &ages)
 
 // A minimum age needs its message: without one the player would be stopped by
 // an empty dialog, so an entry that lacks either sets no limit at all.
-AgeLimit limitOf(const core::ConfigReader &reader, const xml::Node &entry)
+AgeLimit limitOf(const model::ConfigReader &reader, const xml::Node &entry)
 {
     const QString none = QStringLiteral("no age limit applies");
     const std::optional<QString> age = reader.required(entry, "age", none);
@@ -86,7 +86,7 @@ void LoadAgeLimit(forms::Form &form, WizardState &state)
     const QString country = countryField ? countryField->text() : QString();
 
     AgeLimit limit;
-    const core::ConfigReader reader(state.configDoc, state.problems);
+    const model::ConfigReader reader(state.configDoc, state.problems);
     const xml::Node ages =
         reader.require(QStringLiteral("//age"), QStringLiteral("no age limit applies"));
     if (ages) {

@@ -4,8 +4,8 @@
 
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
-#include "register/core/config_reader.h"
 #include "register/core/wizard_state.h"
+#include "register/model/config_reader.h"
 #include "register/validation/countries.h"
 
 using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
@@ -15,7 +15,7 @@ void LoadCountry(forms::Form &form, WizardState &state)
     forms::Control *list = form.control(names::cmbCountry);
     list->clearItems();
     list->addItem(QString());
-    const core::ConfigReader reader(state.configDoc, state.problems);
+    const model::ConfigReader reader(state.configDoc, state.problems);
     const QString instead = QStringLiteral("the country list offers \"Other\" only");
     const xml::Node node = reader.require(QStringLiteral("//country"), instead);
     const QString current = trimBlanks(state.countryName).toLower();

@@ -1,3 +1,4 @@
+#include "platform/forms/colours.h"
 #include "platform/forms/conversions.h"
 
 #include <gtest/gtest.h>

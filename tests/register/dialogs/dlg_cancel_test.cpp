@@ -1,7 +1,7 @@
 // The register-later dialog over small configurations, with the reminder
 // written into a private autostart folder.
 #include "platform/clock/general_date.h"
-#include "platform/forms/conversions.h"
+#include "platform/forms/colours.h"
 #include "platform/shell/autostart.h"
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
@@ -165,7 +165,7 @@ TEST_F(DlgCancelTest, WithoutItsElementsTheLayoutStaysAndTheButtonsShareTheWidth
     dialog().Form_Activate();
     const auto problemCount = [this](const char *text) {
         int n = 0;
-        for (const core::ConfigProblem &p : m_wizard->state().problems.all())
+        for (const model::ConfigProblem &p : m_wizard->state().problems.all())
             n += p.toString().contains(QString::fromUtf8(text)) ? 1 : 0;
         return n;
     };

@@ -87,7 +87,7 @@ TEST_F(PageBuilder, AFaultyObjectIsReportedOnceAndTheRestOfThePageIsBuilt)
     LoadPageSetting(form, state, kToday);
 
     QStringList lines;
-    for (const core::ConfigProblem &p : state.problems.all())
+    for (const model::ConfigProblem &p : state.problems.all())
         lines.append(p.toString());
     EXPECT_EQ(
         lines,

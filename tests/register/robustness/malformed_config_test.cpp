@@ -65,7 +65,7 @@ Walk walk(const QString &config, QStringList *problems = nullptr)
     w.cancelDialog().Form_Activate();
     w.errorDialog().Form_Activate();
     if (problems)
-        for (const core::ConfigProblem &p : w.state().problems.all())
+        for (const model::ConfigProblem &p : w.state().problems.all())
             problems->append(p.toString());
     return result;
 }
@@ -362,7 +362,7 @@ TEST_P(ConfigMistake, Lines)
     w.Form_Load();
     m.outcome(w);
     QStringList lines;
-    for (const core::ConfigProblem &p : w.state().problems.all())
+    for (const model::ConfigProblem &p : w.state().problems.all())
         lines.append(p.toString());
     EXPECT_EQ(lines, m.lines);
 }

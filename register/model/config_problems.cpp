@@ -1,9 +1,9 @@
-#include "register/core/config_problems.h"
+#include "register/model/config_problems.h"
 
 #include <cstdio>
 #include <utility>
 
-namespace core {
+namespace model {
 
 QString ConfigProblem::toString(const QString &fileName) const
 {
@@ -71,4 +71,4 @@ QList<ConfigProblem> ConfigProblems::forSection(const QString &section) const
     return out;
 }
 
-} // namespace core
+} // namespace model

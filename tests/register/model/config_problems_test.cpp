@@ -1,4 +1,4 @@
-#include "register/core/config_problems.h"
+#include "register/model/config_problems.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ namespace {
 
 struct LineCase {
     const char *name;
-    core::ConfigProblem problem;
+    model::ConfigProblem problem;
     const char *expected;
 };
 
@@ -35,10 +35,10 @@ TEST(ConfigProblemLine, ReadsLikeACompilerMessage)
 
 TEST(ConfigProblemLog, DropsRepeatsAndFiltersBySection)
 {
-    core::ConfigProblems log;
+    model::ConfigProblems log;
     log.setFileName("game/config.xml");
-    const core::ConfigProblem a{4, 3, "<login>", "is missing", "the field is hidden", "french"};
-    core::ConfigProblem b = a;
+    const model::ConfigProblem a{4, 3, "<login>", "is missing", "the field is hidden", "french"};
+    model::ConfigProblem b = a;
     b.section = "german";
     EXPECT_TRUE(log.report(a));
     EXPECT_FALSE(log.report(a)); // a reader that runs again adds nothing
@@ -57,9 +57,9 @@ TEST(ConfigProblemLog, DropsRepeatsAndFiltersBySection)
 // runs before any later problem and before the log is read, once.
 TEST(ConfigProblemLog, AWaitingCheckKeepsItsPlace)
 {
-    core::ConfigProblems log;
+    model::ConfigProblems log;
     auto problem = [](int line, const char *element) {
-        return core::ConfigProblem{line, 5, element, "lies outside the window", {}, "english"};
+        return model::ConfigProblem{line, 5, element, "lies outside the window", {}, "english"};
     };
     int runs = 0;
     log.report(problem(4, "<login>"));
@@ -73,7 +73,7 @@ TEST(ConfigProblemLog, AWaitingCheckKeepsItsPlace)
         log.report(problem(60, "<thanksfax>"));
     });
     QStringList order;
-    for (const core::ConfigProblem &p : log.forSection("english"))
+    for (const model::ConfigProblem &p : log.forSection("english"))
         order << p.element;
     EXPECT_EQ(order, QStringList({"<login>", "<text>", "<object>", "<thanksfax>"}));
     log.runWaitingChecks();

@@ -10,9 +10,9 @@
 // config.xml it was copied from.
 
 #include "platform/xml/xml_document.h"
-#include "register/core/config_problems.h"
+#include "register/model/colour.h"
+#include "register/model/config_problems.h"
 
-#include <QColor>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -21,7 +21,7 @@
 #include <initializer_list>
 #include <optional>
 
-namespace core {
+namespace model {
 
 // A language section in reports: its id, and its country when that is not "else".
 QString sectionName(const xml::Node &section);
@@ -62,12 +62,8 @@ class ConfigReader {
                               const QString &instead) const;
     // A colour attribute (hexadecimal BBGGRR). Absent: nothing, silently.
     // Present but not hexadecimal: reported, nothing.
-    std::optional<QColor> colour(const xml::Node &node, const char *attribute,
+    std::optional<Colour> colour(const xml::Node &node, const char *attribute,
                                  const QString &instead) const;
-    // The default colour when the attribute is absent; nothing (reported) when
-    // it does not convert, so the control keeps the colour it has.
-    std::optional<QColor> colourOrDefault(const xml::Node &node, const char *attribute,
-                                          const QColor &fallback) const;
     // An attribute the element cannot do without: its absence is reported.
     std::optional<QString> required(const xml::Node &node, const char *attribute,
                                     const QString &instead) const;
@@ -116,4 +112,4 @@ class Placement {
     QList<Entry> m_entries;
 };
 
-} // namespace core
+} // namespace model

@@ -1,8 +1,8 @@
-#include "register/core/config_reader.h"
+#include "register/model/config_reader.h"
 
 #include "platform/forms/conversions.h"
 
-namespace core {
+namespace model {
 
 namespace {
 
@@ -137,27 +137,19 @@ std::optional<int> ConfigReader::number(const xml::Node &node, const char *attri
     return std::nullopt;
 }
 
-std::optional<QColor> ConfigReader::colour(const xml::Node &node, const char *attribute,
+std::optional<Colour> ConfigReader::colour(const xml::Node &node, const char *attribute,
                                            const QString &instead) const
 {
     const auto text = node.attribute(QLatin1String(attribute));
     if (!text)
         return std::nullopt;
-    if (const auto value = forms::colourFromHex(*text))
-        return value;
+    if (const auto value = forms::bgrFromHex(*text))
+        return Colour{*value};
     report(node, {attribute},
            QStringLiteral("%1 is not a colour of hexadecimal digits BBGGRR%2")
                .arg(quoted(*text), colourHint(*text)),
            instead);
     return std::nullopt;
-}
-
-std::optional<QColor> ConfigReader::colourOrDefault(const xml::Node &node, const char *attribute,
-                                                    const QColor &fallback) const
-{
-    if (!node.attribute(QLatin1String(attribute)))
-        return fallback;
-    return colour(node, attribute, QStringLiteral("the control keeps its colour"));
 }
 
 std::optional<QString> ConfigReader::required(const xml::Node &node, const char *attribute,
@@ -248,4 +240,4 @@ void Placement::check() const
     }
 }
 
-} // namespace core
+} // namespace model

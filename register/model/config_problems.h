@@ -11,7 +11,7 @@
 
 #include <functional>
 
-namespace core {
+namespace model {
 
 struct ConfigProblem {
     int line = 0;    // 1-based line in config.xml, 0 when unknown
@@ -62,4 +62,4 @@ class ConfigProblems {
     bool m_echo = false;
 };
 
-} // namespace core
+} // namespace model
