@@ -5,6 +5,7 @@
 #include "registrations/mapping/questionnaire.h"
 #include "registrations/receive/service.h"
 #include "registrations/storage/group_committer.h"
+#include "registrations/storage/postgresql_storage.h"
 #include "registrations/storage/storage.h"
 
 #include <QFile>
@@ -113,10 +114,10 @@ std::unique_ptr<storage::Storage> openExisting(const QHash<QString, QString> &op
 {
     const QString db = options.value(QStringLiteral("db"));
     if (db.isEmpty()) {
-        *error = QStringLiteral("--db FILE is required");
+        *error = QStringLiteral("--db FILE|URI is required");
         return nullptr;
     }
-    if (!QFileInfo::exists(db)) {
+    if (!storage::isPostgresqlUri(db) && !QFileInfo::exists(db)) {
         *error = QStringLiteral("no database at %1").arg(db);
         return nullptr;
     }
@@ -185,13 +186,16 @@ int serveCommand(const QStringList &arguments)
     int status = 0;
     const auto options = parseOptions(
         arguments,
-        "Usage: registrations serve --db FILE [--config config.xml] [--listen HOST:PORT]\n"
+        "Usage: registrations serve --db FILE|URI [--config config.xml] [--listen HOST:PORT]\n"
         "                           [--tls-cert PEM --tls-key PEM]\n"
         "\n"
         "Receives registrations and answers ok`|`<number> once each is stored for good.\n"
         "The first line on standard output is \"listening on HOST:PORT\"; then one line per\n"
         "request goes to standard error (never the personal data). Stops on SIGTERM or SIGINT.",
-        {{"db", "FILE", "the SQLite database, created (private to its owner) when missing"},
+        {{"db", "FILE|URI",
+          "the SQLite database file, created (private to its owner) when missing, or a\n"
+          "      PostgreSQL database, postgresql://[USER@]HOST[:PORT]/NAME[?...], which\n"
+          "      several instances may share (the password from ~/.pgpass or PGPASSWORD)"},
          {"config", "config.xml",
           "the configuration the wizard ships: registrations are taken only on its\n"
           "      address's path, and answers are matched to its questions"},
@@ -225,7 +229,7 @@ int serveCommand(const QStringList &arguments)
     raiseDescriptorLimit();
     const QString db = options->value(QStringLiteral("db"));
     if (db.isEmpty())
-        return fail(QStringLiteral("--db FILE is required"));
+        return fail(QStringLiteral("--db FILE|URI is required"));
     std::unique_ptr<storage::Storage> store = storage::openStorage(db, &error);
     if (!store)
         return fail(error);
@@ -272,12 +276,12 @@ int exportCommand(const QStringList &arguments)
     int status = 0;
     const auto options = parseOptions(
         arguments,
-        "Usage: registrations export --db FILE [--config config.xml] [--format csv|jsonl]\n"
+        "Usage: registrations export --db FILE|URI [--config config.xml] [--format csv|jsonl]\n"
         "                            [--since ISO-DATE]\n"
         "\n"
         "Writes the stored registrations to standard output: CSV (one header row, one row\n"
         "per registration) or JSON Lines (one object per registration).",
-        {{"db", "FILE", "the database the service writes"},
+        {{"db", "FILE|URI", "the database the service writes (a file or a postgresql:// URI)"},
          {"config", "config.xml",
           "name the question columns by the texts of this configuration's first language"},
          {"format", "csv|jsonl", "the output format (default csv)"},
@@ -316,11 +320,11 @@ int eraseCommand(const QStringList &arguments)
     int status = 0;
     const auto options = parseOptions(
         arguments,
-        "Usage: registrations erase --db FILE --email ADDRESS\n"
+        "Usage: registrations erase --db FILE|URI --email ADDRESS\n"
         "\n"
         "Deletes every registration sent with this e-mail address (letter case aside),\n"
         "the raw request included, and prints how many were removed.",
-        {{"db", "FILE", "the database the service writes"},
+        {{"db", "FILE|URI", "the database the service writes (a file or a postgresql:// URI)"},
          {"email", "ADDRESS", "the player's e-mail address"}},
         &status);
     if (!options)
@@ -344,11 +348,11 @@ int purgeCommand(const QStringList &arguments)
     int status = 0;
     const auto options = parseOptions(
         arguments,
-        "Usage: registrations purge --db FILE --before ISO-DATE\n"
+        "Usage: registrations purge --db FILE|URI --before ISO-DATE\n"
         "\n"
         "Deletes every registration received before the date (UTC) and prints how many\n"
         "were removed.",
-        {{"db", "FILE", "the database the service writes"},
+        {{"db", "FILE|URI", "the database the service writes (a file or a postgresql:// URI)"},
          {"before", "ISO-DATE", "keep what was received at or after this date"}},
         &status);
     if (!options)

@@ -7,6 +7,7 @@ VELMORA_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
   libglib2.0-bin desktop-file-utils dex hyperfine
   dpkg-dev file binutils lintian
+  postgresql libpq-dev
   at-spi2-core python3-pyatspi dbus-x11
 )
 

@@ -2,7 +2,6 @@
 
 #include "registrations/storage/statements.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
 #include <QTimeZone>
@@ -98,11 +97,6 @@ class Statement {
     int m_status = SQLITE_OK;
 };
 
-QByteArray targetHash(const QByteArray &target)
-{
-    return QCryptographicHash::hash(target, QCryptographicHash::Sha256);
-}
-
 QDateTime fromMs(qint64 ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
@@ -177,12 +171,22 @@ class SqliteStorage final : public Storage {
             insert.bind(4, r.game);
             insert.bind(5, r.language);
             insert.bind(6, emailKey(r.email));
+            insert.bind(7, retryDay(received));
             if (insert.step() != SQLITE_ROW) {
                 ok = false;
                 break;
             }
             const qint64 number = insert.integer(0);
+            // The target's key for the day was taken. With one process on the
+            // file the look-up above has found any such row already; another
+            // writer on the same file would get here, and is answered with
+            // the stored number as its repeat.
+            const bool met = insert.integer(1) > 0;
             ok = insert.run();
+            if (met) {
+                results.append({number, true});
+                continue;
+            }
             for (qsizetype i = 0; ok && i < r.fields.size(); ++i) {
                 field.reset();
                 field.bind(1, number);

@@ -66,8 +66,18 @@ constexpr std::array<const char *, 7> kVersion1Postgres = {
     "CREATE INDEX answers_by_question ON answers (page, entry_id)",
 };
 
-constexpr std::array<Migration, 1> kMigrations = {
+// Version 2: the day a registration was received, unique together with its
+// target's hash, so that Retry holds when several service instances write
+// to one database at once. The same text serves both engines.
+constexpr std::array<const char *, 3> kVersion2 = {
+    "ALTER TABLE registrations ADD COLUMN received_day BIGINT NOT NULL DEFAULT 0",
+    "UPDATE registrations SET received_day = received_ms / 86400000",
+    "CREATE UNIQUE INDEX registrations_retry ON registrations (target_hash, received_day)",
+};
+
+constexpr std::array<Migration, 2> kMigrations = {
     Migration{1, kVersion1Sqlite, kVersion1Postgres},
+    Migration{2, kVersion2, kVersion2},
 };
 
 } // namespace
@@ -89,8 +99,11 @@ const char *const kFindRecentTarget =
 const char *const kCountRepeat = "UPDATE registrations SET repeats = repeats + 1 WHERE number = $1";
 
 const char *const kInsertRegistration =
-    "INSERT INTO registrations (received_ms, target, target_hash, game, language, email_key)"
-    " VALUES ($1, $2, $3, $4, $5, $6) RETURNING number";
+    "INSERT INTO registrations"
+    " (received_ms, target, target_hash, game, language, email_key, received_day)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7)"
+    " ON CONFLICT (target_hash, received_day) DO UPDATE SET repeats = registrations.repeats + 1"
+    " RETURNING number, repeats";
 const char *const kInsertField =
     "INSERT INTO fields (registration, position, key, value) VALUES ($1, $2, $3, $4)";
 const char *const kInsertAnswer =

@@ -32,7 +32,10 @@ extern const char *const kFindRecentTarget;
 extern const char *const kCountRepeat; // $1 number
 
 // $1 received (ms), $2 target, $3 target hash, $4 game, $5 language,
-// $6 e-mail key; returns the new number.
+// $6 e-mail key, $7 day received. Returns the number and the repeat count:
+// 0 for a new registration; more when the target's key for that day was
+// already taken (another instance stored it at the same moment), and then
+// the number is that registration's.
 extern const char *const kInsertRegistration;
 extern const char *const kInsertField;  // $1 number, $2 position, $3 key, $4 value
 extern const char *const kInsertAnswer; // $1 number, $2 position, $3 page, $4 id, $5 value

@@ -100,6 +100,15 @@ class Storage {
 // How long a byte-identical request counts as a retry of an earlier one.
 inline constexpr qint64 kRetryWindowMs = 24LL * 60 * 60 * 1000;
 
+// What Retry looks a target up by: its SHA-256.
+QByteArray targetHash(const QByteArray &target);
+
+// The day (UTC, counted from the epoch) a receive time falls on. With the
+// target's hash it forms a unique key, which is what holds Retry when several
+// service instances share one database: of two identical requests stored at
+// once by two instances, the second meets the first's key and takes its number.
+qint64 retryDay(qint64 receivedMs);
+
 // The key erasure compares e-mail addresses by.
 QString emailKey(const QString &address);
 

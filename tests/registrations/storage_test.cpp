@@ -1,3 +1,6 @@
+// What only the SQLite file has (its mode, a full disk) and the group commit
+// above every engine; what every engine promises is the table in
+// storage_contract_test.cpp.
 #include "registrations/storage/group_committer.h"
 #include "registrations/storage/sqlite_storage.h"
 #include "registrations/storage/storage.h"
@@ -73,86 +76,6 @@ class SqliteStorageTest : public ::testing::Test {
     QTemporaryDir m_dir;
     std::unique_ptr<Storage> m_storage;
 };
-
-TEST_F(SqliteStorageTest, KeepsEveryFieldAndAnswerInWireOrder)
-{
-    const QList<Stored> stored = store({sample("/r?a=1"), sample("/r?a=2")});
-    ASSERT_EQ(stored.size(), 2);
-    EXPECT_EQ(stored[0].number, 1);
-    EXPECT_EQ(stored[1].number, 2);
-    EXPECT_FALSE(stored[0].repeat);
-
-    const QList<StoredRegistration> all = readAll(*m_storage);
-    ASSERT_EQ(all.size(), 2);
-    const Registration expected = sample("/r?a=2");
-    const Registration &back = all[1].registration;
-    EXPECT_EQ(all[1].number, 2);
-    EXPECT_EQ(back.target, expected.target);
-    EXPECT_EQ(back.receivedAt, expected.receivedAt);
-    EXPECT_EQ(back.game, expected.game);
-    EXPECT_EQ(back.language, expected.language);
-    EXPECT_EQ(back.email, expected.email);
-    EXPECT_EQ(back.fields, expected.fields);
-    EXPECT_EQ(back.answers, expected.answers);
-}
-
-TEST_F(SqliteStorageTest, AnIdenticalTargetWithinADayIsTheSameRegistration)
-{
-    const QList<Stored> first = store({sample("/r?same"), sample("/r?same", kNoon.addSecs(60))});
-    ASSERT_EQ(first.size(), 2);
-    EXPECT_EQ(first[1].number, first[0].number);
-    EXPECT_TRUE(first[1].repeat);
-    const QList<Stored> later = store({sample("/r?same", kNoon.addSecs(23 * 3600)),
-                                       sample("/r?other", kNoon.addSecs(23 * 3600))});
-    ASSERT_EQ(later.size(), 2);
-    EXPECT_EQ(later[0].number, first[0].number);
-    EXPECT_NE(later[1].number, first[0].number);
-    // A day after the last stored copy the same bytes are a new registration.
-    const QList<Stored> nextDay = store({sample("/r?same", kNoon.addSecs(25 * 3600))});
-    ASSERT_EQ(nextDay.size(), 1);
-    EXPECT_FALSE(nextDay[0].repeat);
-    EXPECT_GT(nextDay[0].number, later[1].number);
-
-    const QList<StoredRegistration> all = readAll(*m_storage);
-    ASSERT_EQ(all.size(), 3);
-    EXPECT_EQ(all[0].repeats, 2);
-    EXPECT_EQ(all[2].repeats, 0);
-}
-
-TEST_F(SqliteStorageTest, ErasesByAddressWithoutRegardToCaseAndPurgesByDate)
-{
-    store({sample("/r?1", kNoon, QStringLiteral("ann@example.org")),
-           sample("/r?2", kNoon.addDays(1), QStringLiteral(" ANN@example.ORG")),
-           sample("/r?3", kNoon.addDays(2), QStringLiteral("bob@example.org"))});
-    QString error;
-    EXPECT_EQ(m_storage->eraseEmail(QStringLiteral("Ann@Example.org"), &error), 2);
-    EXPECT_EQ(m_storage->eraseEmail(QStringLiteral("nobody@example.org"), &error), 0);
-    QList<StoredRegistration> all = readAll(*m_storage);
-    ASSERT_EQ(all.size(), 1);
-    EXPECT_EQ(all[0].number, 3);
-
-    store({sample("/r?4", kNoon.addDays(5))});
-    EXPECT_EQ(m_storage->purgeBefore(kNoon.addDays(3), &error), 1);
-    all = readAll(*m_storage);
-    ASSERT_EQ(all.size(), 1);
-    EXPECT_EQ(all[0].number, 4);
-    EXPECT_TRUE(readAll(*m_storage, kNoon.addDays(6)).isEmpty());
-
-    // Nothing of an erased registration is left in any table.
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(path().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
-    // The one registration left has four fields and three answers.
-    for (const auto &[count, rows] : {std::pair{"SELECT count(*) FROM fields", 4},
-                                      std::pair{"SELECT count(*) FROM answers", 3}}) {
-        sqlite3_stmt *statement = nullptr;
-        ASSERT_EQ(sqlite3_prepare_v2(db, count, -1, &statement, nullptr), SQLITE_OK);
-        ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-        EXPECT_EQ(sqlite3_column_int(statement, 0), rows) << count;
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-}
 
 TEST_F(SqliteStorageTest, TheFileIsPrivateAndItsSchemaVersionedAcrossOpenings)
 {

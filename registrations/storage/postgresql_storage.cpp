@@ -1,0 +1,432 @@
+#include "registrations/storage/postgresql_storage.h"
+
+#include "registrations/storage/postgresql_connection.h"
+#include "registrations/storage/statements.h"
+
+#include <QHash>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <climits>
+#include <mutex>
+#include <numeric>
+
+namespace registrations::storage {
+
+namespace {
+
+using namespace postgresql;
+
+// Serialises the migrations of instances that start together: a number of
+// our own for a transaction-scoped advisory lock.
+const char *const kLockMigrations = "SELECT pg_advisory_xact_lock(7453190422)";
+
+// How often a batch that lost a deadlock or a serialization race to another
+// instance is tried again before its requests are refused.
+constexpr int kTransientRetries = 3;
+
+QDateTime fromMs(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
+}
+
+bool fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+QString describe(const Failure &failure)
+{
+    return QString::fromStdString(failure.describe());
+}
+
+// Rows of one query fetched a slice at a time through a cursor, so an
+// export of millions of rows never sits in memory whole.
+class Cursor {
+  public:
+    Cursor(PGconn *conn, QByteArray name) : m_conn(conn), m_name(std::move(name)) {}
+
+    bool open(const char *query, const Params &params, Failure *failure)
+    {
+        const QByteArray declare = "DECLARE " + m_name + " NO SCROLL CURSOR FOR " + query;
+        Result result = exec(m_conn, declare.constData(), params);
+        if (!succeeded(result.get())) {
+            *failure = failureOf(m_conn, result.get());
+            return false;
+        }
+        return fetch(failure);
+    }
+    bool atRow() const { return m_row < m_rows; }
+    qint64 integer(int column) const { return integerValue(m_result.get(), m_row, column); }
+    QString text(int column) const { return textValue(m_result.get(), m_row, column); }
+    QByteArray bytes(int column) const { return bytesValue(m_result.get(), m_row, column); }
+    bool next(Failure *failure)
+    {
+        if (++m_row < m_rows || m_rows == 0)
+            return true;
+        return fetch(failure);
+    }
+
+  private:
+    bool fetch(Failure *failure)
+    {
+        const QByteArray fetch = "FETCH 1000 FROM " + m_name;
+        m_result = exec(m_conn, fetch.constData());
+        m_row = 0;
+        m_rows = 0;
+        if (!succeeded(m_result.get())) {
+            *failure = failureOf(m_conn, m_result.get());
+            return false;
+        }
+        m_rows = PQntuples(m_result.get());
+        return true;
+    }
+
+    PGconn *m_conn;
+    QByteArray m_name;
+    Result m_result;
+    int m_row = 0;
+    int m_rows = 0;
+};
+
+class PostgresqlStorage final : public Storage {
+  public:
+    explicit PostgresqlStorage(const QString &uri) : m_connection(uri.toStdString()) {}
+
+    bool prepare(QString *error)
+    {
+        PGconn *conn = m_connection.get();
+        if (!conn)
+            return fail(error, "cannot connect to the database: " +
+                                   QString::fromStdString(m_connection.lastError()));
+        return migrate(conn, error);
+    }
+
+    std::optional<QList<Stored>> store(std::span<const Registration> batch, QString *error) override
+    {
+        std::lock_guard lock(m_mutex);
+        for (int attempt = 0;; ++attempt) {
+            PGconn *conn = m_connection.get();
+            if (!conn) {
+                fail(error, "the database is unavailable: " +
+                                QString::fromStdString(m_connection.lastError()));
+                return std::nullopt;
+            }
+            Failure failure;
+            if (auto stored = tryStore(batch, &failure))
+                return stored;
+            const bool lost = m_connection.dropIfBroken();
+            if (!lost)
+                Result(PQexec(conn, "ROLLBACK"));
+            // A connection found dead is made again once at once (the server
+            // may have restarted while it lay idle); a deadlock with another
+            // instance is simply run again. Neither can store a registration
+            // twice: the second run finds what the first one committed.
+            const bool again =
+                lost ? attempt == 0 : failure.transient() && attempt < kTransientRetries;
+            if (!again) {
+                fail(error, "cannot store the registrations: " + describe(failure));
+                return std::nullopt;
+            }
+        }
+    }
+
+    bool forEach(const std::optional<QDateTime> &since,
+                 const std::function<bool(const StoredRegistration &)> &visit,
+                 QString *error) override
+    {
+        std::lock_guard lock(m_mutex);
+        PGconn *conn = m_connection.get();
+        if (!conn)
+            return fail(error, "the database is unavailable: " +
+                                   QString::fromStdString(m_connection.lastError()));
+        Failure failure;
+        // One snapshot, so the three walks see the same rows.
+        Result begin(PQexec(conn, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        bool ok = succeeded(begin.get());
+        if (!ok)
+            failure = failureOf(conn, begin.get());
+        const qint64 earliest = since ? since->toMSecsSinceEpoch() : LLONG_MIN;
+        Cursor rows(conn, "walk_registrations");
+        Cursor fields(conn, "walk_fields");
+        Cursor answers(conn, "walk_answers");
+        ok = ok && rows.open(sql::kSelectRegistrations, Params().integer(earliest), &failure) &&
+             fields.open(sql::kSelectFields, Params().integer(earliest), &failure) &&
+             answers.open(sql::kSelectAnswers, Params().integer(earliest), &failure);
+        bool stopped = false;
+        while (ok && !stopped && rows.atRow()) {
+            StoredRegistration stored;
+            stored.number = rows.integer(0);
+            stored.repeats = int(rows.integer(5));
+            Registration &r = stored.registration;
+            r.receivedAt = fromMs(rows.integer(1));
+            r.target = rows.bytes(2);
+            r.game = rows.text(3);
+            r.language = rows.text(4);
+            while (ok && fields.atRow() && fields.integer(0) <= stored.number) {
+                if (fields.integer(0) == stored.number) {
+                    r.fields.append({fields.text(1), fields.text(2)});
+                    if (r.fields.last().key == QLatin1String("Email"))
+                        r.email = r.fields.last().value;
+                }
+                ok = fields.next(&failure);
+            }
+            while (ok && answers.atRow() && answers.integer(0) <= stored.number) {
+                if (answers.integer(0) == stored.number)
+                    r.answers.append({answers.text(2), answers.text(3), int(answers.integer(1))});
+                ok = answers.next(&failure);
+            }
+            stopped = ok && !visit(stored);
+            ok = ok && (stopped || rows.next(&failure));
+        }
+        Result end(PQexec(conn, "ROLLBACK"));
+        if (!ok) {
+            m_connection.dropIfBroken();
+            return fail(error, "cannot read the registrations: " + describe(failure));
+        }
+        return true;
+    }
+
+    std::optional<qint64> eraseEmail(const QString &address, QString *error) override
+    {
+        const QString key = emailKey(address);
+        return remove({sql::kEraseFields, sql::kEraseAnswers, sql::kEraseRegistrations},
+                      Params().text(key), error);
+    }
+
+    std::optional<qint64> purgeBefore(const QDateTime &moment, QString *error) override
+    {
+        return remove({sql::kPurgeFields, sql::kPurgeAnswers, sql::kPurgeRegistrations},
+                      Params().integer(moment.toMSecsSinceEpoch()), error);
+    }
+
+    std::optional<int> schemaVersion(QString *error) override
+    {
+        std::lock_guard lock(m_mutex);
+        PGconn *conn = m_connection.get();
+        if (!conn) {
+            fail(error, "the database is unavailable: " +
+                            QString::fromStdString(m_connection.lastError()));
+            return std::nullopt;
+        }
+        Result version = exec(conn, sql::kSelectSchemaVersion);
+        if (!succeeded(version.get()) || PQntuples(version.get()) != 1) {
+            fail(error,
+                 "cannot read the schema version: " + describe(failureOf(conn, version.get())));
+            m_connection.dropIfBroken();
+            return std::nullopt;
+        }
+        return PQgetisnull(version.get(), 0, 0) ? 0 : int(integerValue(version.get(), 0, 0));
+    }
+
+  private:
+    // One transaction in three round trips whatever the batch's size: the
+    // Retry look-ups, the inserts, then the rows of the new registrations,
+    // the repeat counts and the commit.
+    std::optional<QList<Stored>> tryStore(std::span<const Registration> batch, Failure *failure)
+    {
+        const qsizetype n = qsizetype(batch.size());
+        QList<QByteArray> hashes(n);
+        for (qsizetype i = 0; i < n; ++i)
+            hashes[i] = targetHash(batch[size_t(i)].target);
+        // Keys are taken in one order by every instance (the hash's), so two
+        // batches holding the same targets wait for each other instead of
+        // deadlocking. A target repeated inside the batch is stored once, by
+        // its first arrival.
+        std::vector<qsizetype> order(static_cast<size_t>(n));
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qsizetype a, qsizetype b) { return hashes[a] < hashes[b]; });
+        QList<qsizetype> firstOf(n, -1);
+        QHash<QByteArray, qsizetype> seen;
+        std::vector<qsizetype> distinct;
+        for (qsizetype i : order) {
+            const QByteArray &target = batch[size_t(i)].target;
+            const auto it = seen.constFind(target);
+            if (it != seen.constEnd()) {
+                firstOf[i] = *it;
+            } else {
+                seen.insert(target, i);
+                distinct.push_back(i);
+            }
+        }
+
+        QList<Stored> results(n);
+        std::vector<Result> found;
+        Pipeline lookups;
+        lookups.add("BEGIN");
+        for (qsizetype i : distinct) {
+            const Registration &r = batch[size_t(i)];
+            lookups.add(sql::kFindRecentTarget,
+                        Params().bytes(hashes[i]).bytes(r.target).integer(
+                            r.receivedAt.toMSecsSinceEpoch() - kRetryWindowMs));
+        }
+        if (!lookups.run(m_connection, &found, failure))
+            return std::nullopt;
+
+        std::vector<qsizetype> fresh;
+        std::vector<qint64> repeated; // one entry per repeat to count
+        Pipeline inserts;
+        for (size_t k = 0; k < distinct.size(); ++k) {
+            const qsizetype i = distinct[k];
+            const PGresult *row = found[k + 1].get();
+            if (PQntuples(row) > 0) {
+                results[i] = {integerValue(row, 0, 0), true};
+                repeated.push_back(results[i].number);
+                continue;
+            }
+            const Registration &r = batch[size_t(i)];
+            const qint64 received = r.receivedAt.toMSecsSinceEpoch();
+            inserts.add(sql::kInsertRegistration, Params()
+                                                      .integer(received)
+                                                      .bytes(r.target)
+                                                      .bytes(hashes[i])
+                                                      .text(r.game)
+                                                      .text(r.language)
+                                                      .text(emailKey(r.email))
+                                                      .integer(retryDay(received)));
+            fresh.push_back(i);
+        }
+        std::vector<Result> inserted;
+        if (inserts.size() > 0 && !inserts.run(m_connection, &inserted, failure))
+            return std::nullopt;
+
+        Pipeline rest;
+        for (size_t k = 0; k < fresh.size(); ++k) {
+            const qsizetype i = fresh[k];
+            const qint64 number = integerValue(inserted[k].get(), 0, 0);
+            // Another instance stored the same target first: the insert met
+            // its key, counted the repeat and returned its number.
+            if (integerValue(inserted[k].get(), 0, 1) > 0) {
+                results[i] = {number, true};
+                continue;
+            }
+            results[i] = {number, false};
+            const Registration &r = batch[size_t(i)];
+            for (qsizetype f = 0; f < r.fields.size(); ++f)
+                rest.add(sql::kInsertField, Params()
+                                                .integer(number)
+                                                .integer(f)
+                                                .text(r.fields[f].key)
+                                                .text(r.fields[f].value));
+            for (qsizetype a = 0; a < r.answers.size(); ++a)
+                rest.add(sql::kInsertAnswer, Params()
+                                                 .integer(number)
+                                                 .integer(a)
+                                                 .integer(r.answers[a].page)
+                                                 .text(r.answers[a].id)
+                                                 .text(r.answers[a].value));
+        }
+        for (qsizetype i = 0; i < n; ++i) {
+            if (firstOf[i] >= 0) {
+                results[i] = {results[firstOf[i]].number, true};
+                repeated.push_back(results[i].number);
+            }
+        }
+        std::sort(repeated.begin(), repeated.end());
+        for (qint64 number : repeated)
+            rest.add(sql::kCountRepeat, Params().integer(number));
+        // The commit returns once the log is flushed (and, with synchronous
+        // replication, once a standby has it too).
+        rest.add("COMMIT");
+        std::vector<Result> done;
+        if (!rest.run(m_connection, &done, failure))
+            return std::nullopt;
+        return results;
+    }
+
+    std::optional<qint64> remove(std::initializer_list<const char *> texts, const Params &params,
+                                 QString *error)
+    {
+        std::lock_guard lock(m_mutex);
+        PGconn *conn = m_connection.get();
+        if (!conn) {
+            fail(error, "the database is unavailable: " +
+                            QString::fromStdString(m_connection.lastError()));
+            return std::nullopt;
+        }
+        Pipeline pipeline;
+        pipeline.add("BEGIN");
+        for (const char *text : texts)
+            pipeline.add(text, params);
+        pipeline.add("COMMIT");
+        std::vector<Result> results;
+        Failure failure;
+        if (!pipeline.run(m_connection, &results, &failure)) {
+            if (!m_connection.dropIfBroken())
+                Result(PQexec(conn, "ROLLBACK"));
+            fail(error, "cannot delete: " + describe(failure));
+            return std::nullopt;
+        }
+        // The last statement before the commit deletes the registrations.
+        const qint64 removed =
+            QByteArray(PQcmdTuples(results[results.size() - 2].get())).toLongLong();
+        // Deleted rows stay in their pages until they are vacuumed; do it now
+        // so that erased data does not linger (best effort: autovacuum would
+        // come later anyway).
+        Result(PQexec(conn, "VACUUM registrations, fields, answers"));
+        return removed;
+    }
+
+    bool migrate(PGconn *conn, QString *error)
+    {
+        Pipeline start;
+        start.add("BEGIN");
+        start.add(kLockMigrations);
+        start.add(sql::kCreateSchemaVersion);
+        start.add(sql::kSelectSchemaVersion);
+        std::vector<Result> results;
+        Failure failure;
+        if (!start.run(m_connection, &results, &failure)) {
+            m_connection.dropIfBroken();
+            return fail(error, "cannot read the schema version: " + describe(failure));
+        }
+        const PGresult *row = results.back().get();
+        const int version = PQgetisnull(row, 0, 0) ? 0 : int(integerValue(row, 0, 0));
+        if (version > currentSchemaVersion()) {
+            Result(PQexec(conn, "ROLLBACK"));
+            return fail(error, QStringLiteral("the database has schema version %1, newer than "
+                                              "this program's %2")
+                                   .arg(version)
+                                   .arg(currentSchemaVersion()));
+        }
+        Pipeline steps;
+        for (const sql::Migration &migration : sql::migrations()) {
+            if (migration.version <= version)
+                continue;
+            for (const char *text : migration.postgres)
+                steps.add(text);
+            steps.add(sql::kInsertSchemaVersion, Params().integer(migration.version));
+        }
+        steps.add("COMMIT");
+        if (!steps.run(m_connection, &results, &failure)) {
+            if (!m_connection.dropIfBroken())
+                Result(PQexec(conn, "ROLLBACK"));
+            return fail(error, "cannot migrate the schema: " + describe(failure));
+        }
+        return true;
+    }
+
+    Connection m_connection;
+    std::mutex m_mutex;
+};
+
+} // namespace
+
+bool isPostgresqlUri(const QString &location)
+{
+    return location.startsWith(QLatin1String("postgresql://")) ||
+           location.startsWith(QLatin1String("postgres://"));
+}
+
+std::unique_ptr<Storage> openPostgresql(const QString &uri, QString *error)
+{
+    auto storage = std::make_unique<PostgresqlStorage>(uri);
+    if (!storage->prepare(error))
+        return nullptr;
+    return storage;
+}
+
+} // namespace registrations::storage
