@@ -1,5 +1,5 @@
 -- wrk: distinct registrations shaped like the wizard's (a target of about
--- 600 bytes: personal fields, game, language, a dozen answers), each one
+-- 600 bytes: personal fields, game, language, eight answers), each one
 -- different from every other of the run, so none is taken as a Retry. Give
 -- each wrk process a tag of its own after "--" (its threads add theirs).
 local thread_count = 0
@@ -14,7 +14,7 @@ end
 
 local n = 0
 local answers = {}
-for i = 1, 12 do
+for i = 1, 8 do
   answers[#answers + 1] = i .. "%60Answer%20number%20" .. i .. "%20with%20some%20words"
 end
 local tail = table.concat(answers, "%7C")

@@ -29,7 +29,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-admin=$(tools/pg-cluster.sh create "$work/pg" --durable)
+# PG_FSYNC=off measures the same without flushes (to see what the flush costs).
+admin=$(tools/pg-cluster.sh create "$work/pg" $([ "${PG_FSYNC:-on}" = on ] && echo --durable))
 db_uri() { echo "${admin/\/postgres\?//$1?}"; }
 sql() { psql -X -q -At "$1" -c "$2"; }
 

@@ -47,9 +47,13 @@ PGconn *Connection::get()
     const char *values[] = {"5", "10", "5", "3", "velmora-registrations", m_uri.c_str(), nullptr};
     PGconn *conn = PQconnectdbParams(keywords, values, 1);
     if (conn && PQstatus(conn) == CONNECTION_OK) {
-        // An acknowledgement promises a flushed commit: a database set to
-        // commit without waiting for its log is asked to wait, in this session.
-        Result durable(PQexec(conn, "SELECT set_config('synchronous_commit', 'on', false)"
+        // A statement that hangs (a database out of disk, a lock held
+        // elsewhere) fails after 20 s, so a request is refused before the
+        // wizard gives up waiting (60 s). An acknowledgement promises a
+        // flushed commit: a database set to commit without waiting for its
+        // log is asked to wait, in this session.
+        Result durable(PQexec(conn, "SET statement_timeout = '20s';"
+                                    " SELECT set_config('synchronous_commit', 'on', false)"
                                     " WHERE current_setting('synchronous_commit') = 'off'"));
         if (succeeded(durable.get())) {
             m_conn = conn;

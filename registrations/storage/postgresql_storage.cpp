@@ -366,7 +366,9 @@ class PostgresqlStorage final : public Storage {
         // Deleted rows stay in their pages until they are vacuumed; do it now
         // so that erased data does not linger (best effort: autovacuum would
         // come later anyway).
+        Result(PQexec(conn, "SET statement_timeout = 0"));
         Result(PQexec(conn, "VACUUM registrations, fields, answers"));
+        Result(PQexec(conn, "SET statement_timeout = '20s'")); // as the session began
         return removed;
     }
 
@@ -374,6 +376,8 @@ class PostgresqlStorage final : public Storage {
     {
         Pipeline start;
         start.add("BEGIN");
+        // Rewriting a large table may take longer than any one request may.
+        start.add("SET LOCAL statement_timeout = 0");
         start.add(kLockMigrations);
         start.add(sql::kCreateSchemaVersion);
         start.add(sql::kSelectSchemaVersion);
