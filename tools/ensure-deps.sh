@@ -9,6 +9,7 @@ VELMORA_PACKAGES=(
   dpkg-dev file binutils lintian
   postgresql libpq-dev
   at-spi2-core python3-pyatspi dbus-x11
+  chromium libjs-chart.js
 )
 
 velmora_ensure_deps() {
