@@ -235,8 +235,7 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
     }
 
     if (route == u"countries") {
-        const auto tallies =
-            m_storage.countPerField(QStringLiteral("Country"), *numbers, kMaxGroups, &error);
+        const auto tallies = m_storage.countPerCountry(*numbers, kMaxGroups, &error);
         if (!tallies)
             return storageFailure(error);
         return json(series(*tallies));

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The dashboard at scale (a benchmark, never part of pass/fail):
+#   benchmarks/dashboard/dashboard.sh [BUILD_DIR] [COUNT]
+# Needs a build with -DVELMORA_BUILD_BENCHMARKS=ON (dashboard_fill), wrk and
+# chromium. Fills a database with COUNT generated registrations over the last
+# 365 days (kept in BUILD_DIR/bench-dashboard for the next run), starts the
+# service with its dashboard and reports:
+#   - each API call the page makes: median and 99th percentile (wrk, one
+#     connection, the page's first period of 30 days and all time);
+#   - the whole dashboard drawn in headless Chromium (from the start of the
+#     page's load to its first complete picture, as the page records it);
+#   - registrations per second with the page open beside them and without it,
+#     in the same run (without, with, without again), with the machine's load;
+#   - screenshots at laptop and phone width.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build}" && pwd)
+count=${2:-1000000}
+work=$build/bench-dashboard
+mkdir -p "$work"
+db=$work/registrations-$count.db
+
+if [ ! -f "$db" ]; then
+    echo "filling $db with $count registrations..."
+    start=$(date +%s)
+    "$build/bin/dashboard_fill" "$db.tmp" "$count" 365
+    for f in "$db.tmp" "$db.tmp-wal" "$db.tmp-shm"; do
+        [ -f "$f" ] && mv "$f" "${f/.tmp/}"
+    done
+    echo "filled in $(($(date +%s) - start)) s"
+fi
+# Each run writes registrations of its own; they go to a copy.
+cp "$db" "$work/run.db"
+[ -f "$db-wal" ] && cp "$db-wal" "$work/run.db-wal"
+openssl rand -hex 32 >"$work/token"
+chmod 600 "$work/token"
+token=$(cat "$work/token")
+
+"$build/bin/registrations" serve --db "$work/run.db" --listen 127.0.0.1:0 \
+    --admin-token-file "$work/token" --admin-listen 127.0.0.1:0 \
+    >"$work/serve.out" 2>/dev/null &
+service=$!
+trap 'kill $service 2>/dev/null; wait $service 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+    grep -q '^admin on' "$work/serve.out" 2>/dev/null && break
+    sleep 0.1
+done
+public=http://$(sed -n 's/^listening on //p' "$work/serve.out")
+admin=http://$(sed -n 's/^admin on //p' "$work/serve.out")
+echo "service: registrations on $public, dashboard on $admin"
+echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# wrk's latency distribution: "50%" and "99%" lines.
+percentiles() {
+    wrk -t1 -c1 -d"$2" --latency -H "Authorization: Bearer $token" "$1" |
+        awk '/^ +50%/ {m=$2} /^ +99%/ {p=$2} /Requests\/sec/ {r=$2} END {printf "median %8s  p99 %8s  (%s/s)\n", m, p, r}'
+}
+
+today=$(date -u +%F)
+month_ago=$(date -u -d '29 days ago' +%F)
+echo
+echo "API at $count registrations (one connection, 5 s each):"
+for period in "from=$month_ago&to=$today" ""; do
+    label=${period:-all time}
+    [ -n "$period" ] && label="last 30 days"
+    for route in summary days countries languages "questions?section=0" latest sections; do
+        sep='?'
+        [[ $route == *\?* ]] && sep='&'
+        url="$admin/admin/api/$route"
+        [ -n "$period" ] && url="$url$sep$period"
+        printf '  %-14s %-22s ' "$label" "${route%%\?*}"
+        percentiles "$url" 5s
+    done
+done
+
+profile=$(mktemp -d)
+echo
+echo "Dashboard draw in headless Chromium (page load to the first complete picture), 3 runs:"
+for run in 1 2 3; do
+    rm -rf "$profile"/*
+    drawn=$(timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+        --user-data-dir="$profile" --window-size=1366,900 --timeout=15000 --dump-dom \
+        "$admin/admin/#token=$token" 2>/dev/null | grep -o 'data-drawn-ms="[0-9]*"' | grep -o '[0-9]*' || true)
+    echo "  run $run: ${drawn:-?} ms"
+done
+
+for shot in "laptop 1366,2600" "phone 390,5200"; do
+    set -- $shot
+    rm -rf "$profile"/*
+    timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run --hide-scrollbars \
+        --user-data-dir="$profile" --window-size="$2" --virtual-time-budget=10000 \
+        --screenshot="$work/dashboard-$1.png" "$admin/admin/#token=$token" >/dev/null 2>&1 || true
+    echo "screenshot: $work/dashboard-$1.png"
+done
+
+echo
+echo "Registrations per second (wrk, 2 threads, 32 connections, 20 s each), same run:"
+load() {
+    wrk -t2 -c32 -d20s --latency -s "$here/register.lua" "$public" |
+        awk '/^ +50%/ {m=$2} /^ +99%/ {p=$2} /Requests\/sec/ {r=$2} END {printf "%10s/s  median %8s  p99 %8s", r, m, p}'
+    echo "  (load $(cut -d' ' -f1 /proc/loadavg))"
+}
+printf '  without the page:   '
+load
+rm -rf "$profile"/*
+chromium --headless --no-sandbox --disable-gpu --no-first-run --user-data-dir="$profile" \
+    --window-size=1366,900 --timeout=60000 --dump-dom "$admin/admin/#token=$token" \
+    >"$work/polling.html" 2>/dev/null &
+browser=$!
+sleep 3 # the page's first picture, before the load starts
+printf '  with the page open: '
+load
+kill $browser 2>/dev/null || true
+wait $browser 2>/dev/null || true
+printf '  without the page:   '
+load
+rm -rf "$profile"
