@@ -1,5 +1,6 @@
 #include "registrations/commands.h"
 
+#include "registrations/dashboard/dashboard.h"
 #include "registrations/export/export.h"
 #include "registrations/http/http_server.h"
 #include "registrations/mapping/questionnaire.h"
@@ -188,6 +189,7 @@ int serveCommand(const QStringList &arguments)
         arguments,
         "Usage: registrations serve --db FILE|URI [--config config.xml] [--listen HOST:PORT]\n"
         "                           [--tls-cert PEM --tls-key PEM]\n"
+        "                           [--admin-token-file FILE [--admin-listen HOST:PORT]]\n"
         "\n"
         "Receives registrations and answers ok`|`<number> once each is stored for good.\n"
         "The first line on standard output is \"listening on HOST:PORT\"; then one line per\n"
@@ -202,7 +204,14 @@ int serveCommand(const QStringList &arguments)
          {"listen", "HOST:PORT",
           "where to listen (default 127.0.0.1:8080; port 0 takes a free one)"},
          {"tls-cert", "PEM", "serve HTTPS with this certificate (chain)"},
-         {"tls-key", "PEM", "the certificate's private key"}},
+         {"tls-key", "PEM", "the certificate's private key"},
+         {"admin-token-file", "FILE",
+          "serve the dashboard (/admin/) and its API, guarded by the token on the\n"
+          "      file's first line (at least 16 characters); without it the dashboard is off"},
+         {"admin-listen", "HOST:PORT",
+          "where the dashboard listens, never the registrations' address\n"
+          "      (default 127.0.0.1:8081; port 0 takes a free one); the second line on\n"
+          "      standard output is then \"admin on HOST:PORT\""}},
         &status);
     if (!options)
         return status;
@@ -218,6 +227,20 @@ int serveCommand(const QStringList &arguments)
     if (!certPath.isEmpty() && (!readFile(certPath, &serverOptions.tlsCertificate, &error) ||
                                 !readFile(keyPath, &serverOptions.tlsKey, &error)))
         return fail(error);
+    // The dashboard is off unless a token file is given; its address is
+    // checked before anything starts.
+    dashboard::DashboardOptions adminOptions;
+    adminOptions.tokenFile = options->value(QStringLiteral("admin-token-file"));
+    if (options->contains(QStringLiteral("admin-listen"))) {
+        http::ServerOptions admin;
+        if (!parseListen(options->value(QStringLiteral("admin-listen")), &admin))
+            return fail(
+                QStringLiteral("--admin-listen wants HOST:PORT, for example 127.0.0.1:8081"));
+        if (adminOptions.tokenFile.isEmpty())
+            return fail(QStringLiteral("--admin-listen needs --admin-token-file"));
+        adminOptions.host = admin.host;
+        adminOptions.port = admin.port;
+    }
     bool configGiven = false;
     const std::optional<mapping::Questionnaire> questionnaire =
         readConfig(*options, &error, &configGiven);
@@ -233,6 +256,7 @@ int serveCommand(const QStringList &arguments)
     std::unique_ptr<storage::Storage> store = storage::openStorage(db, &error);
     if (!store)
         return fail(error);
+    adminOptions.database = db;
 
     // The stop signals are taken by sigwait below: every thread started from
     // here on inherits the blocked mask.
@@ -258,7 +282,17 @@ int serveCommand(const QStringList &arguments)
                         });
     if (!server.start(&error))
         return fail(error);
+    std::unique_ptr<dashboard::Dashboard> board;
+    if (!adminOptions.tokenFile.isEmpty()) {
+        board = dashboard::Dashboard::start(
+            adminOptions, dashboard::readSurvey(options->value(QStringLiteral("config"))),
+            configGiven ? &*questionnaire : nullptr, &error);
+        if (!board)
+            return fail(error);
+    }
     printText(stdout, QStringLiteral("listening on %1\n").arg(server.listenAddress()));
+    if (board)
+        printText(stdout, QStringLiteral("admin on %1\n").arg(board->address()));
     std::fflush(stdout);
 
     int received = 0;

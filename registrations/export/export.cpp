@@ -186,6 +186,13 @@ QByteArray csvCell(const QString &text)
 bool writeExport(storage::Storage &storage, const std::optional<QDateTime> &since, Format format,
                  const mapping::Questionnaire *questionnaire, std::FILE *out, QString *error)
 {
+    return writeExport(storage, since, std::nullopt, format, questionnaire, out, error);
+}
+
+bool writeExport(storage::Storage &storage, const std::optional<QDateTime> &since,
+                 const std::optional<QDateTime> &until, Format format,
+                 const mapping::Questionnaire *questionnaire, std::FILE *out, QString *error)
+{
     bool ok = false;
     const Layout layout = planLayout(storage, since, questionnaire, &ok, error);
     if (!ok)
@@ -205,6 +212,8 @@ bool writeExport(storage::Storage &storage, const std::optional<QDateTime> &sinc
         since,
         [&](const storage::StoredRegistration &stored) {
             const storage::Registration &r = stored.registration;
+            if (until && r.receivedAt >= *until)
+                return true;
             const QList<QStringList> values = answerValues(layout, r);
             QByteArray line;
             if (format == Format::Csv) {

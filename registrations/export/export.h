@@ -18,6 +18,11 @@ enum class Format { Csv, Jsonl };
 // the reason on a storage or write failure.
 bool writeExport(storage::Storage &storage, const std::optional<QDateTime> &since, Format format,
                  const mapping::Questionnaire *questionnaire, std::FILE *out, QString *error);
+// The same for the registrations received before until too (all when empty):
+// the dashboard's download of a period.
+bool writeExport(storage::Storage &storage, const std::optional<QDateTime> &since,
+                 const std::optional<QDateTime> &until, Format format,
+                 const mapping::Questionnaire *questionnaire, std::FILE *out, QString *error);
 
 // One CSV cell, quoted when it must be. A text a spreadsheet would run as a
 // formula is given a leading apostrophe.

@@ -24,9 +24,10 @@ const char *const kPerLanguage = "SELECT language, count(*) FROM registrations"
                                  " GROUP BY language ORDER BY count(*) DESC, language LIMIT $3";
 // The key is written out, not bound: only then can the engine see that the
 // partial index of the countries serves the query.
-const char *const kPerCountry = "SELECT value, count(*) FROM fields"
-                                " WHERE key = 'Country' AND registration >= $1 AND registration <= $2"
-                                " GROUP BY value ORDER BY count(*) DESC, value LIMIT $3";
+const char *const kPerCountry =
+    "SELECT value, count(*) FROM fields"
+    " WHERE key = 'Country' AND registration >= $1 AND registration <= $2"
+    " GROUP BY value ORDER BY count(*) DESC, value LIMIT $3";
 const char *const kPerAnswer =
     "SELECT value, count(*) FROM answers"
     " WHERE page = $1 AND entry_id = $2 AND registration >= $3 AND registration <= $4"

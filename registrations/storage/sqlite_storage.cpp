@@ -66,6 +66,8 @@ class Statement {
     }
 
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    int columns() const { return sqlite3_column_count(m_statement); }
+    int type(int column) const { return sqlite3_column_type(m_statement, column); }
     bool isNull(int column) const
     {
         return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
@@ -279,6 +281,48 @@ class SqliteStorage final : public Storage {
         return remove(
             {sql::kPurgeFields, sql::kPurgeAnswers, sql::kPurgeRegistrations},
             [&](Statement &s) { s.bind(1, ms); }, error);
+    }
+
+    std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
+                                       QString *error) override
+    {
+        std::lock_guard lock(m_mutex);
+        Statement s(m_db, statement);
+        if (!s.prepared()) {
+            fail(error, "cannot prepare a query: " + lastError());
+            return std::nullopt;
+        }
+        for (int n = 1; n <= int(params.size()); ++n) {
+            const Value &value = params[n - 1];
+            if (const auto *number = std::get_if<qint64>(&value))
+                s.bind(n, *number);
+            else if (const auto *text = std::get_if<QString>(&value))
+                s.bind(n, *text);
+        }
+        QList<Row> rows;
+        int status;
+        while ((status = s.step()) == SQLITE_ROW) {
+            Row row;
+            for (int column = 0; column < s.columns(); ++column) {
+                switch (s.type(column)) {
+                case SQLITE_NULL:
+                    row.append(std::monostate());
+                    break;
+                case SQLITE_INTEGER:
+                    row.append(s.integer(column));
+                    break;
+                default:
+                    row.append(s.text(column));
+                    break;
+                }
+            }
+            rows.append(std::move(row));
+        }
+        if (status != SQLITE_DONE) {
+            fail(error, "cannot read a query's rows: " + lastError());
+            return std::nullopt;
+        }
+        return rows;
     }
 
     std::optional<int> schemaVersion(QString *error) override

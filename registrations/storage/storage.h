@@ -8,6 +8,8 @@
 // No exceptions leave an implementation: each operation reports failure by
 // its return value and a reason in *error (never holding personal data).
 
+#include "registrations/storage/aggregates.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -95,6 +97,37 @@ class Storage {
 
     // The schema version of the open database.
     virtual std::optional<int> schemaVersion(QString *error) = 0;
+
+    // One read-only statement with its parameters ($1..$N in order), every
+    // row it returns. The dashboard's aggregates below are written once over
+    // it; an engine that cannot run them reports so.
+    virtual std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
+                                               QString *error);
+
+    // The dashboard's aggregates (aggregates.cpp). Each returns nothing on a
+    // storage failure, with the reason in *error.
+    std::optional<qint64> countReceived(const Period &period, QString *error);
+    std::optional<NumberRange> numberRange(const Period &period, QString *error);
+    // The receive time of the oldest registration; an empty inner value when
+    // there is none.
+    std::optional<std::optional<QDateTime>> firstReceived(QString *error);
+    // Per UTC day (key yyyy-MM-dd), days without registrations left out.
+    std::optional<QList<Tally>> countPerDay(const Period &period, QString *error);
+    // The largest groups first, at most limit of them.
+    std::optional<QList<Tally>> countPerLanguage(const Period &period, int limit, QString *error);
+    // The Country field's values.
+    std::optional<QList<Tally>> countPerCountry(const NumberRange &numbers, int limit,
+                                                QString *error);
+    // The answer values of one question; with valueLength above zero only
+    // values of that many characters (the year entry of a date).
+    std::optional<QList<Tally>> countPerAnswer(int page, const QString &id,
+                                               const NumberRange &numbers, int limit,
+                                               QString *error, int valueLength = 0);
+    // Registrations with at least one non-empty answer to the question.
+    std::optional<qint64> countAnswered(int page, const QString &id, const NumberRange &numbers,
+                                        QString *error);
+    // The newest registrations, newest first.
+    std::optional<QList<LatestRegistration>> latest(int count, QString *error);
 };
 
 // How long a byte-identical request counts as a retry of an earlier one.

@@ -155,7 +155,7 @@
     const seen = new Set();
     $('answers-note').textContent = data.questions.length
       ? 'Answers of registrations received ' + periodText() + ', labelled with the texts of the chosen section.'
-      : 'The service runs without a configuration: it cannot tell which answer belongs to which question.';
+      : 'No answers to chart: the service was started without a configuration (--config), so it cannot tell which answer belongs to which question.';
     for (const q of data.questions) {
       const id = 'q-' + q.page + '-' + q.id;
       seen.add(id);
