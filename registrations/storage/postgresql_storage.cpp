@@ -202,6 +202,51 @@ class PostgresqlStorage final : public Storage {
                       Params().integer(moment.toMSecsSinceEpoch()), error);
     }
 
+    std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
+                                       QString *error) override
+    {
+        std::lock_guard lock(m_mutex);
+        PGconn *conn = m_connection.get();
+        if (!conn) {
+            fail(error, "the database is unavailable: " +
+                            QString::fromStdString(m_connection.lastError()));
+            return std::nullopt;
+        }
+        Params values;
+        for (const Value &value : params) {
+            if (const auto *number = std::get_if<qint64>(&value))
+                values.integer(*number);
+            else if (const auto *text = std::get_if<QString>(&value))
+                values.text(*text);
+        }
+        Result result = exec(conn, statement, values);
+        if (!succeeded(result.get())) {
+            fail(error, "cannot read a query's rows: " + describe(failureOf(conn, result.get())));
+            m_connection.dropIfBroken();
+            return std::nullopt;
+        }
+        // Integer columns (counts, numbers, times) come back as numbers,
+        // everything else as text.
+        constexpr Oid kInt8 = 20, kInt2 = 21, kInt4 = 23;
+        QList<Row> rows;
+        const int columns = PQnfields(result.get());
+        for (int r = 0; r < PQntuples(result.get()); ++r) {
+            Row row;
+            for (int c = 0; c < columns; ++c) {
+                const Oid type = PQftype(result.get(), c);
+                if (PQgetisnull(result.get(), r, c))
+                    row.append(std::monostate());
+                else if (type == kInt8 || type == kInt4 || type == kInt2)
+                    row.append(integerValue(result.get(), r, c));
+                else
+                    row.append(QString::fromUtf8(PQgetvalue(result.get(), r, c),
+                                                 PQgetlength(result.get(), r, c)));
+            }
+            rows.append(std::move(row));
+        }
+        return rows;
+    }
+
     std::optional<int> schemaVersion(QString *error) override
     {
         std::lock_guard lock(m_mutex);

@@ -333,3 +333,38 @@ TEST_F(AdminApiTest, ThePagesFilesAreServedWithoutTheTokenAndCarryNoData)
 }
 
 } // namespace
+
+namespace {
+
+// The sample configuration as the dashboard charts it: each section with its
+// own texts, the questions in page order, and the drop-down list's first
+// entry known as no answer.
+TEST(SurveyTest, TheSampleConfigurationGivesEachSectionItsQuestionsAndTexts)
+{
+    const dashboard::Survey survey =
+        dashboard::readSurvey(testsupport::sourceDir() + "/register/sample/config.xml");
+    QStringList labels;
+    for (const auto &s : survey.sections())
+        labels.append(s.label);
+    EXPECT_EQ(labels, QStringList({"English", "French", "French (Canada)", "German", "Italian",
+                                   "Spanish", "Dutch"}));
+    ASSERT_FALSE(survey.sections().isEmpty());
+    const auto &english = survey.sections()[0].questions;
+    QStringList shown;
+    for (const auto &q : english)
+        shown.append(QStringLiteral("%1/%2 %3").arg(q.page).arg(q.id).arg(int(q.kind)));
+    EXPECT_EQ(shown, QStringList({"1/1 2", "1/2 0", "1/3 0", "1/4 2", "2/1 1", "2/2 1", "3/1 3",
+                                  "3/2 0", "3/3 2"}));
+    ASSERT_EQ(english.size(), 9);
+    EXPECT_EQ(english[1].title, "Where did you hear about Ember Reach?");
+    EXPECT_EQ(english[5].title,
+              "Which devices do you play on? (click to select, click again to clear)");
+    EXPECT_EQ(english[1].placeholder, "Please choose...");
+    EXPECT_EQ(english[4].options[2], "Role-playing");
+    // A French caption counts under the English one of the same position.
+    EXPECT_EQ(survey.optionIndex(2, "1", "Jeu de rôle"), 2);
+    EXPECT_TRUE(survey.isPlaceholder(1, "2", "Veuillez choisir..."));
+    EXPECT_FALSE(survey.optionIndex(2, "1", "Please choose...").has_value());
+}
+
+} // namespace
