@@ -80,10 +80,15 @@ bool Connection::dropIfBroken()
         return true;
     if (PQstatus(m_conn) == CONNECTION_OK && PQpipelineStatus(m_conn) == PQ_PIPELINE_OFF)
         return false;
-    if (!m_wasLost)
-        std::fputs("registrations: the database connection was lost; requests are refused "
-                   "until it is back\n",
-                   stderr);
+    if (!m_wasLost) {
+        // libpq's first line says why (it names the server, never a value).
+        std::string why = PQerrorMessage(m_conn);
+        why = why.substr(0, why.find('\n'));
+        std::fprintf(stderr,
+                     "registrations: the database connection was lost (%s); requests are "
+                     "refused until it is back\n",
+                     why.c_str());
+    }
     m_wasLost = true;
     PQfinish(m_conn);
     m_conn = nullptr;
