@@ -103,6 +103,7 @@ Params &Params::integer(qint64 value)
     m_values.push_back(QByteArray::number(value));
     m_lengths.push_back(int(m_values.back().size()));
     m_formats.push_back(0);
+    m_null.push_back(false);
     return *this;
 }
 
@@ -111,6 +112,7 @@ Params &Params::text(const QString &value)
     m_values.push_back(value.toUtf8());
     m_lengths.push_back(int(m_values.back().size()));
     m_formats.push_back(0);
+    m_null.push_back(false);
     return *this;
 }
 
@@ -119,14 +121,24 @@ Params &Params::bytes(const QByteArray &value)
     m_values.push_back(value);
     m_lengths.push_back(int(value.size()));
     m_formats.push_back(1);
+    m_null.push_back(false);
+    return *this;
+}
+
+Params &Params::null()
+{
+    m_values.emplace_back();
+    m_lengths.push_back(0);
+    m_formats.push_back(0);
+    m_null.push_back(true);
     return *this;
 }
 
 const char *const *Params::values() const
 {
     m_pointers.clear();
-    for (const QByteArray &v : m_values)
-        m_pointers.push_back(v.constData());
+    for (size_t i = 0; i < m_values.size(); ++i)
+        m_pointers.push_back(m_null[i] ? nullptr : m_values[i].constData());
     return m_pointers.data();
 }
 

@@ -84,6 +84,7 @@ class Params {
     Params &integer(qint64 value);
     Params &text(const QString &value);
     Params &bytes(const QByteArray &value);
+    Params &null();
 
     int count() const { return int(m_values.size()); }
     const char *const *values() const;
@@ -92,6 +93,7 @@ class Params {
 
   private:
     std::vector<QByteArray> m_values;
+    std::vector<bool> m_null;
     mutable std::vector<const char *> m_pointers;
     std::vector<int> m_lengths;
     std::vector<int> m_formats;
