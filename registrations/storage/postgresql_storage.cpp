@@ -25,6 +25,8 @@ const char *const kLockMigrations = "SELECT pg_advisory_xact_lock(7453190422)";
 // instance is tried again before its requests are refused.
 constexpr int kTransientRetries = 3;
 
+constexpr qsizetype kRowsPerStatement = 200;
+
 QDateTime fromMs(qint64 ms)
 {
     return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
@@ -350,19 +352,26 @@ class PostgresqlStorage final : public Storage {
             }
             results[i] = {number, false};
             const Registration &r = batch[size_t(i)];
-            for (qsizetype f = 0; f < r.fields.size(); ++f)
-                rest.add(sql::kInsertField, Params()
-                                                .integer(number)
-                                                .integer(f)
-                                                .text(r.fields[f].key)
-                                                .text(r.fields[f].value));
-            for (qsizetype a = 0; a < r.answers.size(); ++a)
-                rest.add(sql::kInsertAnswer, Params()
-                                                 .integer(number)
-                                                 .integer(a)
-                                                 .integer(r.answers[a].page)
-                                                 .text(r.answers[a].id)
-                                                 .text(r.answers[a].value));
+            // A registration's fields, then its answers, a few hundred rows
+            // to a statement (a statement takes at most 65535 parameters).
+            for (qsizetype from = 0; from < r.fields.size(); from += kRowsPerStatement) {
+                const qsizetype to = std::min(r.fields.size(), from + kRowsPerStatement);
+                Params params;
+                for (qsizetype f = from; f < to; ++f)
+                    params.integer(number).integer(f).text(r.fields[f].key).text(r.fields[f].value);
+                rest.add(sql::insertRows(sql::kInsertField, int(to - from)), std::move(params));
+            }
+            for (qsizetype from = 0; from < r.answers.size(); from += kRowsPerStatement) {
+                const qsizetype to = std::min(r.answers.size(), from + kRowsPerStatement);
+                Params params;
+                for (qsizetype a = from; a < to; ++a)
+                    params.integer(number)
+                        .integer(a)
+                        .integer(r.answers[a].page)
+                        .text(r.answers[a].id)
+                        .text(r.answers[a].value);
+                rest.add(sql::insertRows(sql::kInsertAnswer, int(to - from)), std::move(params));
+            }
         }
         for (qsizetype i = 0; i < n; ++i) {
             if (firstOf[i] >= 0) {

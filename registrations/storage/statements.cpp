@@ -1,6 +1,10 @@
 #include "registrations/storage/statements.h"
 
+#include <algorithm>
 #include <array>
+#include <map>
+#include <mutex>
+#include <string>
 
 namespace registrations::storage::sql {
 
@@ -144,5 +148,28 @@ const char *const kPurgeFields = "DELETE FROM fields WHERE registration IN"
 const char *const kPurgeAnswers = "DELETE FROM answers WHERE registration IN"
                                   " (SELECT number FROM registrations WHERE received_ms < $1)";
 const char *const kPurgeRegistrations = "DELETE FROM registrations WHERE received_ms < $1";
+
+const char *insertRows(const char *singleRow, int rows)
+{
+    static std::mutex mutex;
+    static std::map<std::pair<const char *, int>, std::string> texts;
+    std::lock_guard lock(mutex);
+    auto [it, added] = texts.try_emplace({singleRow, rows});
+    if (!added)
+        return it->second.c_str();
+    const std::string single(singleRow);
+    const std::size_t open = single.rfind(" VALUES (");
+    const int columns = int(std::count(single.begin() + open, single.end(), '$'));
+    std::string text = single.substr(0, open) + " VALUES ";
+    int n = 0;
+    for (int row = 0; row < rows; ++row) {
+        text += row ? ", (" : "(";
+        for (int column = 0; column < columns; ++column)
+            text += (column ? ", $" : "$") + std::to_string(++n);
+        text += ')';
+    }
+    it->second = std::move(text);
+    return it->second.c_str();
+}
 
 } // namespace registrations::storage::sql

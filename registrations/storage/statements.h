@@ -40,6 +40,12 @@ extern const char *const kInsertRegistration;
 extern const char *const kInsertField;  // $1 number, $2 position, $3 key, $4 value
 extern const char *const kInsertAnswer; // $1 number, $2 position, $3 page, $4 id, $5 value
 
+// An insert of one row ("... VALUES ($1, ..., $N)") widened to `rows` rows,
+// parameters numbered on: one statement for a registration's fields or
+// answers instead of one per row. The text lives as long as the program, so
+// its address names it (as the constants' do).
+const char *insertRows(const char *singleRow, int rows);
+
 // Export, three ordered walks merged by number; $1 earliest receive time (ms).
 extern const char *const kSelectRegistrations; // number, received, target, game, language, repeats
 extern const char *const kSelectFields;        // registration, key, value

@@ -220,6 +220,17 @@ const Row kRows[] = {
          EXPECT_NE(later[0].number, first.value(0).number);
          EXPECT_EQ(all(storage).size(), 2);
      }},
+    {"a registration of hundreds of answers keeps every one in order",
+     [](const Database &, Storage &storage) {
+         Registration many = registration("h=1", "2026-03-01T10:00:00Z");
+         many.answers.clear();
+         for (int i = 0; i < 450; ++i)
+             many.answers.append({QString::number(i % 7), QString::number(i), 1 + i / 100});
+         store(storage, {many});
+         const auto rows = all(storage);
+         ASSERT_EQ(rows.size(), 1);
+         EXPECT_EQ(rows[0].registration.answers, many.answers);
+     }},
     {"export since a moment leaves out what came before",
      [](const Database &, Storage &storage) {
          store(storage, {registration("s=1", "2026-03-01T10:00:00Z"),
