@@ -220,6 +220,8 @@ class PostgresqlStorage final : public Storage {
                 values.integer(*number);
             else if (const auto *text = std::get_if<QString>(&value))
                 values.text(*text);
+            else
+                values.null(); // keeps the later parameters at their numbers
         }
         Result result = exec(conn, statement, values);
         if (!succeeded(result.get())) {
