@@ -110,8 +110,8 @@ struct Wizard {
         state.currentLanguage = QStringLiteral("English");
         state.pageCount = 20;
         for (int i = 0; i <= 20; ++i)
-            state.pageXml[i] = pageMarkup(i);
-        state.welcomeXml = pageMarkup(21);
+            state.pages[i] = model::describePage(pageMarkup(i), QStringLiteral("page"));
+        state.welcomePage = model::describePage(pageMarkup(21), QStringLiteral("welcome page"));
     }
     QWidget window;
     forms::Form form{&window};

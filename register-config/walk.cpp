@@ -47,14 +47,6 @@ const Section *findSection(const QList<Section> &sections, const QString &id,
     return nullptr;
 }
 
-// The countries of the region screen's list, as config.xml writes them.
-QStringList listedCountries(const xml::Document &config)
-{
-    const std::optional<QString> src =
-        config.selectSingleNode(QStringLiteral("//country")).attribute(QStringLiteral("src"));
-    return src ? src->split(u'|') : QStringList();
-}
-
 // For an "else" section: the first listed country that sets this language in
 // the language list and has no variant of its own, so that choosing it leads
 // the wizard to exactly this section. "Other" when there is none.
@@ -100,26 +92,26 @@ QString Section::slug() const
     return slug.isEmpty() ? QStringLiteral("section") : slug;
 }
 
-QList<Section> sectionsOf(const xml::Document &config)
+QList<Section> sectionsOf(const model::Configuration &config)
 {
     QList<Section> sections;
-    for (const xml::Node &node : config.selectNodes(QStringLiteral("//language"))) {
-        const std::optional<QString> id = node.attribute(QStringLiteral("id"));
-        const std::optional<QString> country = node.attribute(QStringLiteral("country"));
-        if (!id || !country || forms::trimBlanks(*id).isEmpty() ||
-            forms::trimBlanks(*country).isEmpty())
+    for (const model::LanguageSection &section : config.sections) {
+        const QString id = forms::trimBlanks(section.id);
+        const QString country = forms::trimBlanks(section.country);
+        if (id.isEmpty() || country.isEmpty())
             continue;
-        if (findSection(sections, *id, *country))
+        if (findSection(sections, id, country))
             continue;
-        sections.append(Section{forms::trimBlanks(*id), forms::trimBlanks(*country), node.line()});
+        sections.append(Section{id, country, section.place.line});
     }
     return sections;
 }
 
-QList<Visit> visitsFor(const xml::Document &config, const QString &language, const QString &country)
+QList<Visit> visitsFor(const model::Configuration &config, const QString &language,
+                       const QString &country)
 {
     const QList<Section> sections = sectionsOf(config);
-    const QStringList countries = listedCountries(config);
+    const QStringList &countries = config.countries;
     QList<Visit> visits;
     if (country.isEmpty()) {
         for (const Section &s : sections) {
@@ -191,6 +183,8 @@ bool WizardFolder::prepare(const QString &configPath, QString *error)
         *error = m_config.errorString().replace(copy.fileName(), configPath);
         return false;
     }
+    model::ConfigProblems unused;
+    m_model = model::readConfiguration(m_config, unused);
     m_dir = std::move(dir);
     m_path = m_dir->path();
     return true;

@@ -8,6 +8,7 @@
 
 #include "platform/xml/xml_document.h"
 #include "register/model/config_problems.h"
+#include "register/model/configuration.h"
 
 #include <QList>
 #include <QString>
@@ -39,7 +40,7 @@ struct Section {
 // The sections the wizard can show, in document order. A section without an
 // id or country, or one that repeats an earlier section's id and country, is
 // left out: the wizard never chooses it.
-QList<Section> sectionsOf(const xml::Document &config);
+QList<Section> sectionsOf(const model::Configuration &config);
 
 // The choice of the region screen that leads into a section.
 struct Visit {
@@ -54,7 +55,7 @@ struct Visit {
 // keeps the sections of that language. country picks, for each language, the
 // section the wizard shows a player of that country (its variant, or else the
 // language's "else" section) with that country's age limit.
-QList<Visit> visitsFor(const xml::Document &config, const QString &language,
+QList<Visit> visitsFor(const model::Configuration &config, const QString &language,
                        const QString &country);
 
 // One screen as the player sees it. window: the main window; dialog: a dialog
@@ -78,8 +79,9 @@ class WizardFolder {
     // false when the configuration cannot be read at all; error says why.
     bool prepare(const QString &configPath, QString *error);
     QString path() const { return m_path; }
-    // The configuration as the wizard reads it.
-    const xml::Document &config() const { return m_config; }
+    // The configuration as the model reads it (its problems are those the
+    // walk meets again, so they are not kept here).
+    const model::Configuration &config() const { return m_model; }
 
     WizardFolder();
     ~WizardFolder();
@@ -88,6 +90,7 @@ class WizardFolder {
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
     xml::Document m_config;
+    model::Configuration m_model;
 };
 
 // What the walk collected for one visit.

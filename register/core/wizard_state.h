@@ -7,6 +7,7 @@
 #include "platform/pictures/pictures.h"
 #include "platform/xml/xml_document.h"
 #include "register/model/config_problems.h"
+#include "register/model/configuration.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -41,7 +42,7 @@ struct ButtonPictures {
 };
 
 struct WizardState {
-    WizardState() : languageIds(101), pageXml(21) {}
+    WizardState() : languageIds(101), pages(model::kMaxQuestionPages + 1) {}
 
     // Start-up
     bool normalMode = true;    // false when nocheck.txt lies beside the program
@@ -75,8 +76,11 @@ struct WizardState {
     QString dataErrorText;
     bool onlineOnly = false;
     double buttonGap = 0; // single precision in the layout rules
-    QStringList pageXml;  // 21 entries: 0 personal page, 1..20 question pages
-    QString welcomeXml;
+    // The pages of the section as the configuration model read them, each
+    // once: 0 the personal page's own objects, 1 to the page limit the
+    // question pages; the welcome page apart.
+    QList<model::PageDefinition> pages;
+    model::PageDefinition welcomePage;
 
     // Pictures
     pictures::LazyPicture welcomeTitlePicture;

@@ -3,6 +3,7 @@
 #include "register/core/control_names.h"
 
 #include "platform/forms/form.h"
+#include "register/model/configuration.h"
 
 #include <QWidget>
 
@@ -178,8 +179,9 @@ void build(forms::Form &form, const ControlSpec (&specs)[N], int width, int heig
 void buildMainForm(forms::Form &form)
 {
     build(form, kMainForm, kMainFormWidth, kMainFormHeight);
-    // Twenty further question-page frames; empty, small until a page fills them.
-    for (int i = 1; i <= 20; ++i) {
+    // One question-page frame per page a section may hold; empty, small
+    // until a page fills them.
+    for (int i = 1; i <= model::kMaxQuestionPages; ++i) {
         forms::Control *f = form.createDesign(Kind::Frame, names::frmPages, i);
         f->resize(1815, 1215);
         f->setVisible(false);

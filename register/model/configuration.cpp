@@ -146,12 +146,10 @@ void reportPage(const Reading &r, const PageDefinition &page, const xml::Node &p
     }
 }
 
-PageDefinition readObjects(const Reading &r, const xml::Node &pageNode,
-                           const QList<xml::Node> &nodes, const QString &title)
+PageDefinition readObjects(const Reading &r, const QList<xml::Node> &nodes, const QString &title)
 {
     PageDefinition page = describeObjects(nodes, title);
     placeObjects(r, page, nodes);
-    reportPage(r, page, pageNode, nodes, title);
     return page;
 }
 
@@ -284,6 +282,35 @@ const PersonalField *LanguageSection::personalField(QLatin1String element) const
     return nullptr;
 }
 
+void readPages(const ConfigReader &reader, LanguageSection &s)
+{
+    const Reading r(reader);
+    const xml::Document &doc = reader.document();
+    const QList<xml::Node> pageNodes = doc.selectNodes(QStringLiteral("//page"));
+    if (pageNodes.size() > kMaxQuestionPages) {
+        reader.report(pageNodes[kMaxQuestionPages], {},
+                      QStringLiteral("is page %1 of %2; a section holds at most %3 pages")
+                          .arg(kMaxQuestionPages + 1)
+                          .arg(pageNodes.size())
+                          .arg(kMaxQuestionPages),
+                      QStringLiteral("this page and every later one are left out"));
+    }
+    s.pages.clear();
+    for (qsizetype i = 0; i < std::min<qsizetype>(pageNodes.size(), kMaxQuestionPages); ++i) {
+        QuestionPage page;
+        page.number = int(i + 1);
+        page.place = r.placeOf(pageNodes[i]);
+        page.definition = readObjects(r, pageNodes[i].descendants(QStringLiteral("object")),
+                                      QStringLiteral("question page %1").arg(page.number));
+        page.questions = questionsOf(page.definition);
+        s.pages.append(std::move(page));
+    }
+    s.personalObjects = readObjects(r, doc.selectNodes(QStringLiteral("//userinfo/object")),
+                                    QStringLiteral("personal-information page"));
+    s.welcome = readObjects(r, doc.selectNodes(QStringLiteral("//welcome/object")),
+                            QStringLiteral("welcome page"));
+}
+
 LanguageSection readSection(const xml::Document &, const xml::Node &sectionNode,
                             ConfigProblems &log)
 {
@@ -324,35 +351,21 @@ LanguageSection readSection(const xml::Document &, const xml::Node &sectionNode,
     s.dataError = r.text("dataerror", true);
 
     // The question pages, then what the wizard reads after them.
+    readPages(reader, s);
     const QList<xml::Node> pageNodes = doc.selectNodes(QStringLiteral("//page"));
-    if (pageNodes.size() > kMaxQuestionPages) {
-        reader.report(pageNodes[kMaxQuestionPages], {},
-                      QStringLiteral("is page %1 of %2; a section holds at most %3 pages")
-                          .arg(kMaxQuestionPages + 1)
-                          .arg(pageNodes.size())
-                          .arg(kMaxQuestionPages),
-                      QStringLiteral("this page and every later one are left out"));
-    }
-    for (qsizetype i = 0; i < std::min<qsizetype>(pageNodes.size(), kMaxQuestionPages); ++i) {
-        QuestionPage page;
-        page.number = int(i + 1);
-        page.place = r.placeOf(pageNodes[i]);
-        const QList<xml::Node> objects = pageNodes[i].descendants(QStringLiteral("object"));
-        page.definition = readObjects(r, pageNodes[i], objects,
-                                      QStringLiteral("question page %1").arg(page.number));
-        page.questions = questionsOf(page.definition);
-        s.pages.append(std::move(page));
+    for (const QuestionPage &page : s.pages) {
+        const xml::Node node = pageNodes.value(page.number - 1);
+        reportPage(r, page.definition, node, node.descendants(QStringLiteral("object")),
+                   QStringLiteral("question page %1").arg(page.number));
     }
 
     for (QLatin1String element : kPersonalFieldElements)
         s.personalFields.append(readPersonalField(r, element));
-    const xml::Node userinfo = doc.selectSingleNode(QStringLiteral("//userinfo"));
-    s.personalObjects =
-        readObjects(r, userinfo, doc.selectNodes(QStringLiteral("//userinfo/object")),
-                    QStringLiteral("personal-information page"));
-    const xml::Node welcome = doc.selectSingleNode(QStringLiteral("//welcome"));
-    s.welcome = readObjects(r, welcome, doc.selectNodes(QStringLiteral("//welcome/object")),
-                            QStringLiteral("welcome page"));
+    reportPage(r, s.personalObjects, doc.selectSingleNode(QStringLiteral("//userinfo")),
+               doc.selectNodes(QStringLiteral("//userinfo/object")),
+               QStringLiteral("personal-information page"));
+    reportPage(r, s.welcome, doc.selectSingleNode(QStringLiteral("//welcome")),
+               doc.selectNodes(QStringLiteral("//welcome/object")), QStringLiteral("welcome page"));
 
     const xml::Node pic = reader.require(QStringLiteral("//welcomepic"),
                                          QStringLiteral("the title keeps its earlier picture"));

@@ -192,6 +192,14 @@ struct Configuration {
 // section, line and column.
 Configuration readConfiguration(const xml::Document &doc, ConfigProblems &log);
 
+class ConfigReader;
+
+// The pages of the section the reader reads, into section.pages,
+// section.personalObjects and section.welcome. Only the page limit is
+// reported here: each page's own problems stay in its definition, for
+// whoever builds or checks it to report with the page (readSection does).
+void readPages(const ConfigReader &reader, LanguageSection &section);
+
 // Reads one language section (an element of doc); its problems go to log.
 LanguageSection readSection(const xml::Document &doc, const xml::Node &section,
                             ConfigProblems &log);

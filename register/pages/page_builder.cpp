@@ -6,6 +6,7 @@
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
 #include "register/model/config_reader.h"
+#include "register/model/configuration.h"
 #include "register/pages/answer_names.h"
 #include "register/pages/page_objects.h"
 #include "register/pages/renderers.h"
@@ -13,9 +14,6 @@
 #include <algorithm>
 
 namespace {
-
-// The frames that carry question pages: frmPages 1 to 20.
-constexpr int kMaxQuestionPages = 20;
 
 template <class... Fs> struct Overloaded : Fs... {
     using Fs::operator()...;
@@ -34,10 +32,10 @@ QString pageTitle(int page, int pageCount)
 } // namespace
 
 BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
-                    const QString &markup, forms::Control *container, const QString &pageTitle,
+                    pages::PageDefinition page, forms::Control *container, const QString &pageTitle,
                     const QDate &today)
 {
-    pages::PageDefinition page = pages::describePage(markup, pageNumber, pageTitle);
+    pages::nameObjects(page, pageNumber);
     BuiltPage built;
     const int year = today.year();
     for (qsizetype k = 0; k < page.objects.size(); ++k) {
@@ -86,9 +84,9 @@ void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
 {
     const model::ConfigReader reader(state.languageDoc, state.problems, state.languageSource);
     const QList<xml::Node> pageNodes = state.languageDoc.selectNodes(QStringLiteral("//page"));
-    // The global settings cap pageCount at the frames there are; a value
-    // beyond them is never used to index a frame.
-    const int pageCount = std::clamp<int>(state.pageCount, 0, kMaxQuestionPages);
+    // The frames that carry question pages are frmPages 1 to the page limit;
+    // a pageCount beyond them is never used to index a frame.
+    const int pageCount = std::clamp<int>(state.pageCount, 0, model::kMaxQuestionPages);
     for (int i = 0; i <= pageCount + 1; ++i) {
         const bool welcome = i == pageCount + 1;
         forms::Control *frame =
@@ -97,9 +95,10 @@ void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
             continue;
         frame->move(0, 0);
         frame->resize(form.width(), form.height());
-        const QString &markup = welcome ? state.welcomeXml : state.pageXml.value(i);
         const QString title = pageTitle(i, pageCount);
-        const BuiltPage built = buildPage(form, state, i, markup, frame, title, today);
+        const BuiltPage built =
+            buildPage(form, state, i, welcome ? state.welcomePage : state.pages.value(i), frame,
+                      title, today);
 
         // Where the page's objects stand in the section, for the lines.
         xml::Node pageNode;

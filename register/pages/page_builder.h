@@ -16,8 +16,8 @@ class Control;
 } // namespace forms
 struct WizardState;
 
-// Every page source in turn: pageXml 0 to pageCount into the frmPages
-// elements, then welcomeXml into frmWelcome (page number pageCount + 1). Each
+// Every page in turn: pages 0 to pageCount into the frmPages elements, then
+// the welcome page into frmWelcome (page number pageCount + 1). Each
 // frame is stretched over the window and stays hidden. Configuration problems
 // go to the run's problem log with the object's line in config.xml, and so do
 // objects outside the window and input objects that overlap; the objects that
@@ -37,7 +37,8 @@ struct BuiltPage {
     QList<Placed> placed;
 };
 
-// One page: describes the markup and renders what can be built into container.
+// One page: names its objects for pageNumber and renders what can be built
+// into container.
 BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
-                    const QString &markup, forms::Control *container, const QString &pageTitle,
+                    pages::PageDefinition page, forms::Control *container, const QString &pageTitle,
                     const QDate &today);

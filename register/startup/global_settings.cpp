@@ -8,6 +8,7 @@
 #include "register/core/skin.h"
 #include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
+#include "register/model/configuration.h"
 #include "register/startup/config_values.h"
 #include "register/startup/language.h"
 #include "register/startup/personal_fields.h"
@@ -19,8 +20,6 @@
 using config::applyNumber;
 
 namespace {
-
-constexpr int kMaxPages = 20;
 
 // Caption, position, size and colours of one fixed control from an element.
 // Answers the element, so that its place in the window can be checked.
@@ -65,30 +64,18 @@ void loadPicture(const model::ConfigReader &reader, const WizardState &state, co
                                       : QStringLiteral("the earlier title picture stays"));
 }
 
-void loadPageMarkup(const model::ConfigReader &reader, WizardState &state)
+// The pages as the model reads them; their objects' problems are reported
+// when the pages are built.
+void loadPages(const model::ConfigReader &reader, WizardState &state)
 {
-    const QList<xml::Node> pages = state.languageDoc.selectNodes(QStringLiteral("//page"));
-    if (pages.size() > kMaxPages) {
-        reader.report(pages[kMaxPages], {},
-                      QStringLiteral("is page %1 of %2; a section holds at most %3 pages")
-                          .arg(kMaxPages + 1)
-                          .arg(pages.size())
-                          .arg(kMaxPages),
-                      QStringLiteral("this page and every later one are left out"));
-    }
-    state.pageCount = std::int16_t(std::min<qsizetype>(pages.size(), kMaxPages));
-    for (int i = 1; i <= state.pageCount; ++i)
-        state.pageXml[i] = pages[i - 1].xml();
-
-    QString personal = QStringLiteral("<page>");
-    for (const xml::Node &o : state.languageDoc.selectNodes(QStringLiteral("//userinfo/object")))
-        personal += o.xml();
-    state.pageXml[0] = personal + QStringLiteral("</page>");
-
-    QString welcome = QStringLiteral("<page>\r\n");
-    for (const xml::Node &o : state.languageDoc.selectNodes(QStringLiteral("//welcome/object")))
-        welcome += o.xml();
-    state.welcomeXml = welcome + QStringLiteral("</page>");
+    model::LanguageSection section;
+    model::readPages(reader, section);
+    state.pageCount = std::int16_t(section.pages.size());
+    state.pages = QList<model::PageDefinition>(model::kMaxQuestionPages + 1);
+    state.pages[0] = std::move(section.personalObjects);
+    for (model::QuestionPage &page : section.pages)
+        state.pages[page.number] = std::move(page.definition);
+    state.welcomePage = std::move(section.welcome);
 }
 
 struct ButtonSpec {
@@ -174,8 +161,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     if (const auto t = text("connecttoserver"))
         state.connectToServerText = *t;
 
-    // 3. Page markup.
-    loadPageMarkup(reader, state);
+    // 3. The pages.
+    loadPages(reader, state);
 
     // 4. The texts of the fixed screens, each checked against the window.
     struct Fixed {

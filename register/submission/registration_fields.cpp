@@ -11,19 +11,26 @@ using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of 
 
 namespace {
 
-// Label and text box of each personal field, in the registration's order.
-const std::pair<QLatin1String, QLatin1String> personalFields[] = {
-    {names::lblFirstName, names::txtFirstName},
-    {names::lblLastName, names::txtLastName},
-    {names::lblAddress1, names::txtAddress1},
-    {names::lblAddress2, names::txtAddress2},
-    {names::lblCity, names::txtCity},
-    {names::lblState, names::txtState},
-    {names::lblZip, names::txtZip},
-    {names::lblCountry, names::txtCountry},
-    {names::lblPhone, names::txtPhone},
-    {names::lblEmail, names::txtEmail},
-    {names::lblLogin, names::txtLogin},
+// Label and text box of each personal field, in the registration's order,
+// with the key the request sends it under: the keys belong to the wire
+// format and stay as they are whatever the controls are called.
+struct PersonalFieldControls {
+    QLatin1String label;
+    QLatin1String box;
+    QLatin1String key;
+};
+const PersonalFieldControls personalFields[] = {
+    {names::lblFirstName, names::txtFirstName, QLatin1String("FirstName")},
+    {names::lblLastName, names::txtLastName, QLatin1String("LastName")},
+    {names::lblAddress1, names::txtAddress1, QLatin1String("Address1")},
+    {names::lblAddress2, names::txtAddress2, QLatin1String("Address2")},
+    {names::lblCity, names::txtCity, QLatin1String("City")},
+    {names::lblState, names::txtState, QLatin1String("State")},
+    {names::lblZip, names::txtZip, QLatin1String("Zip")},
+    {names::lblCountry, names::txtCountry, QLatin1String("Country")},
+    {names::lblPhone, names::txtPhone, QLatin1String("Phone")},
+    {names::lblEmail, names::txtEmail, QLatin1String("Email")},
+    {names::lblLogin, names::txtLogin, QLatin1String("Login")},
 };
 
 bool isDigit(QChar c)
@@ -47,12 +54,12 @@ bool isAnswerCombo(const forms::Control &c)
 QList<PersonalEntry> visiblePersonalFields(const forms::Form &form)
 {
     QList<PersonalEntry> entries;
-    for (const auto &[labelName, boxName] : personalFields) {
+    for (const auto &[labelName, boxName, key] : personalFields) {
         const forms::Control *label = form.control(labelName);
         const forms::Control *box = form.control(boxName);
         if (!label || !box || !label->isVisibleFlag())
             continue;
-        entries.append({QString(boxName).mid(3), label->text(), box->text()});
+        entries.append({key, label->text(), box->text()});
     }
     return entries;
 }

@@ -16,7 +16,7 @@ struct WizardState;
 
 // One personal field whose label is visible.
 struct PersonalEntry {
-    QString key;     // the text box's name without "txt" ("FirstName", ...)
+    QString key;     // the key the request sends it under ("FirstName", ...)
     QString caption; // the label's caption
     QString value;   // the text box's text, as typed
 };

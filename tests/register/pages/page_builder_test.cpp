@@ -11,28 +11,34 @@ namespace {
 
 const QDate kToday(2030, 6, 15);
 
+// A page's markup as the configuration model reads it.
+model::PageDefinition page(const QString &markup)
+{
+    return model::describePage(markup, QStringLiteral("page"));
+}
+
 class PageBuilder : public PageFixture {
   protected:
     PageBuilder()
     {
         state.pageCount = 3;
-        state.pageXml[0] = QStringLiteral(
-            R"(<page><object type="label" id="1" src="About you" x="600" y="1250"/></page>)");
-        state.pageXml[1] = QStringLiteral(R"(<page>
+        state.pages[0] =
+            page(R"(<page><object type="label" id="1" src="About you" x="600" y="1250"/></page>)");
+        state.pages[1] = page(R"(<page>
             <object type="text" id="1" src="" x="1" y="2" width="3" height="4" maxlength="0" patten="" password="" optional="1"/>
             <object type="combo" id="2" src="a|b" x="1" y="2" width="3" default="?"/>
             <object type="radiobox" id="3" src="a|b" x="1|1" y="10|400" width="3" default="0"/></page>)");
-        state.pageXml[2] = QStringLiteral(R"(<page>
+        state.pages[2] = page(R"(<page>
             <object type="checkbox" id="1" src="a|b" x="1|1" y="1|2" width="3" optional="0"/>
             <object type="list" id="2" src="a|b|c" x="1" y="2" wdith="3000" height="900" optional="1"/>
             <object type="combo" id="3" src="x|y" x="1" y="2" width="3" default="?"/></page>)");
-        state.pageXml[3] = QStringLiteral(
+        state.pages[3] = page(
             R"(<page><section><object type="date" id="1" src="d/m/y" text="D/M/Y" x="800" y="1850" patten="d" optional="1"/></section></page>)");
-        state.welcomeXml =
-            QStringLiteral("<page>\r\n") +
-            QStringLiteral(R"(<object type="label" id="0" src="Birth date" x="3800" y="2800"/>
+        state.welcomePage =
+            page(QStringLiteral("<page>\r\n") +
+                 QStringLiteral(R"(<object type="label" id="0" src="Birth date" x="3800" y="2800"/>
                               <object type="date" id="0" src="d/m/y" text="Day/Month/Year" x="3800" y="3150" patten="13" optional="0"/>)") +
-            QStringLiteral("</page>");
+                 QStringLiteral("</page>"));
     }
 
     int runTimeCount() const
@@ -75,7 +81,7 @@ TEST_F(PageBuilder, EveryPageIsBuiltIntoItsFrameUnderItsPageNumber)
 TEST_F(PageBuilder, AFaultyObjectIsReportedOnceAndTheRestOfThePageIsBuilt)
 {
     state.currentLanguage = QStringLiteral("english");
-    state.pageXml[2] = QStringLiteral(R"(<page>
+    const QString markup = QStringLiteral(R"(<page>
         <object type="label" id="1" src="Which kinds?" x="800" y="1500"/>
         <object type="radiobox" id="2" src="a|b|c" x="1|1" y="1|2|3" width="3" default="0"/>
         <object type="label" id="3" src="Anything else?" x="800" y="3550" forecolor="XYZ"/>
@@ -83,7 +89,8 @@ TEST_F(PageBuilder, AFaultyObjectIsReportedOnceAndTheRestOfThePageIsBuilt)
     // The section the pages came from, so that problems name its lines.
     ASSERT_TRUE(state.languageDoc.loadXml(QStringLiteral("<language id=\"english\" "
                                                          "country=\"else\"><page/>") +
-                                          state.pageXml[2] + QStringLiteral("</language>")));
+                                          markup + QStringLiteral("</language>")));
+    state.pages[2] = page(markup);
     LoadPageSetting(form, state, kToday);
 
     QStringList lines;

@@ -200,9 +200,12 @@ TEST_F(StartupTest, GlobalSettingsApply)
     EXPECT_EQ(online->left(), 360);         // "abc" leaves the design position
 
     EXPECT_EQ(w->state().pageCount, 2);
-    EXPECT_TRUE(w->state().pageXml[2].contains("q2"));
-    EXPECT_EQ(w->state().pageXml[0], "<page></page>");
-    EXPECT_EQ(w->state().welcomeXml, "<page>\r\n</page>");
+    // The second <page> is page 2; its one label has no place and is not built.
+    ASSERT_EQ(w->state().pages[2].problems.size(), 1);
+    EXPECT_TRUE(w->state().pages[2].problems[0].where.startsWith("question page 2, object 1"));
+    EXPECT_TRUE(w->state().pages[0].objects.isEmpty());
+    EXPECT_TRUE(w->state().pages[0].problems.isEmpty());
+    EXPECT_TRUE(w->state().welcomePage.objects.isEmpty());
 }
 
 TEST_F(StartupTest, BottomRowFollowsTheWindowAndCancelPicture)
