@@ -237,9 +237,6 @@
       drawLatest(latest);
       refreshes += 1;
       document.body.dataset.refreshes = String(refreshes);
-      // When the first complete picture stood, counted from the start of the
-      // page's load: what the benchmark reports as the dashboard's draw time.
-      if (refreshes === 1) document.body.dataset.drawnMs = String(Math.round(performance.now()));
       $('status').className = 'status';
       $('status').textContent = 'Updated ' + new Date().toISOString().slice(11, 19) + ' UTC';
     } catch (error) {
