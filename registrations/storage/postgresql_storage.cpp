@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QTimeZone>
+#include <QtEndian>
 
 #include <algorithm>
 #include <climits>
@@ -20,6 +21,14 @@ using namespace postgresql;
 // Serialises the migrations of instances that start together: a number of
 // our own for a transaction-scoped advisory lock.
 const char *const kLockMigrations = "SELECT pg_advisory_xact_lock(7453190422)";
+
+// Serialises the instances' handling of one request target until the
+// transaction ends ($1: the first eight bytes of the target's hash). The
+// look-up that follows it then sees what another instance committed for the
+// same target, whatever day that was: the unique key alone would let two
+// instances store a request twice that reached them on both sides of
+// midnight at the same moment.
+const char *const kLockTarget = "SELECT pg_advisory_xact_lock($1)";
 
 // How often a batch that lost a deadlock or a serialization race to another
 // instance is tried again before its requests are refused.
@@ -306,6 +315,11 @@ class PostgresqlStorage final : public Storage {
         std::vector<Result> found;
         Pipeline lookups;
         lookups.add("BEGIN");
+        // In hash order, as every instance takes them: no instance waits for
+        // a lock while holding one another instance waits for.
+        for (qsizetype i : distinct)
+            lookups.add(kLockTarget,
+                        Params().integer(qFromBigEndian<qint64>(hashes[i].constData())));
         for (qsizetype i : distinct) {
             const Registration &r = batch[size_t(i)];
             lookups.add(sql::kFindRecentTarget,
@@ -320,7 +334,7 @@ class PostgresqlStorage final : public Storage {
         Pipeline inserts;
         for (size_t k = 0; k < distinct.size(); ++k) {
             const qsizetype i = distinct[k];
-            const PGresult *row = found[k + 1].get();
+            const PGresult *row = found[1 + distinct.size() + k].get();
             if (PQntuples(row) > 0) {
                 results[i] = {integerValue(row, 0, 0), true};
                 repeated.push_back(results[i].number);
