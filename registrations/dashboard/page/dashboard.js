@@ -172,11 +172,13 @@
         holder.appendChild(figure);
       }
       figure.querySelector('figcaption').textContent = q.title;
-      let detail = number.format(q.answered) + ' answered';
-      if (q.kind === 'text') detail += '; the ' + q.labels.length + ' most frequent answers';
-      if (q.kind === 'date') detail += '; per year';
+      let detail = q.answered ? number.format(q.answered) + ' answered' : 'No answers in this period';
+      if (q.answered && q.kind === 'text') detail += '; the ' + q.labels.length + ' most frequent answers';
+      if (q.answered && q.kind === 'date') detail += '; per year';
       figure.querySelector('.detail').textContent = detail;
       fill(figure, 'bar', q.labels, q.counts, q.kind !== 'date');
+      // A question nobody answered shows its line of text, not an empty chart.
+      charts.get(id).plot.hidden = q.labels.length === 0;
     }
     for (const figure of Array.from(holder.children)) {
       if (!seen.has(figure.id)) {
