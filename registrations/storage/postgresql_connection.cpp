@@ -49,10 +49,13 @@ PGconn *Connection::get()
     if (conn && PQstatus(conn) == CONNECTION_OK) {
         // A statement that hangs (a database out of disk, a lock held
         // elsewhere) fails after 20 s, so a request is refused before the
-        // wizard gives up waiting (60 s). An acknowledgement promises a
-        // flushed commit: a database set to commit without waiting for its
-        // log is asked to wait, in this session.
+        // wizard gives up waiting (60 s). A transaction of ours is never idle
+        // for long: one left open by an instance whose machine vanished is
+        // ended after 30 s, with the locks other instances wait for. An
+        // acknowledgement promises a flushed commit: a database set to
+        // commit without waiting for its log is asked to wait, in this session.
         Result durable(PQexec(conn, "SET statement_timeout = '20s';"
+                                    " SET idle_in_transaction_session_timeout = '30s';"
                                     " SELECT set_config('synchronous_commit', 'on', false)"
                                     " WHERE current_setting('synchronous_commit') = 'off'"));
         if (succeeded(durable.get())) {

@@ -155,7 +155,10 @@ class PostgresqlStorage final : public Storage {
                                    QString::fromStdString(m_connection.lastError()));
         Failure failure;
         // One snapshot, so the three walks see the same rows.
-        Result begin(PQexec(conn, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        // The reader may take its time between rows (an export into a pager):
+        // this transaction may stay idle.
+        Result begin(PQexec(conn, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;"
+                                  " SET LOCAL idle_in_transaction_session_timeout = 0"));
         bool ok = succeeded(begin.get());
         if (!ok)
             failure = failureOf(conn, begin.get());
