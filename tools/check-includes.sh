@@ -6,7 +6,7 @@
 #             <-  register/dialogs  <-  register/wizard  <-  register/main.cpp, register-config
 #
 # schedule and the sample server are programs of their own that use platform
-# only. Prints every include that runs upwards (file:line: include) and fails
+# only (the sample server also reads the wire format with the wizard's decoder). Prints every include that runs upwards (file:line: include) and fails
 # when there is one. Tests and benchmarks may include anything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +38,9 @@ while IFS= read -r file; do
         # A program's own folder is its own business.
         [ "${target%%/*}" = "${file%%/*}" ] && [ "${file%%/*}" != register ] &&
             [ "${file%%/*}" != platform ] && continue
+        # The stand-in server reads the wizard's wire format with its decoder.
+        [ "$file" != "${file#tools/registration-server/}" ] &&
+            [ "$target" = register/submission/query_decoding.h ] && continue
         if [ "$to" -gt "$from" ]; then
             echo "$file:$line: includes \"$target\", a higher layer"
             status=1

@@ -1,6 +1,6 @@
 #include "registrations/receive/decode_registration.h"
 
-#include "tools/registration-server/query_decoding.h"
+#include "register/submission/query_decoding.h"
 
 #include <QSet>
 

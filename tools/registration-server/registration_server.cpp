@@ -1,6 +1,6 @@
 #include "tools/registration-server/registration_server.h"
 
-#include "tools/registration-server/query_decoding.h"
+#include "register/submission/query_decoding.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>

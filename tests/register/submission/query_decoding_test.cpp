@@ -1,5 +1,5 @@
+#include "register/submission/query_decoding.h"
 #include "tests/support/test_support.h"
-#include "tools/registration-server/query_decoding.h"
 
 #include <gtest/gtest.h>
 
@@ -81,14 +81,18 @@ TEST(DecodeQuery, SplitsTheStructureBeforeTheValueLayer)
 TEST(SplitAnswers, SeparatesEntriesAndIds)
 {
     const QList<Answer> answers =
-        splitAnswers(QStringLiteral("2`Fred's Garage|7`RPG|7`Puzzle|9`a`b|loose|3`"));
+        splitAnswers(QStringLiteral("2`Fred's Garage|7`RPG|7`Puzzle|9`a`b|loose|3`|"
+                                    "4`LWI-4471 %7C x %60 y|5%7c`%60%7C%7|6`%2560"));
     const std::pair<QString, QString> expected[] = {
         {QStringLiteral("2"), QStringLiteral("Fred's Garage")},
         {QStringLiteral("7"), QStringLiteral("RPG")},
         {QStringLiteral("7"), QStringLiteral("Puzzle")},
         {QStringLiteral("9"), QStringLiteral("a`b")},
         {QString(), QStringLiteral("loose")},
-        {QStringLiteral("3"), QString()}};
+        {QStringLiteral("3"), QString()},
+        {QStringLiteral("4"), QStringLiteral("LWI-4471 | x ` y")},
+        {QStringLiteral("5|"), QStringLiteral("`|%7")},
+        {QStringLiteral("6"), QStringLiteral("%2560")}};
     ASSERT_EQ(answers.size(), std::size(expected));
     for (qsizetype i = 0; i < answers.size(); ++i) {
         EXPECT_EQ(answers[i].id, expected[i].first) << i;

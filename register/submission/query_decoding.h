@@ -46,8 +46,15 @@ QList<Field> decodeQuery(QByteArrayView rawQuery);
 
 // The question answers: entries separated by "|", each "id", grave accent,
 // value. An entry without a grave accent has an empty id. An empty text has
-// no entries.
+// no entries. Inside an id or value the wizard writes a "|" as %7C and a
+// grave accent as %60 (hex digits in either case), so a player's text cannot
+// split the list; those two escapes are undone after the split. (A wizard
+// older than that escape sent them bare and split its own list; a player who
+// types "%7C" itself is read as "|", as with the value layer's escapes.)
 QList<Answer> splitAnswers(const QString &answers);
+
+// The two answer escapes alone: %7C to "|" and %60 to a grave accent.
+QString decodeAnswerEscapes(const QString &text);
 
 // Control characters as \xNN (\uNNNN above 0xFF), so that one value always
 // stays on one printed line.

@@ -1,4 +1,4 @@
-#include "tools/registration-server/query_decoding.h"
+#include "register/submission/query_decoding.h"
 
 #include <array>
 
@@ -163,6 +163,32 @@ QList<Field> decodeQuery(QByteArrayView rawQuery)
     return fields;
 }
 
+QString decodeAnswerEscapes(const QString &text)
+{
+    if (!text.contains(u'%'))
+        return text;
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 2 < text.size()) {
+            const QChar high = text[i + 1];
+            const QChar low = text[i + 2].toUpper();
+            if (high == u'7' && low == u'C') {
+                result += u'|';
+                i += 2;
+                continue;
+            }
+            if (high == u'6' && low == u'0') {
+                result += u'`';
+                i += 2;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
 QList<Answer> splitAnswers(const QString &answers)
 {
     QList<Answer> result;
@@ -171,9 +197,10 @@ QList<Answer> splitAnswers(const QString &answers)
     for (const QString &entry : answers.split(u'|')) {
         const qsizetype accent = entry.indexOf(u'`');
         if (accent < 0)
-            result.append({QString(), entry});
+            result.append({QString(), decodeAnswerEscapes(entry)});
         else
-            result.append({entry.left(accent), entry.mid(accent + 1)});
+            result.append({decodeAnswerEscapes(entry.left(accent)),
+                           decodeAnswerEscapes(entry.mid(accent + 1))});
     }
     return result;
 }
