@@ -19,6 +19,8 @@ struct Exchange {
     Server::Private *server = nullptr;
     MHD_Connection *connection = nullptr;
     QByteArray target;
+    const char *lineTarget = nullptr; // where the target stands in the library's request line
+    bool headRead = false;
     bool handed = false;
     std::mutex mutex;
     bool suspended = false;
@@ -112,6 +114,7 @@ struct Server::Private {
         exchange->server = static_cast<Private *>(cls);
         exchange->connection = connection;
         exchange->target = QByteArray(uri);
+        exchange->lineTarget = uri;
         return exchange;
     }
 
@@ -126,20 +129,39 @@ struct Server::Private {
         *context = nullptr;
     }
 
+    // The library hands the target over as a C string: a NUL byte sent inside
+    // it would cut it short unseen. In the request line the version follows
+    // the target and one blank; anything else between them means the target
+    // held a NUL (or was not one token).
+    static bool wholeTarget(const Exchange &exchange, const char *version)
+    {
+        const char *end = exchange.lineTarget + exchange.target.size();
+        return version == end + 1;
+    }
+
     static MHD_Result access(void *cls, MHD_Connection *connection, const char *,
-                             const char *method, const char *, const char *, size_t *uploadSize,
-                             void **context)
+                             const char *method, const char *version, const char *,
+                             size_t *uploadSize, void **context)
     {
         auto *self = static_cast<Private *>(cls);
         auto *exchange = static_cast<Exchange *>(*context);
         if (!exchange)
             return MHD_NO;
+        // A GET is answered once it has been read whole, so the connection
+        // can carry the next request; anything else is refused at once.
+        if (!exchange->headRead) {
+            exchange->headRead = true;
+            if (qstrcmp(method, MHD_HTTP_METHOD_GET) == 0)
+                return MHD_YES;
+        }
+        if (*uploadSize != 0) {
+            *uploadSize = 0; // a body is dropped: no request of ours has one
+            return MHD_YES;
+        }
         if (exchange->handed) {
             std::lock_guard lock(exchange->mutex);
-            if (!exchange->reply) {
-                *uploadSize = 0; // a body is not read: no request of ours has one
+            if (!exchange->reply)
                 return MHD_YES;
-            }
             return queueReply(*exchange, *exchange->reply);
         }
         exchange->handed = true;
@@ -150,6 +172,8 @@ struct Server::Private {
             return queueReply(*exchange, {414, "error`|`Request target too long", {}});
         if (headerBytes > self->options.maxHeaderBytes)
             return queueReply(*exchange, {431, "error`|`Request headers too large", {}});
+        if (!wholeTarget(*exchange, version))
+            return queueReply(*exchange, {400, "error`|`Malformed request line", {}});
 
         Request request{QByteArray(method), exchange->target, clientAddress(connection)};
         self->handler(request, [exchange](Reply reply) {
