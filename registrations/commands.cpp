@@ -271,9 +271,7 @@ int serveCommand(const QStringList &arguments)
     auto committer = std::make_unique<storage::GroupCommitter>(*store);
     receive::MapAnswers map;
     if (configGiven) {
-        map = [q = *questionnaire](const QString &language, QList<storage::Answer> &answers) {
-            q.map(language, answers);
-        };
+        map = [q = *questionnaire](storage::Registration &registration) { q.map(registration); };
     }
     receive::Service service(*committer, questionnaire->path, map);
     http::Server server(serverOptions,

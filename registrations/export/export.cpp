@@ -36,6 +36,7 @@ struct Column {
     QString id;
     QString title;
     Question::Kind kind = Question::Kind::Text;
+    std::array<QString, 3> dateParts;
 };
 
 QString fallbackTitle(int page, const QString &id)
@@ -84,8 +85,9 @@ Layout planLayout(storage::Storage &storage, const std::optional<QDateTime> &sin
     QSet<QPair<int, QString>> seenExtra;
     if (questionnaire) {
         for (const Question &q : questionnaire->columns)
-            layout.addQuestion(
-                {q.page, q.id, q.title.isEmpty() ? fallbackTitle(q.page, q.id) : q.title, q.kind});
+            layout.addQuestion({q.page, q.id,
+                                q.title.isEmpty() ? fallbackTitle(q.page, q.id) : q.title, q.kind,
+                                q.dateParts});
     }
     *ok = storage.forEach(
         since,
@@ -108,7 +110,8 @@ Layout planLayout(storage::Storage &storage, const std::optional<QDateTime> &sin
         },
         error);
     for (const QString &key : personalKeys()) {
-        if (seenFields.contains(key))
+        if (seenFields.contains(key) ||
+            (questionnaire && questionnaire->personalKeys.contains(key)))
             layout.fields.append(key);
     }
     layout.fields += otherFields;
@@ -119,7 +122,7 @@ Layout planLayout(storage::Storage &storage, const std::optional<QDateTime> &sin
         return idLess(a.second, b.second);
     });
     for (const auto &[page, id] : extra)
-        layout.addQuestion({page, id, fallbackTitle(page, id), Question::Kind::Choice});
+        layout.addQuestion({page, id, fallbackTitle(page, id), Question::Kind::Choice, {}});
     return layout;
 }
 
@@ -135,10 +138,22 @@ QList<QStringList> answerValues(const Layout &layout, const storage::Registratio
     return values;
 }
 
+// A date is written year/month/day whatever order its lists stand in; the
+// boxes of one question are joined by "; ".
 QString joined(const Column &column, const QStringList &values)
 {
-    return values.join(column.kind == Question::Kind::Date ? QStringLiteral("/")
-                                                           : QStringLiteral("; "));
+    if (column.kind != Question::Kind::Date)
+        return values.join(QStringLiteral("; "));
+    if (values.size() != 3)
+        return values.join(u'/');
+    QStringList ymd;
+    for (const QLatin1String part : {QLatin1String("y"), QLatin1String("m"), QLatin1String("d")}) {
+        const auto at = std::find(column.dateParts.begin(), column.dateParts.end(), part);
+        if (at == column.dateParts.end())
+            return values.join(u'/');
+        ymd.append(values[at - column.dateParts.begin()]);
+    }
+    return ymd.join(u'/');
 }
 
 QString fieldValue(const storage::Registration &r, const QString &key)

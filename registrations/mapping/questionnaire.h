@@ -11,6 +11,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace registrations::mapping {
@@ -23,7 +24,12 @@ struct Question {
     QString id;
     Kind kind = Kind::Text;
     int maxEntries = 1; // how many entries the question can send at most
-    QString title;      // the caption of the label with the same id on the same page
+    // Date: which part ("y", "m", "d") each of its three entries is, in order.
+    std::array<QString, 3> dateParts = {QStringLiteral("y"), QStringLiteral("m"),
+                                        QStringLiteral("d")};
+    QString title; // the caption of the label with the same id on the same page
+    // Choice: the captions the player picks from (each entry is one of them).
+    QStringList options;
 };
 
 class Questionnaire {
@@ -32,13 +38,20 @@ class Questionnaire {
     QByteArray path;
     // The questions of the first language section, in wire order: the export's columns.
     QList<Question> columns;
-    // The questions of each language section (by its id, lower case), in wire order.
+    // The personal fields that section shows, by their keys on the wire, in
+    // wire order (the birth date after the last name).
+    QStringList personalKeys;
+    // The questions of each language section, in wire order, by sectionKey().
     QHash<QString, QList<Question>> sections;
 
-    // Gives each answer the page of its question in the section of language
-    // (matched without regard to letter case). Left at 0 when there is no such
-    // section or an entry fits none of its questions.
-    void map(const QString &language, QList<storage::Answer> &answers) const;
+    static QString sectionKey(const QString &language, const QString &country);
+
+    // Gives each answer the page of its question in the section the player
+    // saw: the one of the sent language (lang) and country (the Country field,
+    // when the configuration has a section of its own for it), else the
+    // language's section for every other country. Left at 0 when there is no
+    // such section or an entry fits none of its questions.
+    void map(storage::Registration &registration) const;
 };
 
 // Reads the configuration file; nothing and the reason when it cannot be read.

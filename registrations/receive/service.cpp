@@ -38,7 +38,7 @@ void Service::handle(const http::Request &request, http::Respond respond)
     }
     storage::Registration registration = std::get<storage::Registration>(std::move(decoded));
     if (m_map)
-        m_map(registration.language, registration.answers);
+        m_map(registration);
     m_committer.submit(std::move(registration), [respond](
                                                     const std::optional<storage::Stored> &stored,
                                                     const QString &) {

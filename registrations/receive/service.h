@@ -14,7 +14,7 @@
 namespace registrations::receive {
 
 // Sets the page of each answer (the configuration's mapping), in place.
-using MapAnswers = std::function<void(const QString &language, QList<storage::Answer> &answers)>;
+using MapAnswers = std::function<void(storage::Registration &registration)>;
 
 class Service {
   public:

@@ -103,4 +103,46 @@ TEST_F(ServiceTest, ErasesAPlayerAndPurgesOldRegistrations)
     EXPECT_EQ(exportCsv().count('\n'), 1);
 }
 
+TEST(ServiceWithConfig, TakesOnlyItsPathAndExportsAColumnPerQuestion)
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("registrations.db"));
+    const QString config = testsupport::sourceDir() + QStringLiteral("/register/sample/config.xml");
+    ServiceProcess service(db, {QStringLiteral("--config"), config});
+    ASSERT_NE(service.port(), 0) << service.errors().toStdString();
+    // Every question of the sample's three pages, ids restarting on each page;
+    // the purchase date's lists stand day, month, year.
+    const QByteArray query =
+        "?ans=1%60Ember%20Reach%7C2%60A%20friend%7C3%60Every%20day%7C4%60Chess%7C1%60Action"
+        "%7C1%60Puzzle%7C2%60Laptop%7C1%6017%7C1%605%7C1%602019%7C2%60Yes,%20please%7C3%60Hi"
+        "&FirstName=Ann&LastName=Lee&Email=ann%40x%252Eorg&dob=1990/5/17&pname=Ember%20Reach"
+        "&lang=english";
+    const auto elsewhere = get(service.port(), "/other.asp" + query);
+    ASSERT_TRUE(elsewhere);
+    EXPECT_EQ(elsewhere->status, 404);
+    const auto reply = get(service.port(), "/register.asp" + query);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->body, "ok`|`1");
+    EXPECT_EQ(service.stop(), 0);
+
+    const auto exported = runRegistrations(
+        {QStringLiteral("export"), QStringLiteral("--db"), db, QStringLiteral("--config"), config});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QList<QByteArray> lines = exported.out.split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "FirstName,LastName,dob,Address1,Address2,City,State,Zip,Country,Phone,"
+                        "Email,Login,Product,Where did you hear about Ember Reach?,"
+                        "How often do you play games?,Your favourite game of all time,"
+                        "Which kinds of games do you enjoy? (tick at least one),"
+                        "\"Which devices do you play on? (click to select, click again to clear)\","
+                        "When did you buy Ember Reach? (day / month / year),"
+                        "Would you like to receive news about Velmora games?,"
+                        "Anything you would like to tell us?,received,game,language,number\r");
+    EXPECT_TRUE(lines[1].startsWith("Ann,Lee,1990/5/17,,,,,,,,ann@x.org,,Ember Reach,A friend,"
+                                    "Every day,Chess,Action; Puzzle,Laptop,2019/5/17,"
+                                    "\"Yes, please\",Hi,"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(",Ember Reach,english,1\r")) << lines[1].toStdString();
+}
+
 } // namespace
