@@ -105,6 +105,29 @@ class ServiceProcess {
     quint16 m_port = 0;
 };
 
+// A certificate authority made for one test, and a certificate it signed for
+// 127.0.0.1: dir/ca.pem, dir/server.pem, dir/server.key. False when openssl
+// failed.
+inline bool makeTestCertificates(const QString &dir)
+{
+    const auto openssl = [&](const QStringList &arguments) {
+        QProcess process;
+        process.setWorkingDirectory(dir);
+        process.start(QStringLiteral("openssl"), arguments);
+        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    };
+    writeFile(dir, QStringLiteral("server.ext"),
+              QStringLiteral("subjectAltName=IP:127.0.0.1\nbasicConstraints=CA:FALSE\n"));
+    return openssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out",
+                    "ca.pem", "-days", "2", "-subj", "/CN=Velmora test CA"}) &&
+           openssl({"req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out",
+                    "server.csr", "-subj", "/CN=127.0.0.1"}) &&
+           openssl({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                    "-CAcreateserial", "-out", "server.pem", "-days", "2", "-extfile",
+                    "server.ext"});
+}
+
 struct HttpResponse {
     int status = 0;
     QByteArray body;

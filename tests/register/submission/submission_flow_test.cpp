@@ -4,6 +4,7 @@
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
 #include "tests/platform/http/hostile_replies.h"
+#include "tests/registrations/service_process.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/registration-server/server_process.h"
 
@@ -536,5 +537,85 @@ TEST_F(SubmissionFlow, APrintThatFailsIsReportedAndTheMethodScreenStays)
         expectCommonEnding(m);
     }
 }
+
+// The wizard registering through the registrations service: over HTTP, and
+// over HTTPS with a certificate of a private authority, which the wizard
+// trusts only when SSL_CERT_FILE names it.
+struct ServiceCase {
+    const char *name;
+    bool tls;
+    bool trusted;
+    int expectedResult;
+};
+
+void PrintTo(const ServiceCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ThroughTheService : public SubmissionFlow,
+                          public ::testing::WithParamInterface<ServiceCase> {};
+
+TEST_P(ThroughTheService, StoresWhatTheWizardSentAndExportsIt)
+{
+    const ServiceCase &c = GetParam();
+    QTemporaryDir serviceDir;
+    const QString db = serviceDir.filePath(QStringLiteral("registrations.db"));
+    // The service reads the same configuration; only the path of its address counts.
+    const QString config = testsupport::writeFile(
+        serviceDir.path(), QStringLiteral("config.xml"),
+        kConfig.arg(QStringLiteral("http://register.example/register.asp"), QString()));
+    QStringList arguments{QStringLiteral("--config"), config};
+    if (c.tls) {
+        ASSERT_TRUE(testsupport::makeTestCertificates(serviceDir.path()));
+        arguments << QStringLiteral("--tls-cert")
+                  << serviceDir.filePath(QStringLiteral("server.pem"))
+                  << QStringLiteral("--tls-key")
+                  << serviceDir.filePath(QStringLiteral("server.key"));
+    }
+    testsupport::ServiceProcess service(db, arguments);
+    ASSERT_NE(service.port(), 0) << service.errors().toStdString();
+    const QString url = QStringLiteral("%1://127.0.0.1:%2/register.asp")
+                            .arg(c.tls ? QStringLiteral("https") : QStringLiteral("http"))
+                            .arg(service.port());
+    const ScopedEnv noBundle("CURL_CA_BUNDLE", {});
+    const ScopedEnv certFile(
+        "SSL_CERT_FILE",
+        c.trusted && c.tls ? serviceDir.filePath(QStringLiteral("ca.pem")).toUtf8() : QByteArray());
+    const ScopedEnv noProxy("no_proxy", "*");
+    auto w = toMethodScreen(url);
+    MainForm &m = *w;
+    testing::internal::CaptureStderr();
+    m.cmdOk_Click();
+    const QString diagnosis = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_EQ(int(m.state().submitResult), c.expectedResult);
+    EXPECT_EQ(m.ctl("frmThanksOnline")->isVisibleFlag(), c.expectedResult == 0);
+    if (c.expectedResult != 0) {
+        EXPECT_TRUE(diagnosis.contains(QStringLiteral("certificate"))) << diagnosis.toStdString();
+    }
+    EXPECT_EQ(service.stop(), 0);
+
+    const auto exported = testsupport::runRegistrations(
+        {QStringLiteral("export"), QStringLiteral("--db"), db, QStringLiteral("--config"), config});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QList<QByteArray> lines = exported.out.split('\n');
+    EXPECT_EQ(lines.value(0), "FirstName,LastName,dob,Email,Where do you play?,"
+                              "Do you play online?,Which genres?,received,game,language,number\r");
+    if (c.expectedResult == 0) {
+        ASSERT_EQ(lines.size(), 3) << exported.out.toStdString();
+        EXPECT_TRUE(lines[1].startsWith("Ann,Lee,1990/5/17,ann@example.com,Fred's Garage,Yes,RPG,"))
+            << lines[1].toStdString();
+        EXPECT_TRUE(lines[1].endsWith(",Demo Game,English,1\r")) << lines[1].toStdString();
+    } else {
+        EXPECT_EQ(lines.size(), 2) << exported.out.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ThroughTheService,
+                         ::testing::Values(ServiceCase{"plainHttp", false, false, 0},
+                                           ServiceCase{"tlsWithTheAuthorityNamed", true, true, 0},
+                                           ServiceCase{"tlsWithAnUnknownAuthority", true, false,
+                                                       2}),
+                         testsupport::RowName());
 
 } // namespace
