@@ -2,7 +2,10 @@
 
 #include "register-config/walk.h"
 
+#include "register/model/configuration.h"
+
 #include <QTextStream>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -23,6 +26,25 @@ int check(const QString &configPath, QTextStream &out, QTextStream &err)
         for (const model::ConfigProblem &problem :
              walk(folder.path(), visit, [](const Screen &) {}).problems)
             log.report(problem);
+
+    // A registration sent over plain HTTP carries the player's name, address
+    // and birth date readable to anyone on the way: said once, at the address.
+    // An address on this machine (a local test) sends nothing over a network.
+    model::ConfigProblems scratch;
+    const model::Configuration config = model::readConfiguration(folder.config(), scratch);
+    const QString url = config.defaultUrl.text.trimmed();
+    const QUrl parsed(url);
+    const QString host = parsed.host();
+    const bool loopback = host == QLatin1String("localhost") || host == QLatin1String("::1") ||
+                          host.startsWith(QLatin1String("127."));
+    if (config.defaultUrl.present && !loopback &&
+        url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive))
+        log.report({config.defaultUrl.place.line, config.defaultUrl.place.column,
+                    QStringLiteral("<default_url>%1</default_url>").arg(url),
+                    QStringLiteral("the registration address is plain http://, so the player's "
+                                   "personal data travels unencrypted"),
+                    QStringLiteral("the wizard sends it so; an https:// address protects it"),
+                    QString()});
 
     // In file order, as a compiler lists its diagnostics; problems without a
     // place come first.

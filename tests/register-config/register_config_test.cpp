@@ -278,6 +278,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CheckCase{"SampleHasNoProblem", {}, {sampleConfig()}, 0, "", ""},
         CheckCase{"TwoSectionsHaveNoProblem", twoSections(), {}, 0, "", ""},
+        // Plain HTTP to another machine is said once, for the whole file; the
+        // loopback address above and HTTPS are not.
+        CheckCase{"PlainHttpAddressSaidOnce",
+                  twoSections().replace("http://127.0.0.1:9/register",
+                                        "http://register.example/register"),
+                  {},
+                  1,
+                  "config.xml:6:3: <default_url>http://register.example/register</default_url>: "
+                  "the registration address is plain http://, so the player's personal data "
+                  "travels unencrypted; the wizard sends it so; an https:// address protects it\n",
+                  ""},
+        CheckCase{"HttpsAddressHasNoProblem",
+                  twoSections().replace("http://127.0.0.1:9/register",
+                                        "https://register.example/register"),
+                  {},
+                  0,
+                  "",
+                  ""},
         // France's age entry belongs to neither section's country: it is read
         // all the same. The Canadian section's mistakes name that section.
         CheckCase{"KnownMistakes",
