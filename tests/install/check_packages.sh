@@ -41,6 +41,8 @@ config.xml
 register
 register-config
 register-services.so
+registrations
+registrations.service
 schedule"
 
 # The archive is the game folder itself, in one top folder named after it.
@@ -60,6 +62,8 @@ drwxr-xr-x root/root $lib/
 -rwxr-xr-x root/root $lib/register
 -rwxr-xr-x root/root $lib/register-config
 -rw-r--r-- root/root $lib/register-services.so
+-rwxr-xr-x root/root $lib/registrations
+-rw-r--r-- root/root $lib/registrations.service
 -rwxr-xr-x root/root $lib/schedule
 drwxr-xr-x root/root ./usr/share/
 drwxr-xr-x root/root ./usr/share/doc/
@@ -91,12 +95,15 @@ depends=$(field Depends)
 same "the packages in Depends" "libc6
 libcurl4
 libgcc-s1
+libmicrohttpd12
 libpng16-16
+libpq5
 libpugixml1v5
 libqt6core6
 libqt6gui6
 libqt6printsupport6
 libqt6widgets6
+libsqlite3-0
 libstdc++6" "$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | sort -u)"
 grep -q '(>= ' <<<"$depends" || fail "Depends carries no versions: $depends"
 
@@ -111,7 +118,7 @@ dpkg-deb -x "$deb" "$work/root"
 same "the changelog's version" "$package ($version)" \
     "$(zcat "$work/root/usr/share/doc/$package/changelog.gz" | head -1 | cut -d' ' -f1-2)"
 # Stripped, and no search path into the build tree.
-for f in register register-config register-services.so schedule; do
+for f in register register-config register-services.so registrations schedule; do
     file "$work/root/usr/lib/$package/$f" | grep -q ', stripped' || fail "$f is not stripped"
     ! readelf -d "$work/root/usr/lib/$package/$f" | grep -q 'R.*PATH' || fail "$f has a search path"
 done

@@ -19,9 +19,15 @@
 
 namespace {
 
-const QStringList kFolder = {"README.txt",      "config.xml",           "register",
-                             "register-config", "register-services.so", "schedule"};
-const QStringList kPrograms = {"register", "register-config", "schedule"};
+const QStringList kFolder = {"README.txt",
+                             "config.xml",
+                             "register",
+                             "register-config",
+                             "register-services.so",
+                             "registrations",
+                             "registrations.service",
+                             "schedule"};
+const QStringList kPrograms = {"register", "register-config", "registrations", "schedule"};
 
 struct Outcome {
     int exitCode = -1;
