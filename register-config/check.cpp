@@ -30,8 +30,7 @@ int check(const QString &configPath, QTextStream &out, QTextStream &err)
     // A registration sent over plain HTTP carries the player's name, address
     // and birth date readable to anyone on the way: said once, at the address.
     // An address on this machine (a local test) sends nothing over a network.
-    model::ConfigProblems scratch;
-    const model::Configuration config = model::readConfiguration(folder.config(), scratch);
+    const model::Configuration &config = folder.config();
     const QString url = config.defaultUrl.text.trimmed();
     const QUrl parsed(url);
     const QString host = parsed.host();
