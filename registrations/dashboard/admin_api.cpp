@@ -27,8 +27,11 @@ constexpr int kMaxOptionValues = 1000;
 
 Reply json(const QJsonObject &object, int status = 200)
 {
-    return {
-        status, "application/json", QJsonDocument(object).toJson(QJsonDocument::Compact), {}, {}};
+    Reply reply;
+    reply.status = status;
+    reply.contentType = "application/json";
+    reply.body = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    return reply;
 }
 
 Reply failure(int status, const QString &reason)
@@ -141,7 +144,7 @@ Reply AdminApi::get(const QString &path, const QHash<QString, QString> &query,
                     const QByteArray &authorization) const
 {
     if (path == u"/admin")
-        return {301, "text/plain; charset=utf-8", "/admin/\n", {}, "/admin/"};
+        return {301, "text/plain; charset=utf-8", "/admin/\n", {}, "/admin/", {}};
     static const QString apiPrefix = QStringLiteral("/admin/api/");
     if (path.startsWith(apiPrefix)) {
         if (!authorized(authorization))
@@ -155,7 +158,7 @@ Reply AdminApi::get(const QString &path, const QHash<QString, QString> &query,
     if (path.startsWith(pagePrefix)) {
         const QString name = path.mid(pagePrefix.size());
         if (const auto asset = findAsset(name.isEmpty() ? QStringLiteral("index.html") : name))
-            return {200, asset->contentType, asset->body.toByteArray(), {}, {}};
+            return {200, asset->contentType, asset->body.toByteArray(), {}, {}, {}};
     }
     return failure(404, QStringLiteral("no such page"));
 }
@@ -359,18 +362,21 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
     }
 
     if (route == u"export.csv") {
-        QByteArray csv;
-        if (!m_csvExport || !m_csvExport(period, &csv, &error))
-            return storageFailure(error);
+        if (!m_csvExport)
+            return failure(404, QStringLiteral("no export"));
         const QString name =
             QStringLiteral("registrations-%1-to-%2.csv")
                 .arg(args->from ? args->from->toString(Qt::ISODate) : QStringLiteral("first"),
                      (args->to ? *args->to : today).toString(Qt::ISODate));
-        return {200,
-                "text/csv; charset=utf-8",
-                csv,
-                "attachment; filename=\"" + name.toLatin1() + "\"",
-                {}};
+        Reply reply{200, "text/csv; charset=utf-8",
+                    {},  "attachment; filename=\"" + name.toLatin1() + "\"",
+                    {},  {}};
+        // Written while it is sent: an export of every registration need
+        // not fit in memory.
+        reply.stream = [csvExport = m_csvExport, period](std::FILE *out, QString *error) {
+            return csvExport(period, out, error);
+        };
+        return reply;
     }
 
     return failure(404, QStringLiteral("no such route"));

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QString>
 
+#include <cstdio>
 #include <functional>
 
 namespace registrations::storage {
@@ -20,18 +21,22 @@ class Storage;
 
 namespace registrations::dashboard {
 
+// Writes a download to out as it is sent; false with the reason on failure.
+using Writer = std::function<bool(std::FILE *out, QString *error)>;
+
 struct Reply {
     int status = 200;
     QByteArray contentType;
     QByteArray body;
     QByteArray contentDisposition; // set for downloads
     QByteArray location;           // set for redirects
+    Writer stream;                 // set for a download written while it is sent, in place of body
 };
 
-// Writes the CSV export of the registrations received within the period into
-// *out; false with the reason on failure.
+// Writes the CSV export of the registrations received within the period to
+// out; false with the reason on failure.
 using CsvExport =
-    std::function<bool(const storage::Period &period, QByteArray *out, QString *error)>;
+    std::function<bool(const storage::Period &period, std::FILE *out, QString *error)>;
 
 class AdminApi {
   public:

@@ -5,10 +5,16 @@
 #include <QHash>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace registrations::dashboard {
 
@@ -18,7 +24,9 @@ namespace {
 // single-threaded server, with limits so that nobody can hold it open.
 constexpr unsigned kConnectionLimit = 64;
 constexpr unsigned kConnectionsPerAddress = 16;
-constexpr unsigned kConnectionTimeoutSeconds = 30;
+// Long enough for the first bytes of an export of every registration, which
+// may need a pass over all of them before its header row.
+constexpr unsigned kConnectionTimeoutSeconds = 300;
 constexpr size_t kConnectionMemory = 64 * 1024; // request line and headers
 
 // The page loads only its own files and talks only to its own API.
@@ -34,11 +42,80 @@ MHD_Result collectArgument(void *cls, MHD_ValueKind, const char *key, const char
     return MHD_YES;
 }
 
+// A download written by a thread of its own into a pipe while the server
+// sends what has arrived. Closing the pipe's reading end (the client went
+// away, or the answer is done) makes the writer's next write fail, so the
+// writer always ends.
+struct Download {
+    int fd = -1;
+    std::atomic<bool> complete{false};
+    std::thread writer;
+};
+
+ssize_t readDownload(void *cls, uint64_t, char *buffer, size_t max)
+{
+    auto *download = static_cast<Download *>(cls);
+    ssize_t n;
+    do {
+        n = ::read(download->fd, buffer, max);
+    } while (n < 0 && errno == EINTR);
+    if (n > 0)
+        return n;
+    // A download that failed half-way must not look complete: the answer is
+    // broken off instead of ended.
+    if (n == 0 && download->complete.load(std::memory_order_acquire))
+        return MHD_CONTENT_READER_END_OF_STREAM;
+    return MHD_CONTENT_READER_END_WITH_ERROR;
+}
+
+void endDownload(void *cls)
+{
+    auto *download = static_cast<Download *>(cls);
+    ::close(download->fd);
+    if (download->writer.joinable())
+        download->writer.join();
+    delete download;
+}
+
+MHD_Response *streamedResponse(const Writer &stream)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return nullptr;
+    auto *download = new Download;
+    download->fd = fds[0];
+    MHD_Response *response = MHD_create_response_from_callback(
+        MHD_SIZE_UNKNOWN, 64 * 1024, &readDownload, download, &endDownload);
+    if (!response) {
+        ::close(fds[1]);
+        endDownload(download);
+        return nullptr;
+    }
+    download->writer = std::thread([stream, fd = fds[1], download] {
+        std::FILE *out = fdopen(fd, "w");
+        if (!out) {
+            ::close(fd);
+            return;
+        }
+        QString error;
+        const bool written = stream(out, &error);
+        const bool flushed = std::fflush(out) == 0;
+        if (written && flushed)
+            download->complete.store(true, std::memory_order_release);
+        else if (!error.isEmpty())
+            std::fprintf(stderr, "admin: download failed: %s\n", qPrintable(error));
+        std::fclose(out);
+    });
+    return response;
+}
+
 MHD_Result send(MHD_Connection *connection, const Reply &reply)
 {
-    MHD_Response *response = MHD_create_response_from_buffer(
-        size_t(reply.body.size()), const_cast<char *>(reply.body.constData()),
-        MHD_RESPMEM_MUST_COPY);
+    MHD_Response *response =
+        reply.stream ? streamedResponse(reply.stream)
+                     : MHD_create_response_from_buffer(size_t(reply.body.size()),
+                                                       const_cast<char *>(reply.body.constData()),
+                                                       MHD_RESPMEM_MUST_COPY);
     if (!response)
         return MHD_NO;
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.constData());
@@ -76,7 +153,7 @@ MHD_Result handle(void *cls, MHD_Connection *connection, const char *url, const 
     const auto &api = *static_cast<const AdminApi *>(cls);
     if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 &&
         std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0)
-        return send(connection, {405, "text/plain; charset=utf-8", "GET only\n", {}, {}});
+        return send(connection, {405, "text/plain; charset=utf-8", "GET only\n", {}, {}, {}});
     QHash<QString, QString> arguments;
     MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, collectArgument, &arguments);
     const char *authorization =

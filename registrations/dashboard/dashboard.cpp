@@ -8,7 +8,6 @@
 #include <QFile>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace registrations::dashboard {
 
@@ -17,34 +16,24 @@ namespace {
 constexpr qsizetype kMinTokenLength = 16;
 constexpr qsizetype kMaxTokenFileBytes = 4096;
 
-// The export as the CSV download of a period: the service's own exporter,
-// written into memory.
-CsvExport csvExport(storage::Storage &storage, const mapping::Questionnaire *questionnaire)
+// The export as the CSV download of a period: the service's own exporter, on
+// a connection of its own (it runs beside the API's queries while the
+// download is sent).
+CsvExport csvExport(const QString &database, const mapping::Questionnaire *questionnaire)
 {
     return
-        [&storage, questionnaire](const storage::Period &period, QByteArray *out, QString *error) {
-            char *buffer = nullptr;
-            size_t size = 0;
-            std::FILE *stream = open_memstream(&buffer, &size);
-            if (!stream) {
-                *error = QStringLiteral("cannot make room for the export");
+        [database, questionnaire](const storage::Period &period, std::FILE *out, QString *error) {
+            const auto storage = storage::openStorage(database, error);
+            if (!storage)
                 return false;
-            }
             std::optional<QDateTime> since;
             if (period.fromMs > 0)
                 since = QDateTime::fromMSecsSinceEpoch(period.fromMs, QTimeZone::utc());
             std::optional<QDateTime> until;
             if (period.toMs != storage::Period{}.toMs)
                 until = QDateTime::fromMSecsSinceEpoch(period.toMs, QTimeZone::utc());
-            const bool written = exporting::writeExport(
-                storage, since, until, exporting::Format::Csv, questionnaire, stream, error);
-            const bool closed = std::fclose(stream) == 0;
-            if (written && closed)
-                *out = QByteArray(buffer, qsizetype(size));
-            std::free(buffer);
-            if (written && !closed)
-                *error = QStringLiteral("cannot finish the export");
-            return written && closed;
+            return exporting::writeExport(*storage, since, until, exporting::Format::Csv,
+                                          questionnaire, out, error);
         };
 }
 
@@ -76,7 +65,7 @@ std::unique_ptr<Dashboard> Dashboard::start(const DashboardOptions &options, Sur
     if (!d->storage)
         return nullptr;
     d->api = std::make_unique<AdminApi>(*d->storage, std::move(survey), *token,
-                                        csvExport(*d->storage, questionnaire));
+                                        csvExport(options.database, questionnaire));
     d->server = std::make_unique<AdminServer>(*d->api);
     if (!d->server->start(options.host, options.port, error))
         return nullptr;

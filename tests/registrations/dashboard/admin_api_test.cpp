@@ -95,9 +95,8 @@ class AdminApiBase : public ::testing::Test {
         }
         m_api = std::make_unique<AdminApi>(
             *m_storage, sampleSurvey(), kToken,
-            [](const storage::Period &, QByteArray *out, QString *) {
-                *out = "csv\r\n";
-                return true;
+            [](const storage::Period &, std::FILE *out, QString *) {
+                return std::fputs("csv\r\n", out) >= 0;
             },
             [] { return kNow; });
     }

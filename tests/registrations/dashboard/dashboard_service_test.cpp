@@ -65,6 +65,17 @@ TEST_F(DashboardServiceTest, TheAdminRoutesAnswerOnTheirOwnAddressOnly)
     EXPECT_EQ(QJsonDocument::fromJson(summary.body).object()["total"].toInt(), 1);
     const auto countries = httpGet(adminBase + "/admin/api/countries", "Bearer " + kToken);
     EXPECT_TRUE(countries.body.contains("Iceland"));
+    // The download of a period is the service's export, written while it is sent.
+    const auto csv =
+        httpGet(adminBase + "/admin/api/export.csv?from=2000-01-01", "Bearer " + kToken);
+    EXPECT_EQ(csv.status, 200);
+    const QList<QByteArray> lines = csv.body.split('\n');
+    ASSERT_EQ(lines.size(), 3) << csv.body.toStdString(); // header, the row, the last line's end
+    EXPECT_TRUE(lines[0].startsWith("FirstName,") || lines[0].contains("Country"));
+    EXPECT_TRUE(lines[1].contains("Iceland"));
+    EXPECT_TRUE(httpGet(adminBase + "/admin/api/export.csv?to=2000-01-01", "Bearer " + kToken)
+                    .body.split('\n')
+                    .size() == 2); // the header alone
 
     // The public address knows nothing of the dashboard, token or not; the
     // admin address takes no registrations.
