@@ -48,6 +48,9 @@ int main(int argc, char **argv)
     options.port = 0;
     options.threads = std::max(2, QThread::idealThreadCount());
     options.logRequests = false;
+    // The benchmark's clients all come from one address, as the service's do
+    // when it is given --per-address-limit 4000.
+    options.perAddressLimit = options.connectionLimit;
     registrations::http::Server server(options, [&](const registrations::http::Request &request,
                                                     registrations::http::Respond respond) {
         if (ceiling)

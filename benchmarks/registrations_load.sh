@@ -17,7 +17,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 seconds=${2:-10}
-connections=${CONNECTIONS:-64}
+connections=${CONNECTIONS:-256}
 threads=${THREADS:-2}
 service=$build/bin/registrations
 baseline=$build/bin/registrations_baseline
@@ -35,14 +35,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts a server (its command line as arguments); prints its port.
+# Starts a server (its command line as arguments); sets pid and port.
 start() {
     local out="$work/serve.$RANDOM"
     "$@" >"$out" 2>/dev/null &
     pid=$!
     for _ in $(seq 1 200); do
         if grep -q '^listening on ' "$out" 2>/dev/null; then
-            sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$out"
+            port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$out")
             return
         fi
         sleep 0.05
@@ -51,13 +51,17 @@ start() {
     exit 1
 }
 
+# The server's processor time so far, in clock ticks (user + system).
+ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+
 stop() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     pid=
 }
 
-# wrk against the port; prints "rps p50 p90 p99 non2xx ok".
+# wrk against the port; prints "rps p50 p90 p99 failed ok" (failed: other
+# statuses and socket errors).
 load() {
     wrk -t"$threads" -c"$connections" -d"${seconds}s" --latency \
         -s benchmarks/registrations_engines.lua "http://127.0.0.1:$1" -- "l$RANDOM$RANDOM" \
@@ -70,6 +74,7 @@ load() {
         /^ +90%/ { p90 = ms($2) }
         /^ +99%/ { p99 = ms($2) }
         /Non-2xx/ { errors = $NF }
+        /Socket errors/ { gsub(",", ""); errors += $4 + $6 + $8 + $10 }
         END { printf "%.0f %.2f %.2f %.2f %d %d\n", rps, p50, p90, p99, errors, total - errors }' "$work/wrk.out"
 }
 
@@ -77,34 +82,41 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) processors
     "${seconds}s each, $connections connections, $threads wrk threads"
 results=()
 
-port=$(start "$baseline" ceiling)
-results+=("ceiling $(load "$port") - -")
+start "$baseline" ceiling
+line=$(load "$port")
+results+=("ceiling $line - - $(ticks)")
 stop
 
-port=$(start "$baseline" per-request "$work/per-request.db")
+start "$baseline" per-request "$work/per-request.db"
 line=$(load "$port")
+cpu=$(ticks)
 stop
 rows=$(sqlite3 "$work/per-request.db" "SELECT count(*) FROM registrations")
-results+=("per-request $line $rows $rows")
+results+=("per-request $line $rows - $cpu")
 
-port=$(start "$service" serve --db "$work/service.db" --listen 127.0.0.1:0)
+# wrk's connections all come from 127.0.0.1, like a proxy's: the limit per
+# address is raised to the limit in all (the baselines do the same).
+start "$service" serve --db "$work/service.db" --listen 127.0.0.1:0 --per-address-limit 4000
 line=$(load "$port")
+cpu=$(ticks)
 stop
 rows=$(sqlite3 "$work/service.db" "SELECT count(*) FROM registrations")
-results+=("service $line $rows -")
+results+=("service $line $rows - $cpu")
 
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-printf '%-12s %9s %8s %8s %8s %8s %9s %9s\n' server "reg/s" "p50 ms" "p90 ms" "p99 ms" \
-    refused answered stored
+hz=$(getconf CLK_TCK)
+printf '%-12s %9s %8s %8s %8s %8s %9s %9s %12s\n' server "reg/s" "p50 ms" "p90 ms" "p99 ms" \
+    failed answered stored "cpu us/reg"
 for r in "${results[@]}"; do
-    read -r name rps p50 p90 p99 errors ok rows _ <<<"$r"
-    printf '%-12s %9s %8s %8s %8s %8s %9s %9s\n' "$name" "$rps" "$p50" "$p90" "$p99" "$errors" \
-        "$ok" "$rows"
+    read -r name rps p50 p90 p99 errors ok rows _ cpu <<<"$r"
+    per=$(awk -v t="$cpu" -v n="$ok" -v hz="$hz" 'BEGIN { printf "%.0f", t / hz * 1e6 / n }')
+    printf '%-12s %9s %8s %8s %8s %8s %9s %9s %12s\n' "$name" "$rps" "$p50" "$p90" "$p99" \
+        "$errors" "$ok" "$rows" "$per"
 done
 echo
 read -r _ ceiling_rps _ <<<"${results[0]}"
-read -r _ naive_rps _ _ _ _ naive_ok _ naive_rows _ <<<"${results[1]}"
+read -r _ naive_rps _ _ _ _ naive_ok naive_rows _ <<<"${results[1]}"
 read -r _ service_rps _ _ _ _ service_ok service_rows _ <<<"${results[2]}"
 awk -v c="$ceiling_rps" -v n="$naive_rps" -v s="$service_rps" 'BEGIN {
     printf "RATIO service / ceiling: %.2f (goal at least 0.70)\n", s / c

@@ -205,6 +205,9 @@ int serveCommand(const QStringList &arguments)
           "where to listen (default 127.0.0.1:8080; port 0 takes a free one)"},
          {"tls-cert", "PEM", "serve HTTPS with this certificate (chain)"},
          {"tls-key", "PEM", "the certificate's private key"},
+         {"per-address-limit", "N",
+          "open connections one client address may hold (default 32); behind a proxy\n"
+          "      every request comes from the proxy's address: raise it there"},
          {"admin-token-file", "FILE",
           "serve the dashboard (/admin/) and its API, guarded by the token on the\n"
           "      file's first line (at least 16 characters); without it the dashboard is off"},
@@ -219,6 +222,14 @@ int serveCommand(const QStringList &arguments)
     if (options->contains(QStringLiteral("listen")) &&
         !parseListen(options->value(QStringLiteral("listen")), &serverOptions))
         return fail(QStringLiteral("--listen wants HOST:PORT, for example 127.0.0.1:8080"));
+    if (options->contains(QStringLiteral("per-address-limit"))) {
+        bool ok = false;
+        const uint limit = options->value(QStringLiteral("per-address-limit")).toUInt(&ok);
+        if (!ok || limit == 0 || limit > serverOptions.connectionLimit)
+            return fail(QStringLiteral("--per-address-limit wants a number from 1 to %1")
+                            .arg(serverOptions.connectionLimit));
+        serverOptions.perAddressLimit = limit;
+    }
     const QString certPath = options->value(QStringLiteral("tls-cert"));
     const QString keyPath = options->value(QStringLiteral("tls-key"));
     if (certPath.isEmpty() != keyPath.isEmpty())
