@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -179,6 +180,14 @@ bool WizardFolder::prepare(const QString &configPath, QString *error)
         return false;
     }
     copy.close();
+    // The publisher's own pictures beside the configuration are the ones the
+    // wizard finds beside itself once shipped.
+    const QString own = QFileInfo(configPath).absoluteDir().filePath(QStringLiteral("pictures"));
+    if (QFileInfo(own).isDir() &&
+        !QFile::link(own, QDir(dir->path()).filePath(QStringLiteral("pictures")))) {
+        *error = QStringLiteral("cannot write to %1").arg(dir->path());
+        return false;
+    }
     if (!m_config.load(copy.fileName())) {
         *error = m_config.errorString().replace(copy.fileName(), configPath);
         return false;

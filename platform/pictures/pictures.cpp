@@ -1,8 +1,10 @@
 #include "platform/pictures/pictures.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
@@ -77,7 +79,70 @@ QByteArray signatureFormat(const QByteArray &bytes)
     return {};
 }
 
+// The files of `dir` that are pictures by their extension, sorted by name.
+QFileInfoList pictureFiles(const QDir &dir)
+{
+    QFileInfoList out;
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Name)) {
+        const QString suffix = file.suffix().toCaseFolded();
+        for (const char *extension : ownPictureExtensions)
+            if (suffix == QLatin1String(extension)) {
+                out.append(file);
+                break;
+            }
+    }
+    return out;
+}
+
+// The subfolders of `folder` named `section`, letter case ignored, in sorted
+// order ("English" and "english" may both be there).
+QStringList sectionFolders(const QString &folder, QStringView section)
+{
+    QStringList out;
+    const QString folded = section.toString().toCaseFolded();
+    for (const QFileInfo &sub :
+         QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        if (sub.fileName().toCaseFolded() == folded)
+            out.append(sub.filePath());
+    return out;
+}
+
+QString pictureIn(const QString &folder, const QString &foldedName)
+{
+    for (const QFileInfo &file : pictureFiles(QDir(folder)))
+        if (file.completeBaseName().toCaseFolded() == foldedName)
+            return file.filePath();
+    return {};
+}
+
 } // namespace
+
+QString ownPictureFile(const QString &folder, QStringView section, QStringView name)
+{
+    if (folder.isEmpty() || name.isEmpty() || !QFileInfo(folder).isDir())
+        return {};
+    const QString folded = name.toString().toCaseFolded();
+    if (!section.isEmpty()) {
+        for (const QString &sub : sectionFolders(folder, section))
+            if (QString file = pictureIn(sub, folded); !file.isEmpty())
+                return file;
+    }
+    return pictureIn(folder, folded);
+}
+
+bool hasOwnPictures(const QString &folder, QStringView section)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    if (!pictureFiles(QDir(folder)).isEmpty())
+        return true;
+    if (section.isEmpty())
+        return false;
+    for (const QString &sub : sectionFolders(folder, section))
+        if (!pictureFiles(QDir(sub)).isEmpty())
+            return true;
+    return false;
+}
 
 QByteArray resourceBytes(QStringView section, QStringView name)
 {

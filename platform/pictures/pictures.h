@@ -27,6 +27,23 @@ QPixmap pictureFromBytes(const QByteArray &bytes);
 // pictureFromBytes(resourceBytes(section, name)).
 QPixmap picture(QStringView section, QStringView name);
 
+// The extensions a picture file of a publisher's own may have.
+inline constexpr const char *ownPictureExtensions[] = {"png", "jpg", "jpeg", "gif"};
+
+// The file that stands for the picture `name` of `section` among the files
+// of `folder`: folder/<section>/<name>.<ext> first (the section's own), then
+// folder/<name>.<ext> (for every section); letter case ignored in the section,
+// the name and the extension. Of two files that differ only in extension or
+// case, the first in sorted order wins; so does the first of two section
+// folders that differ only in case. Empty when there is none. A name is
+// only ever compared with the names the folder lists, so "../x" or "a/b"
+// never reaches outside it.
+QString ownPictureFile(const QString &folder, QStringView section, QStringView name);
+
+// True when `folder` holds any picture file for `section`: in its own
+// subfolder or for every section.
+bool hasOwnPictures(const QString &folder, QStringView section);
+
 // A picture kept as its file's bytes and decoded the first time it is shown
 // (a button's hover picture waits for the mouse), or one decoded already.
 // Copies share the one decoded picture. Bytes that do not decode show as a

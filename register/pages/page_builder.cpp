@@ -48,9 +48,9 @@ BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
                     if (!Render_Image(form, state, o, container) && languageHasPictures(state))
                         page.problems.append(
                             {source, pageTitle,
-                             QStringLiteral("the picture \"%1\" is not among the pictures of "
-                                            "%2; the image stays empty")
-                                 .arg(o.src, state.currentLanguage.trimmed().toLower())});
+                             QStringLiteral("the picture %1; the image stays empty")
+                                 .arg(pictureProblem(state, o.src,
+                                                     findLanguagePicture(state, o.src)))});
                 },
                 [&](const pages::LabelObject &o) { Render_Label(form, state, o, container); },
                 [&](const pages::TextObject &o) { Render_TextBox(form, state, o, container); },

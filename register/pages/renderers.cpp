@@ -79,7 +79,7 @@ bool Render_Image(forms::Form &form, const WizardState &state, const pages::Imag
     Control *c = findOrCreate(form, Kind::Image, object.name, container);
     // Pages often repeat a picture, and every pass through the region screen
     // builds them again: decode each picture of a language once.
-    const QString key = QStringLiteral("page-picture/") +
+    const QString key = QStringLiteral("page-picture/") + state.appPath + u'/' +
                         state.currentLanguage.trimmed().toLower() + u'/' +
                         object.src.trimmed().toLower();
     QPixmap picture;

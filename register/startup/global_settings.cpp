@@ -53,13 +53,12 @@ void loadPicture(const model::ConfigReader &reader, const WizardState &state, co
     const auto name = node.attribute(QLatin1String(attribute));
     if (!name)
         return;
-    const QByteArray bytes = languagePictureBytes(state, *name);
-    if (!bytes.isEmpty())
-        target = pictures::LazyPicture::fromBytes(bytes);
+    const FoundPicture found = findLanguagePicture(state, *name);
+    const pictures::LazyPicture picture = lazyPicture(found);
+    if (!picture.isNull())
+        target = picture;
     else if (languageHasPictures(state))
-        reader.report(node, {attribute},
-                      QStringLiteral("\"%1\" is not among the pictures of %2")
-                          .arg(*name, state.currentLanguage.trimmed().toLower()),
+        reader.report(node, {attribute}, pictureProblem(state, *name, found),
                       target.isNull() ? QStringLiteral("the title stays empty")
                                       : QStringLiteral("the earlier title picture stays"));
 }
@@ -120,9 +119,11 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         mainForm.setCaption(*title);
         cancelForm.setCaption(*title);
     }
-    const QPixmap back = languagePicture(state, QStringLiteral("back"));
-    if (!back.isNull())
-        ctl(names::imgBack)->setPicture(back);
+    // Nothing of the pictures of a section read before stays: a section
+    // without pictures shows plain buttons on its own colour, as it does when
+    // it is the first one read.
+    forgetLanguagePictures(state);
+    ctl(names::imgBack)->setPicture(languagePicture(state, QStringLiteral("back")));
     if (const auto colour =
             reader.colour(section, "forecolor", QStringLiteral("the default text colour stays")))
         state.defaultForeColor = forms::colourFromBgr(colour->bgr);

@@ -99,6 +99,17 @@ void checkLanguageSection(WizardState &state)
     }
 }
 
+void forgetLanguagePictures(WizardState &state)
+{
+    state.welcomeTitlePicture = {};
+    state.pageTitlePicture = {};
+    for (ButtonPictures *pictures :
+         {&state.cancelPictures, &state.nextPictures, &state.prevPictures, &state.submitPictures,
+          &state.okPictures, &state.finishPictures, &state.retryPictures, &state.exitPictures,
+          &state.quitPictures})
+        *pictures = {};
+}
+
 void loadButtonPictures(WizardState &state, const QString &element, ButtonPictures &pictures)
 {
     const model::ConfigReader reader = sectionReader(state);
@@ -122,21 +133,18 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
                                                   : reader.required(node, attribute, instead);
         if (!name)
             return {};
-        const QByteArray bytes = languagePictureBytes(state, *name);
-        if (!isPicture(bytes) && !quiet)
-            reader.report(node, {attribute},
-                          QStringLiteral("\"%1\" is not among the pictures of %2")
-                              .arg(*name, state.currentLanguage.trimmed().toLower()),
-                          instead);
-        return {*name, bytes};
+        const FoundPicture found = findLanguagePicture(state, *name);
+        if (!isPicture(found) && !quiet)
+            reader.report(node, {attribute}, pictureProblem(state, *name, found), instead);
+        return {*name, found.bytes};
     };
     QPixmap normal;
     const QString normalName =
         bytesOf("src",
                 pictures.normal.isNull() ? QStringLiteral("the button shows its name")
                                          : QStringLiteral("the button keeps its earlier picture"),
-                [&normal](const QByteArray &bytes) {
-                    normal = pictures::pictureFromBytes(bytes);
+                [&normal](const FoundPicture &found) {
+                    normal = pictures::pictureFromBytes(found.bytes);
                     return !normal.isNull();
                 })
             .first;
@@ -145,13 +153,16 @@ void loadButtonPictures(WizardState &state, const QString &element, ButtonPictur
         const QString word = words::pictureWord(state.currentLanguage, normalName);
         pictures.word = word.isEmpty() ? ownWord : word;
     }
-    // The hover picture is decoded when the mouse first comes over the button.
-    const QByteArray hover =
-        bytesOf("srcover", QStringLiteral("the button keeps its normal picture under the mouse"),
-                [](const QByteArray &bytes) { return !bytes.isEmpty(); })
-            .second;
-    if (!hover.isEmpty())
-        pictures.hover = pictures::LazyPicture::fromBytes(hover);
+    // A built-in hover picture is decoded when the mouse first comes over
+    // the button.
+    pictures::LazyPicture hover;
+    bytesOf("srcover", QStringLiteral("the button keeps its normal picture under the mouse"),
+            [&hover](const FoundPicture &found) {
+                hover = lazyPicture(found);
+                return !hover.isNull();
+            });
+    if (!hover.isNull())
+        pictures.hover = hover;
     if (pictures.hover.isNull())
         pictures.hover = pictures.normal;
 }

@@ -34,6 +34,11 @@ model::ConfigReader rootReader(WizardState &state);
 // the program carries no pictures, and elements the wizard does not know.
 void checkLanguageSection(WizardState &state);
 
+// Drops the pictures a section read before left in the state (title
+// pictures, every picture button's), so that what a section shows never
+// depends on the section shown before it.
+void forgetLanguagePictures(WizardState &state);
+
 // Both pictures of a picture button from the section's element (src, srcover),
 // for the main window and both dialogs alike. A missing element, attribute or
 // picture keeps the picture that was there, and is reported; a button left

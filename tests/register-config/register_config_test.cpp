@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QSet>
@@ -248,7 +249,27 @@ struct CheckCase {
     int status;
     QString out;     // exactly
     QString errPart; // contained in standard error; empty: nothing there
+    // Files written under pictures/ beside the configuration: a 100 x 20
+    // picture each, or, for a path after "!", bytes that are no picture.
+    QStringList pictures = {};
 };
+
+void writePictures(const QString &folder, const QStringList &pictures)
+{
+    for (const QString &spec : pictures) {
+        const bool broken = spec.startsWith(u'!');
+        const QString path = QDir(folder).filePath("pictures/" + spec.mid(broken ? 1 : 0));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (broken) {
+            testsupport::writeFile(QFileInfo(path).absolutePath(), QFileInfo(path).fileName(),
+                                   "GIF89a and then nothing");
+            continue;
+        }
+        QImage image(100, 20, QImage::Format_RGB32);
+        image.fill(Qt::darkRed);
+        ASSERT_TRUE(image.save(path));
+    }
+}
 
 // Test names carry the row's name; the row's bytes say nothing.
 void PrintTo(const CheckCase &c, std::ostream *os)
@@ -264,6 +285,7 @@ TEST_P(CheckTable, Prints)
     QTemporaryDir dir;
     if (!c.configText.isEmpty())
         testsupport::writeFile(dir.path(), "config.xml", c.configText);
+    writePictures(dir.path(), c.pictures);
     const Outcome run = runProgram(dir.path(), QStringList{"check"} + c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out.toStdString(), c.out.toStdString());
@@ -322,6 +344,67 @@ INSTANTIATE_TEST_SUITE_P(
                       "\"portuguese, Canada\": " +
                       noPictures,
                   ""},
+        // The publisher's pictures beside the configuration, for one section
+        // or for all; names are matched whatever their letter case.
+        CheckCase{"OwnPicturesHaveNoProblem",
+                  withoutPictures(),
+                  {},
+                  0,
+                  "",
+                  "",
+                  {"portuguese/next.png",
+                   "Portuguese/NEXT_OVER.PNG",
+                   "back.png",
+                   "OK.png",
+                   "OK_OVER.png",
+                   "CANCEL.png",
+                   "CANCEL_OVER.png",
+                   "PREVIOUS.png",
+                   "PREVIOUS_OVER.png",
+                   "SUBMIT.png",
+                   "SUBMIT_OVER.png",
+                   "FINISH.png",
+                   "FINISH_OVER.png",
+                   "RETRY.png",
+                   "RETRY_OVER.png",
+                   "EXIT.png",
+                   "EXIT_OVER.png",
+                   "QUIT.png",
+                   "QUIT_OVER.png",
+                   "WELCOMETITLE_1.jpg",
+                   "WELCOMETITLE_2.jpg"}},
+        CheckCase{"OwnPictureThatDoesNotDecode",
+                  twoSections(),
+                  {},
+                  1,
+                  "config.xml:24:5: <next srcover=\"NEXT_OVER\"> in the section \"english\": "
+                  "\"NEXT_OVER\" is the file pictures/english/NEXT_OVER.gif, which does not "
+                  "decode as a PNG, JPEG or GIF picture; the button keeps its normal picture "
+                  "under the mouse\n"
+                  "config.xml:79:5: <next srcover=\"NEXT_OVER\"> in the section \"english, "
+                  "Canada\": \"NEXT_OVER\" is the file pictures/english/NEXT_OVER.gif, which "
+                  "does not decode as a PNG, JPEG or GIF picture; the button keeps its normal "
+                  "picture under the mouse\n",
+                  "",
+                  {"!english/NEXT_OVER.gif"}},
+        // An own picture for Portuguese makes its names count one by one.
+        CheckCase{
+            "OwnPictureNameNobodyProvides",
+            withoutPictures().replace(R"(<exit src="EXIT")", R"(<exit src="LEAVE")"),
+            {},
+            1,
+            "config.xml:28:5: <exit src=\"LEAVE\"> in the section \"portuguese\": "
+            "\"LEAVE\" is not among the pictures of portuguese; the button shows its "
+            "name\n"
+            "config.xml:83:5: <exit src=\"LEAVE\"> in the section \"portuguese, "
+            "Canada\": \"LEAVE\" is not among the pictures of portuguese; the button "
+            "shows its name\n",
+            "",
+            {"back.png",          "OK.png",        "OK_OVER.png",        "CANCEL.png",
+             "CANCEL_OVER.png",   "NEXT.png",      "NEXT_OVER.png",      "PREVIOUS.png",
+             "PREVIOUS_OVER.png", "SUBMIT.png",    "SUBMIT_OVER.png",    "FINISH.png",
+             "FINISH_OVER.png",   "RETRY.png",     "RETRY_OVER.png",     "EXIT_OVER.png",
+             "QUIT.png",          "QUIT_OVER.png", "WELCOMETITLE_1.jpg", "WELCOMETITLE_2.jpg"}},
         CheckCase{"MissingFileCannotBeRead", {}, {"absent.xml"}, 2, "", "absent.xml"},
         // Without an argument the file is config.xml in the current folder.
         CheckCase{"NotWellFormedCannotBeRead",

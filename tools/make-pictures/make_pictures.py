@@ -10,8 +10,14 @@ Writes, below register/resources/:
 
 Needs Debian's python3-pil and fonts-dejavu-core; run with /usr/bin/python3.
 The output is committed; the build never runs this script.
+
+With --out DIR it makes a publisher's own set instead, in the layout the
+wizard reads from the folder "pictures" beside it: DIR/<section>/<NAME>.jpg|.gif
+for each section of the words file, in the publisher's colours and with the
+publisher's name (or none) where ours would stand; nothing of ours is touched.
 """
 
+import argparse
 import json
 import sys
 from pathlib import Path
@@ -50,6 +56,8 @@ BAND_LINE = (196, 208, 222)
 SKY_TOP = (246, 249, 253)
 SKY_BOTTOM = (232, 239, 247)
 MARK = (132, 152, 178)
+BANNER_LIGHT = (36, 96, 140)
+WELCOME_TOP = (36, 72, 122)
 
 # The words drawn on the pictures, per section: tools/make-pictures/words.json,
 # which the wizard also compiles in, so that a screen reader says the word a
@@ -131,8 +139,17 @@ def spaced_width(text, fnt, spacing):
     return sum(text_width(fnt, ch) for ch in text) + spacing * (len(text) - 1)
 
 
+# The word mark and the emblem. A publisher's set (--out) carries the
+# publisher's name, or nothing, and no emblem.
+BRAND = "VELMORA"
+EMBLEM = True
+
+
 def emblem_mask(size, cx, cy, r):
     """The Velmora emblem: a shield with a V cut out of it (as an L mask)."""
+    if not EMBLEM:
+        return Image.new("L", size, 0)
+
     def draw(d, s):
         # Shield outline: flat top with rounded shoulders, pointed bottom.
         pts = [(cx - r, cy - r * 0.85), (cx + r, cy - r * 0.85), (cx + r, cy + 0.05 * r),
@@ -184,7 +201,9 @@ def make_back():
 
     # A small, discreet brand mark in the top right corner.
     mark_font = font(SANS_BOLD, 10)
-    text = "VELMORA"
+    text = BRAND
+    if not text:
+        return img
     tw = spaced_width(text, mark_font, 2)
     x = w - 16 - tw
     y = 14
@@ -282,7 +301,7 @@ def to_gif(rgba):
 # ---------------------------------------------------------------------------
 def banner_base(size):
     w, h = size
-    img = horizontal_gradient(size, NAVY_DEEP, (36, 96, 140))
+    img = horizontal_gradient(size, NAVY_DEEP, BANNER_LIGHT)
     # Diagonal light bands on the right.
     def streaks(d, s):
         for i, x0 in enumerate((w - 170, w - 120, w - 95)):
@@ -330,7 +349,7 @@ def make_title_2(registration):
 
 def make_welcome():
     w, h = WELCOME_SIZE
-    img = vertical_gradient(WELCOME_SIZE, (36, 72, 122), NAVY_DEEP)
+    img = vertical_gradient(WELCOME_SIZE, WELCOME_TOP, NAVY_DEEP)
     # A soft glow behind the emblem.
     def glow(d, s):
         d.ellipse([30 * s, 14 * s, 150 * s, 134 * s], fill=255)
@@ -345,16 +364,18 @@ def make_welcome():
     overlay(img, (255, 255, 255), emblem_mask(WELCOME_SIZE, 90, 73, 34))
     # Game-controller buttons as small dots in the corners of the shield.
     def dots(d, s):
+        if not EMBLEM:
+            return
         for (x, y) in ((64, 50), (116, 50)):
             d.ellipse([(x - 3) * s, (y - 3) * s, (x + 3) * s, (y + 3) * s], fill=255)
     overlay(img, TEAL, shape_mask(WELCOME_SIZE, dots))
     # Word mark.
-    fnt = font(SANS_BOLD, 17)
-    text = "VELMORA"
-    tw = spaced_width(text, fnt, 3)
-    spaced_text(ImageDraw.Draw(img), ((w - tw) // 2, 143), text, fnt, (255, 255, 255), 3)
     d = ImageDraw.Draw(img)
-    d.line([(w // 2 - 30, 168), (w // 2 + 30, 168)], fill=TEAL, width=2)
+    if BRAND:
+        fnt = fit_font(SANS_BOLD, 17, BRAND, w - 20, minimum=8)
+        tw = spaced_width(BRAND, fnt, 3)
+        spaced_text(d, ((w - tw) // 2, 143), BRAND, fnt, (255, 255, 255), 3)
+        d.line([(w // 2 - 30, 168), (w // 2 + 30, 168)], fill=TEAL, width=2)
     d.rectangle([0, 0, w - 1, h - 1], outline=(14, 28, 52))
     return img
 
@@ -512,10 +533,71 @@ def write_qrc(files):
     (RESOURCES / "pictures.qrc").write_text("\n".join(lines), encoding="utf-8")
 
 
+def parse_colour(text):
+    text = text.strip().lstrip("#")
+    if len(text) != 6:
+        raise argparse.ArgumentTypeError(f"{text!r} is not a colour RRGGBB")
+    try:
+        return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"{text!r} is not a colour RRGGBB") from None
+
+
+def make_publisher_set(out, words_file, brand, dark, accent):
+    """A publisher's own set below `out`, in the layout of the wizard's
+    "pictures" folder: <section in lower case>/<NAME>.jpg|.gif."""
+    global BRAND, EMBLEM, NAVY, NAVY_DEEP, BLUE, TEAL, TEAL_LIGHT, BANNER_LIGHT, WELCOME_TOP
+    BRAND, EMBLEM = brand, False
+    if dark:
+        NAVY, NAVY_DEEP, BLUE = dark, lerp(dark, (0, 0, 0), 0.35), lerp(dark, (255, 255, 255), 0.2)
+        BANNER_LIGHT, WELCOME_TOP = lerp(dark, (255, 255, 255), 0.3), lerp(dark, (255, 255, 255), 0.2)
+    if accent:
+        TEAL, TEAL_LIGHT = accent, lerp(accent, (255, 255, 255), 0.45)
+    tables = json.loads(Path(words_file).read_text(encoding="utf-8"))
+    back, welcome, birthday = make_back(), make_welcome(), make_birthday()
+    count = 0
+    for section, table in sorted(tables.items()):
+        words = {**table.get("buttons", {}), **table.get("titles", {})}
+        missing = [k for k in BUTTONS + ["welcome", "registration"] if k not in words]
+        if missing:
+            sys.exit(f"{words_file}: {section} lacks {', '.join(missing)}")
+        folder = Path(out) / section.lower()
+        folder.mkdir(parents=True, exist_ok=True)
+        jpegs = {"BACK": back, "BIRTHDAYBACK": birthday, "WELCOME": welcome,
+                 "WELCOMETITLE_1": make_title_1(words["welcome"], words["registration"]),
+                 "WELCOMETITLE_2": make_title_2(words["registration"])}
+        for name in JPEG_NAMES:
+            save_jpeg(jpegs[name], folder / f"{name}.jpg")
+        for button in BUTTONS:
+            for hover in (False, True):
+                name = button + ("_OVER" if hover else "")
+                save_gif(make_button(words[button], hover), folder / f"{name}.gif")
+        count += len(JPEG_NAMES) + len(GIF_NAMES)
+    print(f"wrote {count} pictures of {len(tables)} sections to {out}")
+
+
 def main():
     for f in (SANS, SANS_BOLD):
         if not f.exists():
             sys.exit(f"missing font {f}: apt-get install fonts-dejavu-core")
+    parser = argparse.ArgumentParser(description="Make the wizard's pictures.")
+    parser.add_argument("--out", help="make a publisher's own set in this folder (the game's "
+                        "pictures/ folder) instead of the built-in pictures")
+    parser.add_argument("--words", default=str(WORDS_FILE),
+                        help="the words of each section, laid out as words.json "
+                        "(default: the built-in six languages)")
+    parser.add_argument("--brand", default="",
+                        help="the name drawn on the background and the welcome picture "
+                        "(default: none)")
+    parser.add_argument("--dark", type=parse_colour, help="the dark colour, RRGGBB (buttons, "
+                        "banners)")
+    parser.add_argument("--accent", type=parse_colour, help="the accent colour, RRGGBB")
+    args = parser.parse_args()
+    if args.out:
+        make_publisher_set(args.out, args.words, args.brand, args.dark, args.accent)
+        return
+    if args.words != str(WORDS_FILE) or args.brand or args.dark or args.accent:
+        sys.exit("--words, --brand, --dark and --accent make a publisher's set: give --out")
     back = make_back()
     welcome = make_welcome()
     birthday = make_birthday()

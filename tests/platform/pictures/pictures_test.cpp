@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QSet>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QtGlobal>
 
 namespace {
@@ -181,6 +185,42 @@ TEST(Pictures, MissingSectionOrNameGivesNothing)
         EXPECT_TRUE(pictures::resourceBytes(c.section, c.name).isEmpty());
         EXPECT_TRUE(pictures::picture(c.section, c.name).isNull());
     }
+}
+
+// A publisher's folder answers only with files it lists itself: names that
+// look like paths, other extensions and other sections' files give nothing.
+TEST(Pictures, OwnPictureFilesAreFoundOnlyInsideTheFolder)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("pictures");
+    for (const char *file :
+         {"pictures/english/NEXT.png", "pictures/french/OK.gif", "pictures/BACK.jpeg",
+          "pictures/notes.txt", "secret.png", "pictures/english/sub/DEEP.png"}) {
+        QDir().mkpath(QFileInfo(dir.filePath(file)).absolutePath());
+        QFile f(dir.filePath(file));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const struct {
+        const char16_t *section;
+        const char16_t *name;
+        const char *found; // below the temporary folder; nullptr: nothing
+    } cases[] = {
+        {u"English", u"next", "pictures/english/NEXT.png"},
+        {u"english", u"BACK", "pictures/BACK.jpeg"},
+        {u"english", u"OK", nullptr},    // French's own
+        {u"english", u"notes", nullptr}, // not a picture's extension
+        {u"english", u"../secret", nullptr},
+        {u"english", u"sub/DEEP", nullptr},
+        {u"..", u"secret", nullptr},
+        {u"english", u"NEXT.png", nullptr}, // names carry no extension
+    };
+    for (const auto &c : cases) {
+        const QString found = pictures::ownPictureFile(folder, c.section, c.name);
+        EXPECT_EQ(found, c.found ? dir.filePath(c.found) : QString())
+            << QString::fromUtf16(c.name).toStdString();
+    }
+    EXPECT_TRUE(pictures::hasOwnPictures(folder, u"latin")); // BACK serves every section
+    EXPECT_FALSE(pictures::hasOwnPictures(dir.filePath("none"), u"english"));
 }
 
 TEST(Pictures, EmptyOrUndecodableBytesGiveANullPictureQuietly)

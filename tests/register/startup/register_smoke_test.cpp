@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -42,6 +43,76 @@ TEST(RegisterSmoke, OpensTheRegionScreenWithTheConfiguredCaption)
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_TRUE(p.readAllStandardOutput().contains("Smoke Caption 42"));
+}
+
+// A section without pictures: the live window shows what the preview draws
+// for it (plain buttons with their words on the section's colour), whatever
+// section the wizard read before. The live grab and the preview's picture
+// are compared pixel by pixel; text may be smoothed a little differently on
+// the X server, so a small share of differing pixels is allowed, far below
+// what one picture button or the background would change.
+TEST(RegisterSmoke, ASectionWithoutPicturesLooksAsItsPreview)
+{
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty() ||
+        QStandardPaths::findExecutable("import").isEmpty())
+        GTEST_SKIP() << "xvfb-run, xdotool or import (imagemagick) missing";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/register", dir.filePath("register")));
+    const QString section = QStringLiteral(R"(
+  <language id="%1" country="else" width="9000" height="6000" title="%2" backcolor="E0F0F0">
+    <selectlanguage>%3</selectlanguage>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <next src="NEXT" srcover="NEXT_OVER"/>
+  </language>)");
+    testsupport::writeFile(
+        dir.path(), "config.xml",
+        "<register><use_default>1</use_default><default_language>portuguese</default_language>"
+        "<default_country>Spain</default_country><country src=\"Spain\"/>" +
+            section.arg("english", "Live English", "Region") +
+            section.arg("portuguese", "Live Portuguese", "Regiao") + "</register>");
+    const QString script = QStringLiteral(
+        "./register & pid=$!; "
+        "for i in $(seq 1 100); do "
+        "  id=$(xdotool search --onlyvisible --name 'Live Portuguese' 2>/dev/null | head -1); "
+        "  [ -n \"$id\" ] && break; sleep 0.1; "
+        "done; "
+        "[ -n \"$id\" ] || { kill $pid; exit 1; }; "
+        // The window settles what it shows right after it is mapped: it is
+        // grabbed until two grabs in a row agree.
+        "import -window $id live.ppm; "
+        "for i in $(seq 1 50); do "
+        "  import -window $id again.ppm || break; "
+        "  cmp -s live.ppm again.ppm && { kill $pid; exit 0; }; "
+        "  mv again.ppm live.ppm; sleep 0.1; "
+        "done; kill $pid; exit 1");
+    QProcess x;
+    x.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    x.setProcessEnvironment(env);
+    x.start("xvfb-run", {"-a", "-s", "-screen 0 800x600x24 -noreset", "bash", "-c", script});
+    ASSERT_TRUE(x.waitForFinished(60000));
+    ASSERT_EQ(x.exitCode(), 0) << x.readAllStandardError().toStdString();
+
+    QProcess preview;
+    preview.setWorkingDirectory(dir.path());
+    preview.start(testsupport::binDir() + "/register-config",
+                  {"preview", "config.xml", "--language", "portuguese", "--out", "sheet"});
+    ASSERT_TRUE(preview.waitForFinished(60000));
+    ASSERT_EQ(preview.exitCode(), 0) << preview.readAllStandardError().toStdString();
+
+    const QImage live = QImage(dir.filePath("live.ppm")).convertToFormat(QImage::Format_RGB32);
+    const QImage drawn =
+        QImage(dir.filePath("sheet/portuguese-region.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(live.isNull());
+    ASSERT_EQ(live.size(), drawn.size());
+    qsizetype differing = 0;
+    for (int y = 0; y < live.height(); ++y)
+        for (int x = 0; x < live.width(); ++x)
+            differing += live.pixel(x, y) != drawn.pixel(x, y);
+    EXPECT_LT(differing, live.width() * live.height() / 200)
+        << differing << " of " << live.width() * live.height() << " pixels differ";
 }
 
 // Help and the version come without a window: no display is set and the X

@@ -8,8 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <cstdlib>
 
 namespace {
 
@@ -305,6 +310,231 @@ TEST_F(StartupTest, ATextElementTheSectionLacksLeavesItsControlAlone)
     EXPECT_EQ(thanks->foreColor().value(), QColor(0, 0, 255));
     EXPECT_EQ(w->ctl("optOnline")->text(), "Go`online");
     EXPECT_FALSE(print->foreColor().has_value());
+}
+
+// --- the publisher's own pictures -------------------------------------------
+
+// English has built-in pictures; Portuguese has none but what the
+// publisher's folder gives it; Klingon has none at all.
+const QString kOwnPicturesConfig = QStringLiteral(R"(<register>
+  <use_default>1</use_default><default_language>%1</default_language>
+  <default_country>Spain</default_country><country src="Spain"/>
+  <language id="english" country="else" width="9000" height="6000" title="T">
+    <welcomepic src="WELCOMETITLE_1" src2="WELCOMETITLE_2" x="100" y="100"/>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <next src="%2" srcover="NEXT_OVER"/>
+  </language>
+  <language id="portuguese" country="else" width="9000" height="6000" title="T">
+    <welcomepic src="WELCOMETITLE_1" src2="WELCOMETITLE_2" x="100" y="100"/>
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <next src="%2" srcover="NEXT_OVER"/>
+  </language>
+  <language id="klingon" country="else" width="9000" height="6000" title="T">
+    <cancel src="CANCEL" srcover="CANCEL_OVER"/>
+    <next src="NEXT" srcover="NEXT_OVER"/>
+  </language>
+</register>)");
+
+// A picture file under pictures/: a plain colour of a size, or (no colour)
+// bytes that are no picture.
+struct PictureFile {
+    const char *path;
+    QColor colour;
+    QSize size;
+};
+
+void writePictures(const QString &appPath, const QList<PictureFile> &files)
+{
+    for (const PictureFile &f : files) {
+        const QString path = QDir(appPath).filePath(QStringLiteral("pictures/") + f.path);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!f.colour.isValid()) {
+            testsupport::writeFile(QFileInfo(path).absolutePath(), QFileInfo(path).fileName(),
+                                   "no picture at all");
+            continue;
+        }
+        QImage image(f.size, QImage::Format_RGB32);
+        image.fill(f.colour);
+        ASSERT_TRUE(image.save(path)) << path.toStdString();
+    }
+}
+
+bool near(QColor a, QColor b)
+{
+    // JPEG moves a plain colour by a few steps.
+    return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 &&
+           std::abs(a.blue() - b.blue()) < 8;
+}
+
+QColor centre(const QPixmap &picture)
+{
+    const QImage image = picture.toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+QStringList problemLines(const WizardState &state)
+{
+    QStringList lines;
+    for (const model::ConfigProblem &p : state.problems.all())
+        lines << p.element + QStringLiteral(": ") + p.what + QStringLiteral("; ") + p.instead;
+    return lines;
+}
+
+struct OwnPicturesCase {
+    const char *name;
+    const char *language;
+    const char *nextSrc;
+    QList<PictureFile> files;
+    QSize nextSize;     // twips; the plain button's size when it has no picture
+    QColor nextColour;  // invalid: no picture (plain button)
+    QColor hoverColour; // invalid: the normal picture stays under the mouse; transparent: the
+                        // built-in hover picture
+    QString problem;    // the one line about <next>; empty: none
+};
+
+void PrintTo(const OwnPicturesCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class OwnPicturesTable : public ::testing::TestWithParam<OwnPicturesCase> {};
+
+const QColor kRed(200, 0, 0);
+const QColor kBlue(0, 0, 200);
+const QColor kGreen(0, 160, 0);
+
+TEST_P(OwnPicturesTable, StandInForTheBuiltInOnes)
+{
+    const OwnPicturesCase &c = GetParam();
+    QTemporaryDir dir;
+    testsupport::writeFile(
+        dir.path(), "config.xml",
+        kOwnPicturesConfig.arg(QLatin1String(c.language), QLatin1String(c.nextSrc)));
+    writePictures(dir.path(), c.files);
+    MainForm w(dir.path(), {});
+    w.Form_Load();
+    const WizardState &state = w.state();
+    forms::Control *next = w.ctl("cmdNext");
+    EXPECT_EQ(QSize(next->width(), next->height()), c.nextSize);
+    EXPECT_EQ(next->hasPicture(), c.nextColour.isValid());
+    if (c.nextColour.isValid()) {
+        EXPECT_TRUE(near(centre(state.nextPictures.normal), c.nextColour));
+    }
+    if (!c.hoverColour.isValid()) {
+        EXPECT_EQ(state.nextPictures.hover.cacheKey(), state.nextPictures.normal.cacheKey());
+    } else if (c.hoverColour.alpha() == 0) {
+        EXPECT_EQ(state.nextPictures.hover.pixmap().size(), QSize(120, 20));
+    } else {
+        EXPECT_TRUE(near(centre(state.nextPictures.hover), c.hoverColour));
+    }
+    QStringList aboutNext;
+    for (const QString &line : problemLines(state))
+        if (line.startsWith(QStringLiteral("<next ")))
+            aboutNext << line;
+    EXPECT_EQ(aboutNext.join(u'\n').toStdString(), c.problem.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Startup, OwnPicturesTable,
+    ::testing::Values(
+        OwnPicturesCase{"SectionsOwn",
+                        "english",
+                        "NEXT",
+                        {{"english/NEXT.png", kRed, {160, 30}}},
+                        {2400, 450},
+                        kRed,
+                        QColor(Qt::transparent),
+                        {}},
+        OwnPicturesCase{"ForAllSections",
+                        "english",
+                        "NEXT",
+                        {{"NEXT.jpg", kBlue, {100, 24}}, {"NEXT_OVER.png", kGreen, {100, 24}}},
+                        {1500, 360},
+                        kBlue,
+                        kGreen,
+                        {}},
+        OwnPicturesCase{"TheSectionsOwnWins",
+                        "english",
+                        "NEXT",
+                        {{"english/NEXT.png", kRed, {160, 30}}, {"NEXT.png", kBlue, {100, 24}}},
+                        {2400, 450},
+                        kRed,
+                        QColor(Qt::transparent),
+                        {}},
+        OwnPicturesCase{"LetterCaseIgnored",
+                        "english",
+                        "next",
+                        {{"ENGLISH/Next.PNG", kGreen, {90, 30}}},
+                        {1350, 450},
+                        kGreen,
+                        QColor(Qt::transparent),
+                        {}},
+        // Portuguese has no built-in hover picture to fall back on.
+        OwnPicturesCase{"MissingHoverPicture",
+                        "portuguese",
+                        "NEXT",
+                        {{"portuguese/NEXT.png", kRed, {160, 30}}},
+                        {2400, 450},
+                        kRed,
+                        {},
+                        "<next srcover=\"NEXT_OVER\">: \"NEXT_OVER\" is not among "
+                        "the pictures of portuguese; the button keeps its normal picture under "
+                        "the mouse"},
+        OwnPicturesCase{"UndecodableFile",
+                        "english",
+                        "NEXT",
+                        {{"english/NEXT.png", {}, {}}},
+                        {1800, 300},
+                        {},
+                        QColor(Qt::transparent),
+                        "<next src=\"NEXT\">: \"NEXT\" is the file "
+                        "pictures/english/NEXT.png, which does not decode as a PNG, JPEG or GIF "
+                        "picture; the button shows its name"},
+        OwnPicturesCase{"NameNobodyProvides",
+                        "portuguese",
+                        "NEXTT",
+                        {{"CANCEL.png", kRed, {120, 20}}, {"NEXT_OVER.png", kGreen, {120, 20}}},
+                        {1800, 300},
+                        {},
+                        kGreen,
+                        "<next src=\"NEXTT\">: \"NEXTT\" is not among the "
+                        "pictures of portuguese; the button shows its name"}),
+    testsupport::RowName());
+
+TEST_F(StartupTest, OwnBackgroundAndTitlePictures)
+{
+    testsupport::writeFile(dir.path(), "config.xml",
+                           kOwnPicturesConfig.arg(QStringLiteral("portuguese"), "NEXT"));
+    writePictures(dir.path(), {{"portuguese/back.jpg", kBlue, {600, 400}},
+                               {"WELCOMETITLE_1.png", kRed, {300, 50}},
+                               {"WELCOMETITLE_2.png", kGreen, {300, 50}}});
+    MainForm w(dir.path(), {});
+    w.Form_Load();
+    EXPECT_TRUE(w.ctl("imgBack")->hasPicture());
+    forms::Control *title = w.ctl("imgWelcomeTitle");
+    EXPECT_EQ(QSize(title->width(), title->height()), QSize(4500, 750));
+    EXPECT_TRUE(near(centre(w.state().welcomeTitlePicture), kRed));
+    EXPECT_TRUE(near(centre(w.state().pageTitlePicture), kGreen));
+}
+
+// A section without pictures shows what it shows when it is the first one
+// read: nothing of the section chosen before stays.
+TEST_F(StartupTest, ASectionWithoutPicturesKeepsNoneOfTheSectionBefore)
+{
+    testsupport::writeFile(dir.path(), "config.xml",
+                           kOwnPicturesConfig.arg(QStringLiteral("english"), "NEXT"));
+    MainForm w(dir.path(), {});
+    w.Form_Load();
+    ASSERT_TRUE(w.ctl("cmdNext")->hasPicture());
+    ASSERT_TRUE(w.ctl("imgBack")->hasPicture());
+    w.state().currentLanguage = "klingon";
+    LoadLanguage(w.state());
+    LoadGlobalSetting(w.form(), w.cancelDialog().form(), w.state());
+    for (const char *name : {"cmdNext", "cmdCancel", "imgBack", "imgWelcomeTitle"})
+        EXPECT_FALSE(w.ctl(name)->hasPicture()) << name;
+    EXPECT_EQ(w.ctl("cmdNext")->width(), 1800);
+    EXPECT_TRUE(w.state().welcomeTitlePicture.isNull());
+    EXPECT_TRUE(w.state().pageTitlePicture.isNull());
 }
 
 TEST_F(StartupTest, MissingConfigurationShowsAClearMessage)
