@@ -36,7 +36,8 @@ openssl rand -hex 32 >"$work/token"
 chmod 600 "$work/token"
 token=$(cat "$work/token")
 
-"$build/bin/registrations" serve --db "$work/run.db" --listen 127.0.0.1:0 \
+# wrk's connections all come from one address: the limit per address is raised.
+"$build/bin/registrations" serve --db "$work/run.db" --listen 127.0.0.1:0 --per-address-limit 256 \
     --admin-token-file "$work/token" --admin-listen 127.0.0.1:0 \
     >"$work/serve.out" 2>/dev/null &
 service=$!
@@ -113,7 +114,8 @@ echo "Registrations per second (wrk, 2 threads, 64 connections, 20 s each), same
 # The registrations load benchmark's requests: distinct, wizard-shaped, ~600 bytes.
 load() {
     wrk -t2 -c64 -d20s --latency -s "$here/../registrations_engines.lua" "$public" -- "d$RANDOM$RANDOM" |
-        awk '/^ +50%/ {m=$2} /^ +99%/ {p=$2} /Requests\/sec/ {r=$2} END {printf "%10s/s  median %8s  p99 %8s", r, m, p}'
+        awk '/^ +50%/ {m=$2} /^ +99%/ {p=$2} /Requests\/sec/ {r=$2} /Socket errors|Non-2xx/ {e=e " [" $0 "]"}
+             END {printf "%10s/s  median %8s  p99 %8s%s", r, m, p, e}'
     echo "  (load $(cut -d' ' -f1 /proc/loadavg))"
 }
 printf '  without the page:   '
