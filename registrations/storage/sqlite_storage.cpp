@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QTimeZone>
 
+#include <array>
+#include <cstdio>
 #include <fcntl.h>
 #include <mutex>
 #include <sqlite3.h>
@@ -23,6 +25,14 @@ class Statement {
     Statement(sqlite3 *db, const char *text)
     {
         m_status = sqlite3_prepare_v3(db, text, -1, 0, &m_statement, nullptr);
+        // A statement is bound many times a batch: the positions of $1..$N
+        // are looked up once.
+        char name[16];
+        for (int n = 1; n < int(m_indexes.size()); ++n) {
+            std::snprintf(name, sizeof name, "$%d", n);
+            m_indexes[size_t(n)] =
+                m_statement ? sqlite3_bind_parameter_index(m_statement, name) : 0;
+        }
     }
     ~Statement() { sqlite3_finalize(m_statement); }
     Statement(const Statement &) = delete;
@@ -86,6 +96,8 @@ class Statement {
   private:
     int index(int n) const
     {
+        if (n > 0 && n < int(m_indexes.size()))
+            return m_indexes[size_t(n)];
         const QByteArray name = "$" + QByteArray::number(n);
         return sqlite3_bind_parameter_index(m_statement, name.constData());
     }
@@ -97,6 +109,7 @@ class Statement {
 
     sqlite3_stmt *m_statement = nullptr;
     int m_status = SQLITE_OK;
+    std::array<int, 17> m_indexes{};
 };
 
 QDateTime fromMs(qint64 ms)
