@@ -7,8 +7,8 @@
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/wrong_data_report.h"
+#include "register/rules/countries.h"
 #include "register/validation/age_limit.h"
-#include "register/validation/countries.h"
 #include "register/wizard/main_form.h"
 #include "register/wizard/screens.h"
 

@@ -9,10 +9,10 @@
 #include "register/core/skin.h"
 #include "register/core/wizard_state.h"
 #include "register/dialogs/dlg_error.h"
-#include "register/dialogs/reminder.h"
 #include "register/dialogs/reminder_entry.h"
 #include "register/dialogs/wrong_data_report.h"
 #include "register/layouts/layouts.h"
+#include "register/rules/reminder.h"
 #include "register/startup/language.h"
 
 #include <QKeyEvent>

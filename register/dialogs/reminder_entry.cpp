@@ -1,6 +1,6 @@
 #include "register/dialogs/reminder_entry.h"
 
-#include "register/startup/messages.h"
+#include "register/rules/messages.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -7,9 +7,9 @@
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
 #include "register/pages/containers.h"
+#include "register/rules/messages.h"
 #include "register/startup/global_settings.h"
 #include "register/startup/language.h"
-#include "register/startup/messages.h"
 #include "register/validation/country_list.h"
 
 #include <QDir>

@@ -4,6 +4,8 @@
 // built-in value < configuration < command line, the language list, the
 // country list, the language section and the global settings.
 
+#include "register/rules/reminder.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,13 +13,6 @@ namespace forms {
 class Form;
 }
 struct WizardState;
-
-// A game, language, country or url longer than this is cut where it enters
-// (command line or configuration) and reported there. A reminder hands the
-// four to schedule inside one process argument, which Linux limits to
-// 128 KiB; four settings of this many characters (at most three bytes each in
-// UTF-8) always fit, with room to spare.
-inline constexpr qsizetype kMaxSettingLength = 4096;
 
 struct StartupResult {
     bool configLoaded = false;

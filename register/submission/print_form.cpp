@@ -1,7 +1,7 @@
 #include "register/submission/print_form.h"
 
 #include "register/core/wizard_state.h"
-#include "register/submission/line_breaker.h"
+#include "register/rules/line_breaker.h"
 #include "register/submission/registration_fields.h"
 
 #include <QHash>

@@ -5,7 +5,7 @@
 #include "platform/forms/conversions.h"
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
-#include "register/validation/patterns.h"
+#include "register/rules/patterns.h"
 
 using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
 

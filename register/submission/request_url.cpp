@@ -1,8 +1,8 @@
 #include "register/submission/request_url.h"
 
 #include "register/core/wizard_state.h"
+#include "register/rules/url_encoding.h"
 #include "register/submission/registration_fields.h"
-#include "register/submission/url_encoding.h"
 
 QString buildRequestUrl(const forms::Form &form, WizardState &state)
 {

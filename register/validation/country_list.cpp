@@ -6,7 +6,7 @@
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
 #include "register/model/config_reader.h"
-#include "register/validation/countries.h"
+#include "register/rules/countries.h"
 
 using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of the text
 

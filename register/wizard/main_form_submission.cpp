@@ -5,9 +5,9 @@
 #include "register/core/control_names.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/wrong_data_report.h"
-#include "register/startup/messages.h"
+#include "register/rules/messages.h"
+#include "register/rules/reply.h"
 #include "register/submission/print_form.h"
-#include "register/submission/reply.h"
 #include "register/submission/request_url.h"
 #include "register/wizard/screens.h"
 

@@ -1,6 +1,6 @@
 #include "registrations/receive/decode_registration.h"
 
-#include "register/submission/query_decoding.h"
+#include "register/rules/query_decoding.h"
 
 #include <QSet>
 

@@ -4,7 +4,7 @@
 #include "platform/clock/general_date.h"
 #include "platform/shell/autostart.h"
 #include "platform/xml/xml_document.h"
-#include "register/dialogs/reminder.h"
+#include "register/rules/reminder.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

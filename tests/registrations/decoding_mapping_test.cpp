@@ -1,6 +1,6 @@
 // What the wizard sends, through both of its encoders, decoded by the service
 // and mapped to the questions of the configuration it was built from.
-#include "register/submission/url_encoding.h"
+#include "register/rules/url_encoding.h"
 #include "registrations/export/export.h"
 #include "registrations/mapping/questionnaire.h"
 #include "registrations/receive/decode_registration.h"

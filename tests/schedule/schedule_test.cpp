@@ -4,8 +4,8 @@
 
 #include "platform/clock/general_date.h"
 #include "platform/shell/autostart.h"
-#include "register/dialogs/reminder.h"
 #include "register/dialogs/reminder_entry.h"
+#include "register/rules/reminder.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

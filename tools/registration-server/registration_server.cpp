@@ -1,6 +1,6 @@
 #include "tools/registration-server/registration_server.h"
 
-#include "register/submission/query_decoding.h"
+#include "register/rules/query_decoding.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>

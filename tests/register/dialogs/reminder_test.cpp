@@ -1,4 +1,4 @@
-#include "register/dialogs/reminder.h"
+#include "register/rules/reminder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "register/validation/countries.h"
+#include "register/rules/countries.h"
 
 #include <gtest/gtest.h>
 

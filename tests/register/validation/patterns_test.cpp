@@ -1,4 +1,4 @@
-#include "register/validation/patterns.h"
+#include "register/rules/patterns.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "register/submission/reply.h"
+#include "register/rules/reply.h"
 
 #include <QList>
 

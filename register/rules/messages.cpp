@@ -1,4 +1,4 @@
-#include "register/startup/messages.h"
+#include "register/rules/messages.h"
 
 #include <array>
 

@@ -7,6 +7,13 @@
 #include <QDateTime>
 #include <QString>
 
+// A game, language, country or url longer than this is cut where it enters
+// (command line or configuration) and reported there. A reminder hands the
+// four to schedule inside one process argument, which Linux limits to
+// 128 KiB; four settings of this many characters (at most three bytes each in
+// UTF-8) always fit, with room to spare.
+inline constexpr qsizetype kMaxSettingLength = 4096;
+
 // The due moment of a confirmed reminder. "Later" with a numeric day count is
 // now plus that many days (rounded to a whole number, ties to even; zero and
 // negative counts are kept, so the reminder fires at the next logon); the time

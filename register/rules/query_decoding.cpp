@@ -1,4 +1,4 @@
-#include "register/submission/query_decoding.h"
+#include "register/rules/query_decoding.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "register/validation/patterns.h"
+#include "register/rules/patterns.h"
 
 #include "platform/forms/conversions.h"
 

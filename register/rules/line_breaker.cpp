@@ -1,4 +1,4 @@
-#include "register/submission/line_breaker.h"
+#include "register/rules/line_breaker.h"
 
 namespace {
 constexpr int lineLength = 120;

@@ -1,7 +1,6 @@
-#include "register/dialogs/reminder.h"
+#include "register/rules/reminder.h"
 
 #include "platform/forms/conversions.h"
-#include "register/startup/startup.h"
 
 QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &daysText)
 {

@@ -1,4 +1,4 @@
-#include "register/submission/url_encoding.h"
+#include "register/rules/url_encoding.h"
 
 #include <QByteArray>
 
