@@ -149,9 +149,10 @@ TEST_F(DashboardServiceTest, ChromiumShowsTheTotalsAndTheCountriesOfAKnownDataba
     QTemporaryDir profile;
     QProcess chromium;
     chromium.setProgram("chromium");
+    // No sandbox (the tests may run as root) and no /dev/shm (small in containers).
     chromium.setArguments({"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                           "--user-data-dir=" + profile.path(), "--window-size=1366,900",
-                           "--virtual-time-budget=8000", "--dump-dom",
+                           "--disable-dev-shm-usage", "--user-data-dir=" + profile.path(),
+                           "--window-size=1366,900", "--virtual-time-budget=8000", "--dump-dom",
                            service.base("admin on ") + "/admin/#token=" + kToken});
     chromium.start();
     ASSERT_TRUE(chromium.waitForFinished(90000)) << "Chromium did not finish";
