@@ -99,20 +99,15 @@ int roundTwips(double v)
     return int(std::nearbyint(v));
 }
 
-} // namespace
+// What the section places on the window, each with the element that placed
+// it, for the check of where it stands.
+using PlacedControls = QList<std::pair<xml::Node, forms::Control *>>;
 
-void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state)
+// The section element: window size and caption, background, colours.
+void applyWindow(const model::ConfigReader &reader, forms::Form &mainForm, forms::Form &cancelForm,
+                 WizardState &state)
 {
-    // A check still waiting looks at the controls this is about to set.
-    state.problems.runWaitingChecks();
-    const model::ConfigReader reader = sectionReader(state);
-    checkLanguageSection(state);
     const xml::Node section = state.languageDoc.documentElement();
-    auto ctl = [&mainForm](QLatin1String name, int index = -1) {
-        return mainForm.control(name, index);
-    };
-
-    // 1. The section element: window size and caption, background, colours.
     applyNumber(reader, section, "width", [&](int v) { mainForm.setWidth(v); });
     applyNumber(reader, section, "height", [&](int v) { mainForm.setHeight(v); });
     if (const auto title = section.attribute(QStringLiteral("title"))) {
@@ -123,26 +118,34 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     // without pictures shows plain buttons on its own colour, as it does when
     // it is the first one read.
     forgetLanguagePictures(state);
-    ctl(names::imgBack)->setPicture(languagePicture(state, QStringLiteral("back")));
+    mainForm.control(names::imgBack)->setPicture(languagePicture(state, QStringLiteral("back")));
     if (const auto colour =
             reader.colour(section, "forecolor", QStringLiteral("the default text colour stays")))
         state.defaultForeColor = forms::colourFromBgr(colour->bgr);
     if (const auto colour = reader.colour(section, "backcolor",
                                           QStringLiteral("the default background colour stays")))
         state.defaultBackColor = forms::colourFromBgr(colour->bgr);
+}
 
-    // 2. Prompt and message texts, taken whole. All but onlineonly are texts
-    // the player must see; onlineonly may be left out (false).
-    auto text = [&reader](const char *element) -> std::optional<QString> {
-        const QString path = QStringLiteral("//") + QLatin1String(element);
-        const xml::Node n = qstrcmp(element, "onlineonly") == 0
-                                ? reader.select(path)
-                                : reader.require(path, QStringLiteral("the earlier text stays"));
-        if (!n)
-            return std::nullopt;
-        return n.text();
-    };
-    if (const auto t = text("selectlanguage"))
+// A prompt or message text, taken whole. All but onlineonly are texts the
+// player must see; onlineonly may be left out (false).
+std::optional<QString> sectionText(const model::ConfigReader &reader, const char *element)
+{
+    const QString path = QStringLiteral("//") + QLatin1String(element);
+    const xml::Node n = qstrcmp(element, "onlineonly") == 0
+                            ? reader.select(path)
+                            : reader.require(path, QStringLiteral("the earlier text stays"));
+    if (!n)
+        return std::nullopt;
+    return n.text();
+}
+
+// The region screen's prompt and the messages of the region and language
+// checks and of the connection.
+void applyPrompts(const model::ConfigReader &reader, forms::Form &mainForm, WizardState &state)
+{
+    auto ctl = [&mainForm](QLatin1String name) { return mainForm.control(name); };
+    if (const auto t = sectionText(reader, "selectlanguage"))
         ctl(names::lblLanguage)->setText(*t);
     // The two lists share the prompt; a screen reader tells them apart by a
     // word, and would otherwise name each list by the entry it shows.
@@ -153,19 +156,24 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     ctl(names::cmbLanguage)
         ->setAccessibleName(words::captionWithWord(
             prompt, words::spokenWord(state.currentLanguage, QStringLiteral("language"))));
-    if (const auto t = text("errorlanguage"))
+    if (const auto t = sectionText(reader, "errorlanguage"))
         state.languageErrorText = *t;
-    if (const auto t = text("errorregion"))
+    if (const auto t = sectionText(reader, "errorregion"))
         state.regionErrorText = *t;
-    if (const auto t = text("onlineonly"))
+    if (const auto t = sectionText(reader, "onlineonly"))
         state.onlineOnly = *t == QLatin1String("1");
-    if (const auto t = text("connecttoserver"))
+    if (const auto t = sectionText(reader, "connecttoserver"))
         state.connectToServerText = *t;
+}
 
-    // 3. The pages.
-    loadPages(reader, state);
-
-    // 4. The texts of the fixed screens, each checked against the window.
+// The texts of the fixed screens, each to be checked against the window,
+// and the data-error message.
+PlacedControls applyFixedScreens(const model::ConfigReader &reader, forms::Form &mainForm,
+                                 WizardState &state)
+{
+    auto ctl = [&mainForm](QLatin1String name, int index = -1) {
+        return mainForm.control(name, index);
+    };
     struct Fixed {
         const char *path;
         forms::Control *control;
@@ -180,23 +188,25 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         {"//thanksfax", ctl(names::lblThanksPrint), true, false},
         {"//thanksonline", ctl(names::lblThanksOnline), true, false},
     };
-    QList<std::pair<xml::Node, forms::Control *>> placed;
+    PlacedControls placed;
     for (const Fixed &f : fixed)
         if (const xml::Node node =
                 applyTextElement(reader, state, f.path, f.control, f.lineBreaks, f.backColour))
             placed.append({node, f.control});
-    if (const auto t = text("dataerror"))
+    if (const auto t = sectionText(reader, "dataerror"))
         state.dataErrorText = *t;
+    return placed;
+}
 
-    // 5. The personal-information fields.
-    LoadPersonalFields(mainForm, state);
-
-    // 6. Title pictures.
+// The title pictures; the welcome title is placed on the window.
+void applyTitlePictures(const model::ConfigReader &reader, forms::Form &mainForm,
+                        WizardState &state, PlacedControls &placed)
+{
     const xml::Node welcomePic = reader.require(
         QStringLiteral("//welcomepic"), QStringLiteral("the title keeps its earlier picture"));
     loadPicture(reader, state, welcomePic, "src", state.welcomeTitlePicture);
     loadPicture(reader, state, welcomePic, "src2", state.pageTitlePicture);
-    forms::Control *title = ctl(names::imgWelcomeTitle);
+    forms::Control *title = mainForm.control(names::imgWelcomeTitle);
     title->setPicture(state.welcomeTitlePicture);
     applyNumber(reader, welcomePic, "x", [title](int v) { title->setLeft(v); });
     applyNumber(reader, welcomePic, "y", [title](int v) { title->setTop(v); });
@@ -205,15 +215,22 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
                       forms::pixelsToTwips(state.welcomeTitlePicture.pixmap().height()));
     if (welcomePic && !state.welcomeTitlePicture.isNull())
         placed.append({welcomePic, title});
+}
 
-    // 7. The picture buttons, named by the word their picture shows.
+// The picture buttons, named by the word their picture shows.
+void applyButtonPictures(forms::Form &mainForm, WizardState &state)
+{
     for (const ButtonSpec &b : kButtons) {
         ButtonPictures &pictures = state.*(b.pictures);
         loadButtonPictures(state, QLatin1String(b.element), pictures);
-        showButtonPicture(ctl(b.control), pictures);
+        showButtonPicture(mainForm.control(b.control), pictures);
     }
+}
 
-    // 8. The bottom row.
+// The bottom row, spaced by the window's width.
+void placeBottomRow(forms::Form &mainForm, WizardState &state)
+{
+    auto ctl = [&mainForm](QLatin1String name) { return mainForm.control(name); };
     const int width = mainForm.width();
     const int height = mainForm.height();
     const int cancelWidth = ctl(names::cmdCancel)->width();
@@ -225,11 +242,15 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         ctl(name)->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
     ctl(names::cmdCancel)->setLeft(roundTwips(state.buttonGap));
     ctl(names::cmdFinish)->setLeft(roundTwips(width - state.buttonGap - cancelWidth));
+}
 
-    // 9. Whatever the section placed where the window cannot show it. A
-    // label's size is that of its caption, which the window lays out only
-    // when it is shown (the fonts are not loaded before): the check waits
-    // for it. What else it looks at is taken now.
+// Whatever the section placed where the window cannot show it. A label's
+// size is that of its caption, which the window lays out only when it is
+// shown (the fonts are not loaded before): the check waits for it. What else
+// it looks at is taken now.
+void checkPlacementWhenShown(const model::ConfigReader &reader, const forms::Form &mainForm,
+                             WizardState &state, const PlacedControls &placed)
+{
     struct Placed {
         xml::Node node;
         QRect rect;
@@ -245,7 +266,8 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     }
     // The section is replaced only after what waits has run; a caller that
     // replaces it another way drops the check rather than read freed nodes.
-    state.problems.addWaitingCheck([reader, entries, size = QSize(width, height),
+    state.problems.addWaitingCheck([reader, entries,
+                                    size = QSize(mainForm.width(), mainForm.height()),
                                     generation = reader.document().generation()] {
         if (reader.document().generation() != generation)
             return;
@@ -258,4 +280,23 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
         }
         placement.check();
     });
+}
+
+} // namespace
+
+void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardState &state)
+{
+    // A check still waiting looks at the controls this is about to set.
+    state.problems.runWaitingChecks();
+    const model::ConfigReader reader = sectionReader(state);
+    checkLanguageSection(state);
+    applyWindow(reader, mainForm, cancelForm, state);
+    applyPrompts(reader, mainForm, state);
+    loadPages(reader, state);
+    PlacedControls placed = applyFixedScreens(reader, mainForm, state);
+    LoadPersonalFields(mainForm, state);
+    applyTitlePictures(reader, mainForm, state, placed);
+    applyButtonPictures(mainForm, state);
+    placeBottomRow(mainForm, state);
+    checkPlacementWhenShown(reader, mainForm, state, placed);
 }
