@@ -85,6 +85,102 @@ void applyGeometry(Setting &setting, forms::Control *c)
     setting.number("width", [c](int v) { c->setWidth(v); });
 }
 
+// The colours of the controls that have none of their own. Equal global
+// colours come from a language section that never set them (both start
+// black): text in them could not be read, so the dialog and those controls
+// then keep the desktop's.
+struct DialogColours {
+    std::optional<QColor> fore, back;
+};
+
+DialogColours dialogColours(const WizardState &state)
+{
+    if (state.defaultForeColor == state.defaultBackColor)
+        return {};
+    return {state.defaultForeColor, state.defaultBackColor};
+}
+
+// The explanation, the one text here that may run over several lines.
+void applyExplanation(const model::ConfigReader &reader, forms::Form &dialog,
+                      const DialogColours &colours)
+{
+    forms::Control *lblCancel = dialog.control(names::lblCancel);
+    Setting text(reader, "//cancelpage/text");
+    applyGeometry(text, lblCancel);
+    if (const auto c = text.colour("forecolor", colours.fore))
+        lblCancel->setForeColor(*c);
+    if (const auto caption = text.text("src"))
+        lblCancel->setText(graveToLineBreaks(*caption));
+}
+
+// "Remind me in [7] days": the option, the box of days and its trailing label.
+void applyLater(const model::ConfigReader &reader, forms::Form &dialog,
+                const DialogColours &colours)
+{
+    forms::Control *optLater = dialog.control(names::optLater);
+    forms::Control *txtDays = dialog.control(names::txtDays);
+    forms::Control *lblLater = dialog.control(names::lblLater);
+    Setting later(reader, "//cancelpage/later");
+    if (const auto caption = later.text("src1"))
+        optLater->setText(*caption);
+    if (const auto c = later.colour("forecolor", colours.fore))
+        for (forms::Control *control : {optLater, lblLater, txtDays})
+            control->setForeColor(*c);
+    if (const auto c = later.colour("backcolor", colours.back))
+        for (forms::Control *control : {optLater, txtDays, lblLater})
+            control->setBackColor(*c);
+    applyGeometry(later, optLater);
+
+    // It reads as one line: the box and its trailing label follow the option
+    // wherever the configuration puts it.
+    txtDays->setTop(optLater->top());
+    txtDays->setLeft(optLater->left() + optLater->width() + kBesideGap);
+    txtDays->setHeight(optLater->height());
+    // Whatever the player typed last time gives way to the configured count.
+    if (const auto days = later.text("days"))
+        txtDays->setText(*days);
+
+    lblLater->setTop(optLater->top() + kTrailingLabelDrop);
+    lblLater->setLeft(txtDays->left() + txtDays->width() + kBesideGap);
+    if (const auto caption = later.text("src2"))
+        lblLater->setText(*caption);
+}
+
+// The two other choices: not registering at all, and tomorrow.
+void applyChoices(const model::ConfigReader &reader, forms::Form &dialog,
+                  const DialogColours &colours)
+{
+    for (const auto &[path, name] : {std::pair{"//cancelpage/cancel", names::optCancel},
+                                     std::pair{"//cancelpage/tomorrow", names::optTomorrow}}) {
+        forms::Control *option = dialog.control(name);
+        Setting setting(reader, path);
+        if (const auto caption = setting.text("src"))
+            option->setText(*caption);
+        applyGeometry(setting, option);
+        if (const auto c = setting.colour("forecolor", colours.fore))
+            option->setForeColor(*c);
+        if (const auto c = setting.colour("backcolor", colours.back))
+            option->setBackColor(*c);
+    }
+}
+
+// The buttons sit on the outer size, as the dialog's design measures it:
+// equal gaps left of Cancel, between the two and right of OK.
+void placeButtons(forms::Form &dialog, WizardState &state)
+{
+    forms::Control *quit = dialog.control(names::cmdQuit);
+    forms::Control *cancel = dialog.control(names::cmdCancel);
+    loadButtonPictures(state, QStringLiteral("quit"), state.quitPictures);
+    showButtonPicture(quit, state.quitPictures);
+    const int w = dialog.outerWidth();
+    const int h = dialog.outerHeight();
+    const double gap = (w - 2.0 * quit->width()) / 3.0;
+    quit->move(int(std::lround(w - quit->width() - gap)), h - quit->height() - kButtonBottomMargin);
+    loadButtonPictures(state, QStringLiteral("cancel"), state.cancelPictures);
+    showButtonPicture(cancel, state.cancelPictures);
+    cancel->move(int(std::lround(gap)), quit->top());
+}
+
 } // namespace
 
 DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::Form &mainForm,
@@ -98,90 +194,17 @@ DlgCancel::DlgCancel(WizardState &state, const WizardServices &services, forms::
 void DlgCancel::Form_Activate()
 {
     const model::ConfigReader reader = sectionReader(m_state);
-
-    // Equal global colours come from a language section that never set them
-    // (both start black): text in them could not be read, so the dialog and
-    // the controls without colours of their own then keep the desktop's.
-    const bool globalColours = m_state.defaultForeColor != m_state.defaultBackColor;
-    const std::optional<QColor> fore =
-        globalColours ? std::optional<QColor>(m_state.defaultForeColor) : std::nullopt;
-    const std::optional<QColor> back =
-        globalColours ? std::optional<QColor>(m_state.defaultBackColor) : std::nullopt;
-
-    if (back) {
+    const DialogColours colours = dialogColours(m_state);
+    if (colours.back) {
         QPalette pal = palette();
-        pal.setColor(QPalette::Window, *back);
+        pal.setColor(QPalette::Window, *colours.back);
         setPalette(pal);
         setAutoFillBackground(true);
     }
-
-    forms::Control *lblCancel = ctl(names::lblCancel);
-    {
-        Setting text(reader, "//cancelpage/text");
-        applyGeometry(text, lblCancel);
-        if (const auto c = text.colour("forecolor", fore))
-            lblCancel->setForeColor(*c);
-        // The explanation is the one text here that may run over several lines.
-        if (const auto caption = text.text("src"))
-            lblCancel->setText(graveToLineBreaks(*caption));
-    }
-
-    forms::Control *optLater = ctl(names::optLater);
-    forms::Control *txtDays = ctl(names::txtDays);
-    forms::Control *lblLater = ctl(names::lblLater);
-    {
-        Setting later(reader, "//cancelpage/later");
-        if (const auto caption = later.text("src1"))
-            optLater->setText(*caption);
-        if (const auto c = later.colour("forecolor", fore))
-            for (forms::Control *control : {optLater, lblLater, txtDays})
-                control->setForeColor(*c);
-        if (const auto c = later.colour("backcolor", back))
-            for (forms::Control *control : {optLater, txtDays, lblLater})
-                control->setBackColor(*c);
-        applyGeometry(later, optLater);
-
-        // "Remind me in [7] days" reads as one line: the box and its trailing
-        // label follow the option wherever the configuration puts it.
-        txtDays->setTop(optLater->top());
-        txtDays->setLeft(optLater->left() + optLater->width() + kBesideGap);
-        txtDays->setHeight(optLater->height());
-        // Whatever the player typed last time gives way to the configured count.
-        if (const auto days = later.text("days"))
-            txtDays->setText(*days);
-
-        lblLater->setTop(optLater->top() + kTrailingLabelDrop);
-        lblLater->setLeft(txtDays->left() + txtDays->width() + kBesideGap);
-        if (const auto caption = later.text("src2"))
-            lblLater->setText(*caption);
-    }
-
-    for (const auto &[path, name] : {std::pair{"//cancelpage/cancel", names::optCancel},
-                                     std::pair{"//cancelpage/tomorrow", names::optTomorrow}}) {
-        forms::Control *option = ctl(name);
-        Setting setting(reader, path);
-        if (const auto caption = setting.text("src"))
-            option->setText(*caption);
-        applyGeometry(setting, option);
-        if (const auto c = setting.colour("forecolor", fore))
-            option->setForeColor(*c);
-        if (const auto c = setting.colour("backcolor", back))
-            option->setBackColor(*c);
-    }
-
-    // The buttons sit on the outer size, as the dialog's design measures it:
-    // equal gaps left of Cancel, between the two and right of OK.
-    forms::Control *quit = ctl(names::cmdQuit);
-    forms::Control *cancel = ctl(names::cmdCancel);
-    loadButtonPictures(m_state, QStringLiteral("quit"), m_state.quitPictures);
-    showButtonPicture(quit, m_state.quitPictures);
-    const int w = form().outerWidth();
-    const int h = form().outerHeight();
-    const double gap = (w - 2.0 * quit->width()) / 3.0;
-    quit->move(int(std::lround(w - quit->width() - gap)), h - quit->height() - kButtonBottomMargin);
-    loadButtonPictures(m_state, QStringLiteral("cancel"), m_state.cancelPictures);
-    showButtonPicture(cancel, m_state.cancelPictures);
-    cancel->move(int(std::lround(gap)), quit->top());
+    applyExplanation(reader, form(), colours);
+    applyLater(reader, form(), colours);
+    applyChoices(reader, form(), colours);
+    placeButtons(form(), m_state);
 }
 
 void DlgCancel::cmdQuit_Click()
