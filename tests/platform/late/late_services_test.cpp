@@ -26,10 +26,22 @@ TEST(LateServices, LoadOnlyFromAModuleThatOffersThem)
     text.write("not a library");
     text.close();
 
+    // The built module cut short, as a copy that stopped half-way leaves it:
+    // loading it would map pages past its end.
+    QFile built(binDir + "/register-services.so");
+    ASSERT_TRUE(built.open(QIODevice::ReadOnly));
+    const QByteArray whole = built.readAll();
+    const auto cut = [&](const char *name, qsizetype bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(whole.left(bytes)) == bytes);
+        return f.fileName();
+    };
+
     struct Case {
         const char *name;
         QString path;
         bool loads;
+        const char *reason = ""; // contained in the error
     };
     const Case cases[] = {
         {"the built module", binDir + "/register-services.so", true},
@@ -37,6 +49,10 @@ TEST(LateServices, LoadOnlyFromAModuleThatOffersThem)
         {"a file that is no library", text.fileName(), false},
         {"a library without the entry point",
          QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqoffscreen.so", false},
+        {"the module cut after 36,000 bytes", cut("cut.so", 36000), false, "cut short"},
+        {"the module without its last byte", cut("last.so", whole.size() - 1), false, "cut short"},
+        {"the module cut inside its header", cut("head.so", 40), false, "too short"},
+        {"a folder", dir.path(), false, "not a regular file"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -49,6 +65,7 @@ TEST(LateServices, LoadOnlyFromAModuleThatOffersThem)
         } else {
             EXPECT_EQ(services, nullptr);
             EXPECT_FALSE(error.isEmpty());
+            EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
         }
     }
 }
