@@ -161,12 +161,11 @@ QImage picture(const Screen &screen)
 
 bool WizardFolder::prepare(const QString &configPath, QString *error)
 {
-    QFile file(configPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(configPath, file.errorString());
+    QByteArray bytes;
+    if (const std::optional<QString> why = xml::readConfigurationFile(configPath, bytes)) {
+        *error = QStringLiteral("%1: %2").arg(configPath, *why);
         return false;
     }
-    const QByteArray bytes = file.readAll();
     auto dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid()) {
         *error = QStringLiteral("cannot make a temporary folder: %1").arg(dir->errorString());

@@ -1,12 +1,20 @@
 #include "platform/xml/xml_document.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QStringDecoder>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace xml {
 
@@ -313,15 +321,55 @@ void Document::indexLines(const QByteArray &bytes)
             m_lineStarts.push_back(i + 1);
 }
 
+std::optional<QString> readConfigurationFile(const QString &path, QByteArray &bytes)
+{
+    const auto systemError = [] { return QString::fromLocal8Bit(std::strerror(errno)); };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return systemError();
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0)
+        return systemError();
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("is a folder, not a file");
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("is not a regular file");
+    if (info.st_size > Document::kMaxFileBytes)
+        return QStringLiteral("is %1 bytes long, more than the %2 a configuration may have")
+            .arg(info.st_size)
+            .arg(Document::kMaxFileBytes);
+    // The file may still grow while it is read: one byte beyond the limit is
+    // enough to tell.
+    bytes.resize(qsizetype(info.st_size) + 1);
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return systemError();
+        if (n == 0)
+            break;
+        filled += n;
+        if (filled == bytes.size() && bytes.size() <= Document::kMaxFileBytes)
+            bytes.resize(std::min<qsizetype>(bytes.size() * 2, Document::kMaxFileBytes + 1));
+    }
+    if (filled > Document::kMaxFileBytes)
+        return QStringLiteral("is more than the %1 bytes a configuration may have")
+            .arg(Document::kMaxFileBytes);
+    bytes.truncate(filled);
+    return std::nullopt;
+}
+
 bool Document::load(const QString &path)
 {
     clear();
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("%1: %2").arg(path, f.errorString());
+    QByteArray bytes;
+    if (const std::optional<QString> why = readConfigurationFile(path, bytes)) {
+        m_error = QStringLiteral("%1: %2").arg(path, *why);
         return false;
     }
-    QByteArray bytes = f.readAll();
     const bool transcoded = transcodeToUtf8(bytes);
     indexLines(bytes);
     const pugi::xml_parse_result r =

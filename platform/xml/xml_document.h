@@ -62,6 +62,14 @@ class Node {
     const Document *m_doc = nullptr;
 };
 
+// Reads a configuration file whole into bytes; the reason when it cannot.
+// Only a regular file of at most Document::kMaxFileBytes is read: a link to
+// /dev/zero would read until memory runs out, and a FIFO would block before
+// any window. The file is opened without waiting (a FIFO with no writer would
+// block open() itself) and judged by what was opened, not by its name, so
+// nothing can be swapped in between.
+std::optional<QString> readConfigurationFile(const QString &path, QByteArray &bytes);
+
 class Document {
   public:
     Document();
@@ -69,8 +77,12 @@ class Document {
     Document(const Document &) = delete;
     Document &operator=(const Document &) = delete;
 
-    // Parses the file; false when it is missing or not well-formed (the document
-    // is then empty and errorString() says why, with line and column).
+    // No configuration comes near this size; anything larger is refused unread.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+    // Parses the file; false when it is missing, not a regular file, larger
+    // than kMaxFileBytes or not well-formed (the document is then empty and
+    // errorString() says why, with line and column).
     bool load(const QString &path);
     // Replaces the content with the parsed markup; false when it does not parse
     // (the document is then empty).

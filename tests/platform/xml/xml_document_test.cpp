@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 const char *kConfig = R"(<?xml version="1.0"?>
@@ -96,6 +98,47 @@ TEST(XmlDocumentErrors, MissingOrBrokenFilesFailWithAReason)
 
     EXPECT_FALSE(doc.loadXml("<page><object"));
     EXPECT_TRUE(doc.selectNodes("//object").isEmpty());
+}
+
+TEST(XmlDocumentErrors, OnlyARegularFileOfAConfigurationsSizeIsRead)
+{
+    QTemporaryDir dir;
+    const QString zero = dir.filePath("zero.xml");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    const QString fifo = dir.filePath("fifo.xml");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Sparse: the size is there without the bytes.
+    const auto sized = [&](const char *name, qint64 bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(bytes));
+        return f.fileName();
+    };
+    const QString tooLarge = sized("large.xml", xml::Document::kMaxFileBytes + 1);
+    const QString justFits = testsupport::writeFile(
+        dir.path(), "fits.xml",
+        "<a>" + QString(int(xml::Document::kMaxFileBytes) - 7, u' ') + "</a>");
+    const struct {
+        const char *name;
+        QString path;
+        const char *reason; // empty: the file loads
+    } cases[] = {
+        {"a link to /dev/zero", zero, "is not a regular file"},
+        {"a FIFO nobody writes to", fifo, "is not a regular file"},
+        {"a folder", dir.path(), "is a folder"},
+        {"one byte over the limit", tooLarge, "is 16777217 bytes long, more than the 16777216"},
+        {"exactly at the limit", justFits, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        xml::Document doc;
+        const bool loaded = doc.load(c.path);
+        EXPECT_EQ(loaded, *c.reason == 0) << doc.errorString().toStdString();
+        if (*c.reason) {
+            EXPECT_TRUE(doc.errorString().startsWith(c.path + ": " + c.reason))
+                << doc.errorString().toStdString();
+            EXPECT_TRUE(doc.isEmpty());
+        }
+    }
 }
 
 TEST(XmlDocumentEncodings, TheDeclaredCodePageIsRead)
