@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -52,6 +53,11 @@ int main(int argc, char *argv[])
 {
     if (const int status = answerInformationRequest(argc, argv); status >= 0)
         return status;
+
+    // A file-size limit (ulimit -f) would otherwise end the program at the
+    // write that crosses it, answers and all. Ignored, the write fails with
+    // EFBIG and the failure is reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora Register"));

@@ -1,10 +1,12 @@
 #include "platform/shell/autostart.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -88,6 +90,32 @@ QString execProgram(const AutostartEntry &entry)
         return escaped;
     return QStringLiteral("/usr/bin/env ") +
            escapeExecArgument(QStringLiteral("./") + program.fileName());
+}
+
+// The temporary files writeAutostartEntry makes for the entry at filePath
+// are named like it plus "." and six letters or digits. A write that was
+// killed half-way leaves one behind that nothing else would ever remove;
+// the next write of the same entry does. One changed within the last minute
+// may belong to a write going on right now (they take milliseconds) and is
+// left alone, as is anything that is not a plain file of ours.
+void removeLeftovers(const QString &filePath)
+{
+    const QFileInfo entry(filePath);
+    const QString prefix = entry.fileName() + u'.';
+    const QDateTime settled = QDateTime::currentDateTime().addSecs(-60);
+    const QFileInfoList found =
+        QDir(entry.absolutePath()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &candidate : found) {
+        const QString name = candidate.fileName();
+        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6 || candidate.isSymLink())
+            continue;
+        const QStringView suffix = QStringView(name).sliced(prefix.size());
+        const bool generated = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+            return c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        });
+        if (generated && candidate.ownerId() == ::getuid() && candidate.lastModified() < settled)
+            QFile::remove(candidate.filePath());
+    }
 }
 
 } // namespace
@@ -244,6 +272,7 @@ bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry, Q
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("cannot create the folder %1").arg(folder));
     const QByteArray bytes = desktopEntryText(entry).toUtf8();
+    removeLeftovers(filePath);
 
     // QSaveFile's commit() answers true even when its last buffered write
     // failed (a full disk, a file-size limit) and then puts an empty or cut

@@ -225,7 +225,8 @@ void DlgCancel::cmdQuit_Click()
                              m_state.currentLanguage, m_state.countryName, m_state.registrationUrl);
     QString entryPath;
     QString error;
-    if (!writeReminder(m_state.appPath, m_state.gameName, argumentText, &entryPath, &error)) {
+    if (!writeReminder(m_state.appPath, carriedSetting(m_state.gameName).value_or(QString()),
+                       argumentText, &entryPath, &error)) {
         reminderNotWritten(entryPath, error);
         return;
     }

@@ -2,6 +2,8 @@
 
 #include "platform/forms/conversions.h"
 
+#include <cstdio>
+
 QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &daysText)
 {
     if (laterSelected) {
@@ -14,18 +16,47 @@ QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &day
     return now.addDays(1);
 }
 
-QString reminderArgumentText(const QString &dueText, const QString &game, const QString &language,
-                             const QString &country, const QString &url)
+std::optional<QString> carriedSetting(const QString &value)
 {
     // The entry points cut and report long settings; a value that arrived
     // another way (a country of the configured list, a product named on a
     // page) is cut here too, so the entry can always be launched.
-    const auto capped = [](const QString &value) {
-        if (value.size() <= kMaxSettingLength)
-            return value;
-        const bool splitsACharacter = value[kMaxSettingLength - 1].isHighSurrogate();
-        return value.left(kMaxSettingLength - (splitsACharacter ? 1 : 0));
-    };
-    return QStringLiteral("/%1 /game=%2 /language=%3 /country=%4 /url=%5")
-        .arg(dueText, capped(game), capped(language), capped(country), capped(url));
+    QString carried = value;
+    if (carried.size() > kMaxSettingLength) {
+        const bool splitsACharacter = carried[kMaxSettingLength - 1].isHighSurrogate();
+        carried.truncate(kMaxSettingLength - (splitsACharacter ? 1 : 0));
+    }
+    // No escape survives the command line: a blank followed by "/" always
+    // opens a new argument there. Cut, the value would end early and the
+    // rest would turn into settings of their own.
+    if (carried.contains(QLatin1String(" /")))
+        return std::nullopt;
+    return carried;
+}
+
+QString reminderArgumentText(const QString &dueText, const QString &game, const QString &language,
+                             const QString &country, const QString &url)
+{
+    QString text = u'/' + dueText;
+    const struct {
+        const char *key;
+        const char *what;
+        const QString &value;
+    } settings[] = {{"game", "game name", game},
+                    {"language", "language", language},
+                    {"country", "country", country},
+                    {"url", "registration URL", url}};
+    for (const auto &setting : settings) {
+        const std::optional<QString> value = carriedSetting(setting.value);
+        if (!value) {
+            std::fprintf(stderr,
+                         "register: the reminder leaves out the %s \"%s\": the relaunch's "
+                         "command line would end it at \" /\"; the relaunched wizard takes it "
+                         "from config.xml\n",
+                         setting.what, setting.value.toLocal8Bit().constData());
+            continue;
+        }
+        text += QStringLiteral(" /%1=").arg(QLatin1String(setting.key)) + *value;
+    }
+    return text;
 }

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 // A game, language, country or url longer than this is cut where it enters
 // (command line or configuration) and reported there. A reminder hands the
 // four to schedule inside one process argument, which Linux limits to
@@ -24,6 +26,16 @@ QDateTime dueMoment(const QDateTime &now, bool laterSelected, const QString &day
 // "/" due " /game=" game " /language=" language " /country=" country " /url=" url.
 // The settings are inserted as they stand, each cut at kMaxSettingLength
 // characters; schedule splits the text with GetCommandLine, where only a "/"
-// after a blank opens a new argument.
+// after a blank opens a new argument. A setting that holds a blank followed
+// by "/" cannot travel that way: it is left out, with a line on standard
+// error, and the relaunched wizard takes it from its configuration as on the
+// first run (where such a value comes from: the command line could not have
+// carried it either).
 QString reminderArgumentText(const QString &dueText, const QString &game, const QString &language,
                              const QString &country, const QString &url);
+
+// A setting as the reminder's argument text carries it: cut at
+// kMaxSettingLength characters, or nothing when it holds a blank followed by
+// "/". schedule knows the game only by what it is handed, so the reminder's
+// entry is named after this value of the game (an empty name when nothing).
+std::optional<QString> carriedSetting(const QString &value);

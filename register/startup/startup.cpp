@@ -43,17 +43,28 @@ std::optional<QString> startupKey(WizardState &state, const char *name)
     if (keep < text.size())
         rootReader(state).report(node, {}, QStringLiteral("is %1 characters long").arg(text.size()),
                                  QStringLiteral("only its first %1 are used").arg(keep));
+    // The reminder hands the game name back on a command line, where a blank
+    // followed by "/" always opens a new argument.
+    if (QLatin1String(name) == QLatin1String("default_gamename") &&
+        text.left(keep).contains(QLatin1String(" /")))
+        rootReader(state).report(node, {},
+                                 QStringLiteral("holds \" /\", which no command line can carry"),
+                                 QStringLiteral("a reminder leaves the name out and the relaunched "
+                                                "wizard reads it here again"));
     return text.left(keep);
 }
 
 void applyCommandLine(WizardState &state)
 {
     for (int i = 1; i < state.commandArgs.size(); ++i) {
-        const QStringList parts = state.commandArgs[i].split(u'=');
-        if (parts.size() != 2)
+        // Only the first "=" separates key and value: a value keeps every
+        // later one (a registration URL with a query, "?site=eu").
+        const QString &argument = state.commandArgs[i];
+        const qsizetype equals = argument.indexOf(u'=');
+        if (equals < 0)
             continue;
-        const QString &key = parts[0];
-        QString value = forms::trimBlanks(parts[1]);
+        const QString key = argument.left(equals);
+        QString value = forms::trimBlanks(argument.mid(equals + 1));
         if (const qsizetype keep = keptLength(value); keep < value.size()) {
             std::fprintf(stderr,
                          "register: the command line's /%s= value is %lld characters long; only "

@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Outcome {
@@ -252,6 +254,7 @@ struct CheckCase {
     // Files written under pictures/ beside the configuration: a 100 x 20
     // picture each, or, for a path after "!", bytes that are no picture.
     QStringList pictures = {};
+    bool configIsFifo = false; // config.xml is a FIFO nobody writes to
 };
 
 void writePictures(const QString &folder, const QStringList &pictures)
@@ -286,6 +289,9 @@ TEST_P(CheckTable, Prints)
     if (!c.configText.isEmpty())
         testsupport::writeFile(dir.path(), "config.xml", c.configText);
     writePictures(dir.path(), c.pictures);
+    if (c.configIsFifo) {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("config.xml")).constData(), 0600), 0);
+    }
     const Outcome run = runProgram(dir.path(), QStringList{"check"} + c.args);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out.toStdString(), c.out.toStdString());
@@ -405,6 +411,15 @@ INSTANTIATE_TEST_SUITE_P(
              "PREVIOUS_OVER.png", "SUBMIT.png",    "SUBMIT_OVER.png",    "FINISH.png",
              "FINISH_OVER.png",   "RETRY.png",     "RETRY_OVER.png",     "EXIT_OVER.png",
              "QUIT.png",          "QUIT_OVER.png", "WELCOMETITLE_1.jpg", "WELCOMETITLE_2.jpg"}},
+        // A reminder could not hand the name back on its command line.
+        CheckCase{"GameNameWithBlankAndSlash",
+                  twoSections().replace("Test Game", "Ember Reach /Gold /Edition"),
+                  {},
+                  1,
+                  "config.xml:5:3: <default_gamename>: holds \" /\", which no command line can "
+                  "carry; a reminder leaves the name out and the relaunched wizard reads it here "
+                  "again\n",
+                  ""},
         CheckCase{"MissingFileCannotBeRead", {}, {"absent.xml"}, 2, "", "absent.xml"},
         // Without an argument the file is config.xml in the current folder.
         CheckCase{"NotWellFormedCannotBeRead",
@@ -413,6 +428,10 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "",
                   "config.xml"},
+        // Neither is read at all: one never ends, the other never starts.
+        CheckCase{
+            "DevZeroCannotBeRead", {}, {"/dev/zero"}, 2, "", "/dev/zero: is not a regular file"},
+        CheckCase{"FifoCannotBeRead", {}, {}, 2, "", "config.xml: is not a regular file", {}, true},
         CheckCase{"UnknownOptionIsAUsageError",
                   {},
                   {"--out", "x"},

@@ -275,6 +275,39 @@ TEST_F(AutostartFilesTest, WriteCreatesTheFolderAndReplacesAnOlderEntry)
               QStringList{"velmora register.desktop"});
 }
 
+TEST_F(AutostartFilesTest, WriteRemovesWhatAKilledWriteOfTheSameEntryLeft)
+{
+    const QString folder = path("autostart");
+    const QString file = folder + "/velmora register.desktop";
+    const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-3600);
+    const struct {
+        const char *name;
+        const char *leftover;
+        bool old;
+        bool removed;
+    } cases[] = {
+        {"a temporary file of this entry", "velmora register.desktop.aZ09xY", true, true},
+        {"one a write may still be making", "velmora register.desktop.Qw3rt7", false, false},
+        {"another entry's", "other game.desktop.aZ09xY", true, false},
+        {"a name of another pattern", "velmora register.desktop.aZ09x", true, false},
+        {"a suffix with other characters", "velmora register.desktop.aZ-9xY", true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile leftover(testsupport::writeFile(folder, c.leftover, "[Desktop Entry]\nExec="));
+        if (c.old) {
+            ASSERT_TRUE(leftover.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(leftover.setFileTime(longAgo, QFileDevice::FileModificationTime));
+            leftover.close();
+        }
+        QString error;
+        ASSERT_TRUE(shell::writeAutostartEntry(file, {}, &error)) << error.toStdString();
+        EXPECT_EQ(QFileInfo::exists(leftover.fileName()), !c.removed);
+        EXPECT_TRUE(QFileInfo::exists(file));
+        QFile::remove(leftover.fileName());
+    }
+}
+
 TEST_F(AutostartFilesTest, WriteReportsWhyItFailed)
 {
     testsupport::writeFile(m_dir.path(), "blocker", "a file where a folder should be");

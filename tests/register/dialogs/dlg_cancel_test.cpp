@@ -415,8 +415,9 @@ TEST_F(DlgCancelTest, TheWrittenReminderRelaunchesTheWizardWhenDue)
         const char *name;
         QString folder;
         QStringList arguments;
-        QString game; // as register receives it
+        QString game; // as register receives it; empty: no /game= at all
         bool dexStarts;
+        QString gameInUse = {}; // the wizard's game name when the player cancels
     } cases[] = {
         {"blank", "game folder", {}, "Deep Sky", true},
         {"percent", "100% game", {}, "Deep Sky", true},
@@ -425,6 +426,8 @@ TEST_F(DlgCancelTest, TheWrittenReminderRelaunchesTheWizardWhenDue)
         // dex reads a backslash in Path as an escape of its own.
         {"backslash", "a\\b", {}, "Deep Sky", false},
         {"overlongGame", "game folder", {"/game=" + longGame}, longGame.left(4096), true},
+        // Left out whole, the name cannot take the country and URL with it.
+        {"gameWithBlankSlash", "game folder", {}, "", true, "Ember Reach /Gold /Edition"},
     };
     for (const QString &launcherProgram : {gio, dex}) {
         if (launcherProgram.isEmpty())
@@ -448,6 +451,8 @@ TEST_F(DlgCancelTest, TheWrittenReminderRelaunchesTheWizardWhenDue)
 
             testing::internal::CaptureStderr();
             start(kButtons + kCancelPage.arg(""), app, c.arguments);
+            if (!c.gameInUse.isEmpty())
+                m_wizard->state().gameName = c.gameInUse;
             const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
             // A setting cut where it entered is reported there.
             EXPECT_EQ(errors.contains("/game= value is 200000 characters long"),
@@ -469,9 +474,12 @@ TEST_F(DlgCancelTest, TheWrittenReminderRelaunchesTheWizardWhenDue)
             ASSERT_TRUE(launcher.waitForFinished(20000));
             ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(app + "/rec.txt"); }, 10000))
                 << launcher.readAllStandardError().toStdString();
+            const QString game = c.game.isEmpty() ? QString() : "/game=" + c.game + "  ";
             EXPECT_EQ(testsupport::readFile(app + "/rec.txt"),
-                      "5\n/default=1 /game=" + c.game +
-                          "  /language=English  /country=Canada  /url=" + kUrl);
+                      QString(c.game.isEmpty() ? "4" : "5") + "\n/default=1 " + game +
+                          "/language=English  /country=Canada  /url=" + kUrl);
+            // schedule finds the entry by the game it hands on, so the entry
+            // is named after that one: no name at all when it was left out.
             EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(entryPath(c.game)); }, 10000));
         }
     }

@@ -55,4 +55,32 @@ TEST(ReminderArgumentText, ListsTheDueMomentAndTheFourSettingsInOrder)
               "/d /game=" + QString(4095, u'x') + " /language= /country= /url=");
 }
 
+TEST(ReminderArgumentText, ASettingTheCommandLineWouldSplitIsLeftOut)
+{
+    const struct {
+        const char *name;
+        QString game;
+        QString country;
+        QString expected;
+        const char *reported; // contained in standard error; empty: nothing there
+    } cases[] = {
+        {"a game name with blank and slash", "Ember Reach /Gold /Edition", "Canada",
+         "/d /language=French /country=Canada /url=u", "leaves out the game name"},
+        {"a country with blank and slash", "Deep Sky", "Bosnia /Herzegovina",
+         "/d /game=Deep Sky /language=French /url=u", "leaves out the country"},
+        {"a slash after a tab or none at all", "Ember\t/Gold/Edition", "Canada",
+         "/d /game=Ember\t/Gold/Edition /language=French /country=Canada /url=u", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(reminderArgumentText("d", c.game, "French", c.country, "u"), c.expected);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        if (*c.reported)
+            EXPECT_NE(errors.find(c.reported), std::string::npos) << errors;
+        else
+            EXPECT_EQ(errors, "");
+    }
+}
+
 } // namespace

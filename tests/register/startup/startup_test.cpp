@@ -104,11 +104,29 @@ TEST_F(StartupTest, BuiltInThenConfigurationThenCommandLine)
     EXPECT_EQ(c->ctl("txtCountry")->text(), " Canada");
 }
 
-TEST_F(StartupTest, CommandLineEntriesThatDoNotSplitIntoKeyAndValueAreIgnored)
+TEST_F(StartupTest, CommandLineEntriesSplitAtTheirFirstEqualsSign)
 {
-    auto w = start({"/Game=X", "/game", "/url=http://h/?a=b", "/game="});
-    EXPECT_EQ(w->state().gameName, "");
-    EXPECT_EQ(w->state().registrationUrl, "http://config.example/register.asp");
+    const struct {
+        const char *name;
+        QStringList args;
+        QString gameName;
+        QString url;
+    } cases[] = {
+        {"keys are exact and an entry without = is ignored",
+         {"/Game=X", "/game", "/URL=http://h/"},
+         "Deep Sky",
+         "http://config.example/register.asp"},
+        {"an empty value is a value", {"/game="}, "", "http://config.example/register.asp"},
+        {"a URL with a query keeps every later =",
+         {"/url=http://host/register.asp?site=eu&a=b", "/game=a=b"},
+         "a=b",
+         "http://host/register.asp?site=eu&a=b"},
+    };
+    for (const auto &c : cases) {
+        auto w = start(c.args);
+        EXPECT_EQ(w->state().gameName, c.gameName) << c.name;
+        EXPECT_EQ(w->state().registrationUrl, c.url) << c.name;
+    }
 }
 
 TEST_F(StartupTest, ValuesAreTrimmedOfBlanksOnly)
