@@ -207,10 +207,20 @@ QList<Answer> splitAnswers(const QString &answers)
 
 QString printable(const QString &text)
 {
+    // Besides the control characters: the line and paragraph separators,
+    // which some terminals and editors break lines at, and the marks that
+    // reorder the text around them (U+202E shows what follows backwards), so
+    // that a value can neither start a line of its own nor disguise one.
+    const auto escaped = [](QChar c) {
+        const char16_t u = c.unicode();
+        return c.category() == QChar::Other_Control || u == 0x2028 || u == 0x2029 || u == 0x061C ||
+               u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) ||
+               (u >= 0x2066 && u <= 0x2069);
+    };
     QString result;
     result.reserve(text.size());
     for (const QChar c : text) {
-        if (c.category() != QChar::Other_Control) {
+        if (!escaped(c)) {
             result += c;
         } else if (c.unicode() <= 0xFF) {
             result += QLatin1String("\\x") + hex(c.unicode(), 2);

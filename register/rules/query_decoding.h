@@ -56,8 +56,9 @@ QList<Answer> splitAnswers(const QString &answers);
 // The two answer escapes alone: %7C to "|" and %60 to a grave accent.
 QString decodeAnswerEscapes(const QString &text);
 
-// Control characters as \xNN (\uNNNN above 0xFF), so that one value always
-// stays on one printed line.
+// Control characters as \xNN (\uNNNN above 0xFF), and so the line and
+// paragraph separators and the marks that change the direction of text, so
+// that one value always stays on one printed line and reads as it is.
 QString printable(const QString &text);
 
 // Raw request bytes for printing: printable ASCII as it is, every other byte

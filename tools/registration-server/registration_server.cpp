@@ -3,12 +3,17 @@
 #include "register/rules/query_decoding.h"
 
 #include <QHostAddress>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace registration {
 
@@ -23,6 +28,9 @@ constexpr int kIdleMs = 30000;
 constexpr qint64 kChunkBytes = 64 * 1024;
 // How long a client may keep the connection open after its answer.
 constexpr int kLingerMs = 5000;
+// Printed lines held for a standard output nobody reads, before newer ones
+// are dropped.
+constexpr qsizetype kMaxPendingBytes = 1024 * 1024;
 
 const QByteArray kSeparator = QByteArrayLiteral("`|`");
 
@@ -43,6 +51,8 @@ QByteArray reasonPhrase(int status)
         return "Request Header Fields Too Large";
     case 500:
         return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Unknown";
     }
@@ -268,7 +278,17 @@ RegistrationServer::Response RegistrationServer::respond(const QByteArray &head,
     }
 
     ++m_registrations;
-    report(describeRegistration(m_registrations, target));
+    if (!report(describeRegistration(m_registrations, target))) {
+        // Not written is not received: the client must not take it for an
+        // acceptance, and may try again.
+        std::fprintf(stderr,
+                     "registration-server: registration #%d could not be written to the log: "
+                     "%s\n",
+                     m_registrations, qPrintable(m_log.errorString()));
+        response.status = 503;
+        response.body = "error" + kSeparator + "The registration could not be stored";
+        return response;
+    }
     const QByteArray number = "VLM-" + QByteArray::number(m_registrations).rightJustified(6, '0');
     switch (m_options.reply) {
     case ReplyKind::Accepted:
@@ -296,19 +316,67 @@ RegistrationServer::Response RegistrationServer::respond(const QByteArray &head,
     return response;
 }
 
-void RegistrationServer::report(const QStringList &lines)
+bool RegistrationServer::report(const QStringList &lines)
 {
     QByteArray text;
     for (const QString &line : lines)
         text += line.toUtf8() + '\n';
-    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
-    std::fflush(stdout);
     // Written before the answer goes out, so a client that has its answer
     // finds the registration in the log.
+    bool logged = true;
     if (m_log.isOpen()) {
-        m_log.write(text);
-        m_log.flush();
+        m_log.unsetError();
+        logged = m_log.write(text) == text.size() && m_log.flush();
     }
+    // Standard output only shows what arrives; a reader that stops reading
+    // must not stop the server, so the lines wait here, up to a limit.
+    if (m_pending.size() + text.size() <= kMaxPendingBytes)
+        m_pending += text;
+    else
+        m_droppedLines += lines.size();
+    writePending();
+    return logged;
+}
+
+void RegistrationServer::writePending()
+{
+    if (m_pending.isEmpty() && m_droppedLines > 0) {
+        m_pending = QByteArrayLiteral("--- ") + QByteArray::number(m_droppedLines) +
+                    " lines not printed: standard output was not read\n";
+        m_droppedLines = 0;
+    }
+    while (!m_pending.isEmpty()) {
+        // Only as much as a pipe takes at once without blocking, and only
+        // when it can take it.
+        pollfd ready = {STDOUT_FILENO, POLLOUT, 0};
+        if (::poll(&ready, 1, 0) != 1 || !(ready.revents & POLLOUT)) {
+            if (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+                m_pending.clear(); // nobody will ever read it
+                return;
+            }
+            break;
+        }
+        const ssize_t written = ::write(STDOUT_FILENO, m_pending.constData(),
+                                        size_t(std::min<qsizetype>(m_pending.size(), PIPE_BUF)));
+        if (written < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (written <= 0) {
+            m_pending.clear();
+            return;
+        }
+        m_pending.remove(0, written);
+    }
+    if (m_pending.isEmpty()) {
+        if (m_stdoutReady)
+            m_stdoutReady->setEnabled(false);
+        return;
+    }
+    if (!m_stdoutReady) {
+        m_stdoutReady = new QSocketNotifier(STDOUT_FILENO, QSocketNotifier::Write, this);
+        connect(m_stdoutReady, &QSocketNotifier::activated, this,
+                &RegistrationServer::writePending);
+    }
+    m_stdoutReady->setEnabled(true);
 }
 
 void RegistrationServer::countAnswered()

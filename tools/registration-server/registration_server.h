@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTcpServer>
 
+class QSocketNotifier;
 class QTcpSocket;
 
 namespace registration {
@@ -56,8 +57,12 @@ class RegistrationServer : public QObject {
     void acceptConnections();
     // Decides the answer to one complete request head; also prints it.
     Response respond(const QByteArray &head, const QTcpSocket &socket);
-    // Prints to stdout and the log, flushed, before the answer leaves.
-    void report(const QStringList &lines);
+    // Appends to the log, flushed, before the answer leaves, and prints on
+    // stdout without waiting for a reader; false when the log could not be
+    // written.
+    bool report(const QStringList &lines);
+    // Writes what stdout takes now; the rest waits for it to take more.
+    void writePending();
     // A connection has a request to answer; it reports back once it is closed,
     // which is when the request limit can end the server.
     void countAnswered();
@@ -66,6 +71,11 @@ class RegistrationServer : public QObject {
     ServerOptions m_options;
     QTcpServer m_server;
     QFile m_log;
+    // Printed lines stdout has not taken yet, and how many were dropped
+    // because nobody read them.
+    QByteArray m_pending;
+    qint64 m_droppedLines = 0;
+    QSocketNotifier *m_stdoutReady = nullptr;
     int m_registrations = 0;
     int m_answered = 0;
     int m_openAnswers = 0;

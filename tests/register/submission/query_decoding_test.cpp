@@ -136,6 +136,14 @@ TEST(DescribeRegistration, KeepsControlCharactersOnOneLine)
     EXPECT_EQ(lines.value(2), QStringLiteral("City: x\\x09\\x7F\\x85y\u00ff"));
     EXPECT_EQ(lines.value(3), QStringLiteral("request: /register.asp?ans=1%60a%0D%0Ab"
                                              "&City=x%09%7F%C2%85y\\xFF"));
+
+    // Separators a terminal breaks lines at, and the marks that reverse the
+    // text after them, could forge a line of their own.
+    EXPECT_EQ(describeRegistration(1, "/r?ans=1%60a%E2%80%A8--- registration #9%E2%80%A9b"
+                                      "&City=%E2%80%AEnA%E2%81%A6x%E2%80%8Fy%C3%A9")
+                  .mid(1, 2),
+              (QStringList{QStringLiteral("answer 1: a\\u2028--- registration #9\\u2029b"),
+                           QStringLiteral("City: \\u202EnA\\u2066x\\u200Fy\u00e9")}));
 }
 
 } // namespace

@@ -6,6 +6,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 namespace {
 
 using testsupport::RegistrationServerProcess;
@@ -145,6 +149,60 @@ TEST(RegistrationServer, SurvivesClientsThatLeaveEarly)
         socket.abort();
     }
     EXPECT_TRUE(exchange(server.port(), kRegistration).endsWith("ok`|`VLM-000002"));
+}
+
+// A registration the log did not take is not acknowledged.
+TEST(RegistrationServer, AFailedLogWriteIsAnsweredAsAFailure)
+{
+    RegistrationServerProcess server({QStringLiteral("--log"), QStringLiteral("/dev/full")});
+    ASSERT_NE(server.port(), 0);
+    const QByteArray answer = exchange(server.port(), kRegistration);
+    EXPECT_EQ(statusLine(answer), "HTTP/1.1 503 Service Unavailable");
+    EXPECT_TRUE(answer.endsWith("\r\n\r\nerror`|`The registration could not be stored"))
+        << answer.toStdString();
+    QProcess &process = server.process();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_TRUE(process.readAllStandardError().contains("could not be written to the log"));
+}
+
+// Standard output into a pipe nobody reads: the server goes on answering and
+// still ends on SIGTERM.
+TEST(RegistrationServer, AnUnreadStandardOutputBlocksNothing)
+{
+    int unread[2];
+    ASSERT_EQ(::pipe2(unread, O_CLOEXEC), 0);
+    const quint16 port = freePort();
+    QProcess process;
+    process.setProgram(testsupport::binDir() + QStringLiteral("/registration-server"));
+    process.setArguments({QStringLiteral("--port"), QString::number(port)});
+    process.setChildProcessModifier([&] { ::dup2(unread[1], STDOUT_FILENO); });
+    process.start();
+    ASSERT_TRUE(process.waitForStarted(10000));
+    ::close(unread[1]);
+    // The first line says the server listens; nothing is read after it.
+    char first[64] = {};
+    pollfd readable = {unread[0], POLLIN, 0};
+    ASSERT_EQ(::poll(&readable, 1, 10000), 1);
+    ASSERT_GT(::read(unread[0], first, sizeof first - 1), 0);
+    ASSERT_TRUE(QByteArray(first).startsWith("listening on")) << first;
+
+    // Each registration prints some 40 KiB: a few fill the pipe.
+    const QByteArray big =
+        "GET /register.asp?ans=1%60" + QByteArray(40000, 'x') + " HTTP/1.1\r\n\r\n";
+    for (int i = 1; i <= 40; ++i) {
+        const QByteArray answer = exchange(port, big);
+        ASSERT_TRUE(answer.endsWith("ok`|`VLM-" + QByteArray::number(i).rightJustified(6, '0')))
+            << i << ": " << answer.left(200).toStdString();
+    }
+    process.terminate();
+    EXPECT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+    ::close(unread[0]);
 }
 
 TEST(RegistrationServer, ExitsAfterTheRequestLimit)

@@ -18,7 +18,10 @@ class RegistrationServerProcess {
     {
         m_logPath = m_dir.filePath(QStringLiteral("registrations.log"));
         m_process.setProgram(binDir() + QStringLiteral("/registration-server"));
-        m_process.setArguments(arguments + QStringList{QStringLiteral("--log"), m_logPath});
+        // A test that names its own log gets that one.
+        m_process.setArguments(arguments.contains(QStringLiteral("--log"))
+                                   ? arguments
+                                   : arguments + QStringList{QStringLiteral("--log"), m_logPath});
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
         if (!m_process.waitForStarted(10000))
