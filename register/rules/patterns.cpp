@@ -113,6 +113,14 @@ std::optional<QDate> parseYmdDate(QStringView text)
     return date;
 }
 
+bool isImpossibleDate(const QString &year, const QString &month, const QString &day)
+{
+    const std::optional<int> y = wholeNumber(year);
+    const std::optional<int> m = wholeNumber(month);
+    const std::optional<int> d = wholeNumber(day);
+    return y && m && d && !QDate(*y, *m, *d).isValid();
+}
+
 int ageInYears(QDate birth, QDate today)
 {
     return today.year() - birth.year();

@@ -45,3 +45,7 @@ PatternResult checkPattern(const QString &pattern, const QString &answer, QDate 
 PatternResult checkDateAnswer(const QString &year, const QString &month, const QString &day,
                               const QString &patternHolder, const QString &optionalHolder,
                               QDate today, bool dateOfBirth = false);
+
+// Three whole numbers that make no calendar date (31 February): a date the
+// player completed, but wrongly, rather than one left empty or half-chosen.
+bool isImpossibleDate(const QString &year, const QString &month, const QString &day);

@@ -9,10 +9,17 @@ QString buildRequestUrl(const forms::Form &form, WizardState &state)
     const QuestionPages pages = readQuestionPages(form);
     applyProductName(pages, state);
 
+    // "|" separates the entries and the first grave accent the id from the
+    // value, so a player's "|" or grave accent is written as its escape;
+    // "%7C" and "%60" stand for nothing else. A server that does not undo
+    // them still sees one whole entry.
+    const auto escaped = [](QString text) {
+        return text.replace(u'|', QLatin1String("%7C")).replace(u'`', QLatin1String("%60"));
+    };
     QString answers;
     for (const QuestionItem &item : pages.items) {
         if (item.kind == QuestionItem::Kind::Answer)
-            answers += u'|' + item.id + u'`' + item.text;
+            answers += u'|' + escaped(item.id) + u'`' + escaped(item.text);
     }
     answers.remove(0, 1); // the first entry's "|"
 

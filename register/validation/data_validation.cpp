@@ -104,7 +104,9 @@ class Walk {
             return false;
         const QString &type = name.object->code;
         if (type == names::code::date)
-            return name.holder == names::Holder::Pattern && dateFails(holder, name.field);
+            return name.holder == names::Holder::Pattern &&
+                   dateFails(holder, name.field, /*dateOfBirth=*/false,
+                             /*completedMustExist=*/true);
         if (type == names::code::text)
             return textFails(holder, name.field, name.holder, /*patternOnEmpty=*/false);
         if (type == names::code::check || type == names::code::list)
@@ -129,15 +131,23 @@ class Walk {
         return false;
     }
 
-    // The three lists of a date, checked once, from its pattern holder.
-    bool dateFails(forms::Control *patternHolder, const QString &object, bool dateOfBirth = false)
+    // The three lists of a date, checked once, from its pattern holder. With
+    // completedMustExist, a date chosen in full that does not exist (31
+    // February) is wrong data even when the question is optional: it would
+    // otherwise be left out of the registration without a word.
+    bool dateFails(forms::Control *patternHolder, const QString &object, bool dateOfBirth = false,
+                   bool completedMustExist = false)
     {
         forms::Control *day = m_form.control(names::datePartName(object, u"d"));
         if (day)
             day->setFocus();
+        const QString y = textOf(names::datePartName(object, u"y"));
+        const QString m = textOf(names::datePartName(object, u"m"));
+        const QString d = textOf(names::datePartName(object, u"d"));
+        if (completedMustExist && isImpossibleDate(y, m, d))
+            return verdict(PatternResult::Fail);
         const PatternResult result = checkDateAnswer(
-            textOf(names::datePartName(object, u"y")), textOf(names::datePartName(object, u"m")),
-            textOf(names::datePartName(object, u"d")), patternHolder->text(),
+            y, m, d, patternHolder->text(),
             textOf(names::holderName(object, names::Holder::Optional)), m_today, dateOfBirth);
         return verdict(result);
     }

@@ -171,6 +171,19 @@ TEST(RequestUrl, QuestionPageAnswers)
          ""},
         {"values are value-encoded, then URL-encoded",
          [](RegistrationFixture &f) { f.text(1, "2", "a.b&c=d"); }, "2%60a%252Eb%2526c%253Dd"},
+        // The entry and id separators typed by the player go out escaped, so
+        // the answer stays one entry; a "%" stays as it is.
+        {"a bar and a grave accent in a value are escaped before the join",
+         [](RegistrationFixture &f) {
+             f.text(1, "2", "LWI-4471 | x ` y");
+             f.text(1, "3", "%7C|");
+         },
+         "2%60LWI-4471%20%257C%20x%20%2560%20y%7C3%60%257C%257C"},
+        {"selected texts of lists and boxes too",
+         [](RegistrationFixture &f) {
+             f.list(2, "2", {"A|B", "C`D"}, {0, 1});
+         },
+         "2%60A%257CB%7C2%60C%2560D"},
     };
     for (const Case &c : cases) {
         RegistrationFixture f;

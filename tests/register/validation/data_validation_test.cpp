@@ -245,8 +245,12 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
         {"emptyRequired", "", "", "", "d", "0", false, false},
         {"partialRequired", "1990", "5", "", "", " 0 ", false, false},
         {"partialOptional", "1990", "5", "", "", "1", true, false},
-        {"notACalendarDate", "2023", "2", "29", "", "1", true, false},
+        // Completed, a date that does not exist is wrong data, optional or not.
+        {"notACalendarDate", "2023", "2", "29", "", "1", false, false},
         {"notACalendarDateRequired", "2023", "2", "29", "", "0", false, false},
+        {"thirtyFirstOfFebruaryOptional", "2019", "2", "31", "", "1", false, false},
+        {"startingTextsOptional", "Year", "Month", "Day", "", "1", true, false},
+        {"partlyChosenOptional", "2019", "Month", "31", "", "1", true, false},
         {"year1752", "1752", "12", "31", "", "1", false, false},
         {"year1753", "1753", "1", "1", "", "1", true, false},
         {"futureIsNotRejected", "2030", "1", "1", "", "0", true, false},
