@@ -287,8 +287,12 @@ bool writeAutostartEntry(const QString &filePath, const AutostartEntry &entry, Q
     const auto failWriting = [&](const QString &why) {
         return fail(QStringLiteral("cannot write %1: %2").arg(filePath, why));
     };
+    // A write cut short (a file-size limit lets part of it through) leaves
+    // Qt without the system's reason; the system's words are kept for it.
+    errno = 0;
     if (temp.write(bytes) != bytes.size() || !temp.flush() || temp.error() != QFile::NoError)
-        return failWriting(temp.errorString());
+        return failWriting(errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                      : temp.errorString());
     if (::fsync(temp.handle()) != 0)
         return failWriting(QString::fromLocal8Bit(std::strerror(errno)));
     if (!temp.seek(0) || temp.readAll() != bytes)

@@ -115,6 +115,62 @@ TEST(RegisterSmoke, ASectionWithoutPicturesLooksAsItsPreview)
         << differing << " of " << live.width() * live.height() << " pixels differ";
 }
 
+// Under a file-size limit the reminder cannot be written: the program goes
+// on and says so (the register-later dialog's failure message), rather than
+// being ended by the signal the limit sends.
+TEST(RegisterSmoke, AFileSizeLimitFailsTheReminderWithoutEndingTheWizard)
+{
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty() ||
+        QStandardPaths::findExecutable("prlimit").isEmpty())
+        GTEST_SKIP() << "xvfb-run, xdotool or prlimit missing";
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/register", dir.filePath("register")));
+    testsupport::writeFile(dir.path(), "config.xml", R"(<register><use_default>0</use_default>
+        <default_gamename>Deep Sky</default_gamename><country src="Spain"/>
+        <language id="english" country="else" title="Limit Caption 7"/></register>)");
+    // Escape opens the register-later dialog with "tomorrow" chosen; two
+    // Tabs reach its OK button. The message window is a third window.
+    const QString script = QStringLiteral(
+        "prlimit --fsize=300 ./register & pid=$!\n"
+        "for i in $(seq 1 100); do\n"
+        "  id=$(xdotool search --onlyvisible --name 'Limit Caption 7' 2>/dev/null | head -1)\n"
+        "  [ -n \"$id\" ] && break; sleep 0.1\n"
+        "done\n"
+        "[ -n \"$id\" ] || { kill $pid; exit 1; }\n"
+        "xdotool windowfocus --sync \"$id\" key Escape\n"
+        "for i in $(seq 1 100); do\n"
+        "  dialog=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | grep -vx \"$id\" | "
+        "head -1)\n"
+        "  [ -n \"$dialog\" ] && break; sleep 0.1\n"
+        "done\n"
+        "[ -n \"$dialog\" ] || { kill $pid; exit 2; }\n"
+        "xdotool windowfocus --sync \"$dialog\" key Tab Tab space\n"
+        "for i in $(seq 1 100); do\n"
+        "  kill -0 $pid 2>/dev/null || { wait $pid; echo \"ended with $?\"; exit 3; }\n"
+        "  message=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | "
+        "grep -vx -e \"$id\" -e \"$dialog\" | head -1)\n"
+        "  [ -n \"$message\" ] && { kill $pid; exit 0; }\n"
+        "  sleep 0.1\n"
+        "done\n"
+        "kill $pid; exit 4\n");
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_CONFIG_HOME", dir.filePath("cfg"));
+    p.setProcessEnvironment(env);
+    p.start("xvfb-run", {"-a", "-s", "-screen 0 800x600x24 -noreset", "bash", "-c", script});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardOutput().toStdString() << errors.toStdString();
+    EXPECT_TRUE(errors.contains("the reminder was not written")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("File too large")) << errors.toStdString();
+    // Nothing half-written is left where a session would run it.
+    EXPECT_TRUE(
+        QDir(dir.filePath("cfg/autostart")).entryList({"*.desktop"}, QDir::Files).isEmpty());
+}
+
 // Help and the version come without a window: no display is set and the X
 // platform is asked for, so a program that built its application object
 // would end in failure instead of printing.

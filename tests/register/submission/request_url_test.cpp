@@ -178,7 +178,7 @@ TEST(RequestUrl, QuestionPageAnswers)
              f.text(1, "2", "LWI-4471 | x ` y");
              f.text(1, "3", "%7C|");
          },
-         "2%60LWI-4471%20%257C%20x%20%2560%20y%7C3%60%257C%257C"},
+         "2%60LWI%2D4471%20%257C%20x%20%2560%20y%7C3%60%257C%257C"},
         {"selected texts of lists and boxes too",
          [](RegistrationFixture &f) {
              f.list(2, "2", {"A|B", "C`D"}, {0, 1});
