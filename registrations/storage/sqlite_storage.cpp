@@ -6,13 +6,19 @@
 #include <QHash>
 #include <QTimeZone>
 
-#include <array>
+#include <algorithm>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <fcntl.h>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace registrations::storage {
 
@@ -22,16 +28,17 @@ namespace {
 // are bound to $1..$N by name, so a text may use them in any order.
 class Statement {
   public:
-    Statement(sqlite3 *db, const char *text)
+    Statement(sqlite3 *db, const char *text, unsigned flags = 0)
     {
-        m_status = sqlite3_prepare_v3(db, text, -1, 0, &m_statement, nullptr);
+        m_status = sqlite3_prepare_v3(db, text, -1, flags, &m_statement, nullptr);
         // A statement is bound many times a batch: the positions of $1..$N
         // are looked up once.
+        const int count = m_statement ? sqlite3_bind_parameter_count(m_statement) : 0;
+        m_indexes.resize(size_t(count) + 1);
         char name[16];
-        for (int n = 1; n < int(m_indexes.size()); ++n) {
+        for (int n = 1; n <= count; ++n) {
             std::snprintf(name, sizeof name, "$%d", n);
-            m_indexes[size_t(n)] =
-                m_statement ? sqlite3_bind_parameter_index(m_statement, name) : 0;
+            m_indexes[size_t(n)] = sqlite3_bind_parameter_index(m_statement, name);
         }
     }
     ~Statement() { sqlite3_finalize(m_statement); }
@@ -41,16 +48,19 @@ class Statement {
     bool prepared() const { return m_status == SQLITE_OK && m_statement; }
 
     void bind(int n, qint64 value) { record(sqlite3_bind_int64(m_statement, index(n), value)); }
+    // Texts and blobs are kept (shared, not copied) until the next reset, so
+    // SQLite reads them in place instead of copying each value once more.
     void bind(int n, const QString &value)
     {
-        const QByteArray utf8 = value.toUtf8();
+        const QByteArray &utf8 = m_kept.emplace_back(value.toUtf8());
         record(sqlite3_bind_text(m_statement, index(n), utf8.constData(), int(utf8.size()),
-                                 SQLITE_TRANSIENT));
+                                 SQLITE_STATIC));
     }
     void bindBlob(int n, const QByteArray &value)
     {
-        record(sqlite3_bind_blob(m_statement, index(n), value.constData(), int(value.size()),
-                                 SQLITE_TRANSIENT));
+        const QByteArray &kept = m_kept.emplace_back(value);
+        record(sqlite3_bind_blob(m_statement, index(n), kept.constData(), int(kept.size()),
+                                 SQLITE_STATIC));
     }
 
     // SQLITE_ROW, SQLITE_DONE or an error code (also a binding error).
@@ -72,7 +82,8 @@ class Statement {
     {
         sqlite3_reset(m_statement);
         sqlite3_clear_bindings(m_statement);
-        m_status = SQLITE_OK;
+        m_kept.clear();
+        m_status = m_statement ? SQLITE_OK : m_status;
     }
 
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
@@ -109,8 +120,94 @@ class Statement {
 
     sqlite3_stmt *m_statement = nullptr;
     int m_status = SQLITE_OK;
-    std::array<int, 17> m_indexes{};
+    std::vector<int> m_indexes;
+    std::deque<QByteArray> m_kept; // a deque: earlier values stay where they are
 };
+
+// Rows of one table for one multi-row insert: the fields or the answers of a
+// whole batch go in statements of up to this many rows each.
+constexpr int kRowsPerInsert = 64;
+
+// Copies the write-ahead log back into the database file on a connection and
+// thread of its own, so that the writer, whose commits every waiting request
+// is answered after, does not also do that copying and its flush. A commit is
+// durable once it is in the log; this only keeps the log from growing.
+class Checkpointer {
+  public:
+    explicit Checkpointer(QByteArray path) : m_path(std::move(path)) {}
+    ~Checkpointer() { stop(); }
+    Checkpointer(const Checkpointer &) = delete;
+    Checkpointer &operator=(const Checkpointer &) = delete;
+
+    void stop()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // Called after a commit that left the log at `frames` pages; the first
+    // call starts the thread. False when it cannot run (the caller then
+    // copies the log back itself).
+    bool request()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_failed || m_stopping)
+            return false;
+        m_pending = true;
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+        m_wake.notify_one();
+        return true;
+    }
+
+  private:
+    void run()
+    {
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(m_path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK ||
+            sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_close_v2(db);
+            std::lock_guard lock(m_mutex);
+            m_failed = true;
+            return;
+        }
+        sqlite3_busy_timeout(db, 1000);
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || m_pending; });
+            if (m_stopping)
+                break;
+            m_pending = false;
+            lock.unlock();
+            // Passive: copies what no reader still needs, never waits for the writer.
+            sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+            lock.lock();
+        }
+        lock.unlock();
+        sqlite3_close_v2(db);
+    }
+
+    const QByteArray m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_pending = false;
+    bool m_stopping = false;
+    bool m_failed = false;
+    std::thread m_thread;
+};
+
+// Log sizes in pages: from the first the checkpointer is asked to copy the log
+// back (SQLite's own default); from the second, when the checkpointer has
+// fallen that far behind, the writer copies it back itself after its commit,
+// which bounds the log whatever the load.
+constexpr int kCheckpointFrames = 1000;
+constexpr int kWriterCheckpointFrames = 16000;
 
 QDateTime fromMs(qint64 ms)
 {
@@ -119,8 +216,14 @@ QDateTime fromMs(qint64 ms)
 
 class SqliteStorage final : public Storage {
   public:
-    explicit SqliteStorage(sqlite3 *db) : m_db(db) {}
-    ~SqliteStorage() override { sqlite3_close_v2(m_db); }
+    SqliteStorage(sqlite3 *db, const QByteArray &path) : m_db(db), m_checkpointer(path) {}
+    ~SqliteStorage() override
+    {
+        sqlite3_wal_hook(m_db, nullptr, nullptr);
+        m_checkpointer.stop();
+        m_statements.clear(); // finalized before the connection closes
+        sqlite3_close_v2(m_db);
+    }
 
     // The settings and the schema; false with the reason when the file cannot serve.
     bool prepare(QString *error)
@@ -134,8 +237,13 @@ class SqliteStorage final : public Storage {
                 return fail(error, "cannot switch the database to write-ahead logging");
         }
         if (!exec("PRAGMA synchronous=FULL") || !exec("PRAGMA foreign_keys=ON") ||
-            !exec("PRAGMA secure_delete=ON"))
+            !exec("PRAGMA secure_delete=ON") ||
+            // Room for the indexes' pages the writer keeps coming back to,
+            // rather than reading them from the file again for each batch.
+            !exec("PRAGMA cache_size=-32768"))
             return fail(error, "cannot apply the database settings");
+        // In place of SQLite's own checkpoint after a commit that grew the log.
+        sqlite3_wal_hook(m_db, &SqliteStorage::logGrew, this);
         return migrate(error);
     }
 
@@ -148,30 +256,31 @@ class SqliteStorage final : public Storage {
         }
         QList<Stored> results;
         results.reserve(qsizetype(batch.size()));
-        Statement find(m_db, sql::kFindRecentTarget);
-        Statement repeat(m_db, sql::kCountRepeat);
-        Statement insert(m_db, sql::kInsertRegistration);
-        Statement field(m_db, sql::kInsertField);
-        Statement answer(m_db, sql::kInsertAnswer);
-        bool ok = find.prepared() && repeat.prepared() && insert.prepared() && field.prepared() &&
-                  answer.prepared();
+        // The registrations stored anew, with their numbers: their fields and
+        // answers follow, a batch's rows of one table in a few statements.
+        std::vector<std::pair<qint64, const Registration *>> added;
+        added.reserve(batch.size());
+        Statement *find = cached(sql::kFindRecentTarget);
+        Statement *repeat = cached(sql::kCountRepeat);
+        Statement *insert = cached(sql::kInsertRegistration);
+        bool ok = find && repeat && insert;
         for (const Registration &r : batch) {
             if (!ok)
                 break;
             const qint64 received = r.receivedAt.toMSecsSinceEpoch();
             const QByteArray hash = targetHash(r.target);
-            find.reset();
-            find.bindBlob(1, hash);
-            find.bindBlob(2, r.target);
-            find.bind(3, received - kRetryWindowMs);
-            const int found = find.step();
-            const qint64 earlier = found == SQLITE_ROW ? find.integer(0) : 0;
-            find.reset(); // a statement left on a row would keep the commit from ending
+            find->reset();
+            find->bindBlob(1, hash);
+            find->bindBlob(2, r.target);
+            find->bind(3, received - kRetryWindowMs);
+            const int found = find->step();
+            const qint64 earlier = found == SQLITE_ROW ? find->integer(0) : 0;
+            find->reset(); // a statement left on a row would keep the commit from ending
             if (found == SQLITE_ROW) {
                 const qint64 number = earlier;
-                repeat.reset();
-                repeat.bind(1, number);
-                ok = repeat.run();
+                repeat->reset();
+                repeat->bind(1, number);
+                ok = repeat->run();
                 results.append({number, true});
                 continue;
             }
@@ -179,48 +288,43 @@ class SqliteStorage final : public Storage {
                 ok = false;
                 break;
             }
-            insert.reset();
-            insert.bind(1, received);
-            insert.bindBlob(2, r.target);
-            insert.bindBlob(3, hash);
-            insert.bind(4, r.game);
-            insert.bind(5, r.language);
-            insert.bind(6, emailKey(r.email));
-            insert.bind(7, retryDay(received));
-            if (insert.step() != SQLITE_ROW) {
+            insert->reset();
+            insert->bind(1, received);
+            insert->bindBlob(2, r.target);
+            insert->bindBlob(3, hash);
+            insert->bind(4, r.game);
+            insert->bind(5, r.language);
+            insert->bind(6, emailKey(r.email));
+            insert->bind(7, retryDay(received));
+            if (insert->step() != SQLITE_ROW) {
                 ok = false;
                 break;
             }
-            const qint64 number = insert.integer(0);
+            const qint64 number = insert->integer(0);
             // The target's key for the day was taken. With one process on the
             // file the look-up above has found any such row already; another
             // writer on the same file would get here, and is answered with
             // the stored number as its repeat.
-            const bool met = insert.integer(1) > 0;
-            ok = insert.run();
-            if (met) {
-                results.append({number, true});
-                continue;
-            }
-            for (qsizetype i = 0; ok && i < r.fields.size(); ++i) {
-                field.reset();
-                field.bind(1, number);
-                field.bind(2, i);
-                field.bind(3, r.fields[i].key);
-                field.bind(4, r.fields[i].value);
-                ok = field.run();
-            }
-            for (qsizetype i = 0; ok && i < r.answers.size(); ++i) {
-                answer.reset();
-                answer.bind(1, number);
-                answer.bind(2, i);
-                answer.bind(3, r.answers[i].page);
-                answer.bind(4, r.answers[i].id);
-                answer.bind(5, r.answers[i].value);
-                ok = answer.run();
-            }
-            results.append({number, false});
+            const bool met = insert->integer(1) > 0;
+            ok = insert->run();
+            insert->reset();
+            results.append({number, met});
+            if (!met)
+                added.emplace_back(number, &r);
         }
+        if (ok)
+            ok = insertRows(sql::kInsertField, 4, added, &Registration::fields,
+                            [](Statement &s, int n, const Field &f) {
+                                s.bind(n + 3, f.key);
+                                s.bind(n + 4, f.value);
+                            });
+        if (ok)
+            ok = insertRows(sql::kInsertAnswer, 5, added, &Registration::answers,
+                            [](Statement &s, int n, const Answer &a) {
+                                s.bind(n + 3, a.page);
+                                s.bind(n + 4, a.id);
+                                s.bind(n + 5, a.value);
+                            });
         // COMMIT with synchronous=FULL returns once the log is flushed.
         if (!ok || !exec("COMMIT")) {
             const QString reason = lastError();
@@ -345,6 +449,70 @@ class SqliteStorage final : public Storage {
     }
 
   private:
+    static int logGrew(void *self, sqlite3 *db, const char *, int frames)
+    {
+        auto *storage = static_cast<SqliteStorage *>(self);
+        if (frames >= kWriterCheckpointFrames ||
+            (frames >= kCheckpointFrames && !storage->m_checkpointer.request()))
+            sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        return SQLITE_OK;
+    }
+
+    // A statement prepared once for the life of the connection (the writer
+    // runs the same few texts for every batch); nullptr when it cannot be
+    // prepared, and then it is tried again next time.
+    Statement *cached(const char *text)
+    {
+        auto it = m_statements.find(text);
+        if (it == m_statements.end()) {
+            auto statement = std::make_unique<Statement>(m_db, text, SQLITE_PREPARE_PERSISTENT);
+            if (!statement->prepared())
+                return nullptr;
+            it = m_statements.emplace(text, std::move(statement)).first;
+        }
+        return it->second.get();
+    }
+
+    // The rows of one child table (a registration's fields or answers, in
+    // their order) for every registration in `added`, as multi-row inserts of
+    // up to kRowsPerInsert rows: registration ($1), position ($2), then the
+    // row's own values bound by `bindRow` after the offset it is given.
+    template <typename Row, typename BindRow>
+    bool insertRows(const char *singleRow, int columns,
+                    const std::vector<std::pair<qint64, const Registration *>> &added,
+                    QList<Row> Registration::*rowsOf, BindRow bindRow)
+    {
+        struct Pending {
+            qint64 number;
+            qsizetype position;
+            const Row *row;
+        };
+        std::vector<Pending> pending;
+        for (const auto &[number, r] : added) {
+            const QList<Row> &rows = r->*rowsOf;
+            for (qsizetype i = 0; i < rows.size(); ++i)
+                pending.push_back({number, i, &rows[i]});
+        }
+        for (size_t from = 0; from < pending.size(); from += kRowsPerInsert) {
+            const size_t to = std::min(pending.size(), from + size_t(kRowsPerInsert));
+            Statement *s = cached(sql::insertRows(singleRow, int(to - from)));
+            if (!s)
+                return false;
+            s->reset();
+            for (size_t i = from; i < to; ++i) {
+                const int n = int(i - from) * columns;
+                s->bind(n + 1, pending[i].number);
+                s->bind(n + 2, pending[i].position);
+                bindRow(*s, n, *pending[i].row);
+            }
+            const bool ran = s->run();
+            s->reset();
+            if (!ran)
+                return false;
+        }
+        return true;
+    }
+
     bool exec(const char *text)
     {
         return sqlite3_exec(m_db, text, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -435,6 +603,8 @@ class SqliteStorage final : public Storage {
 
     sqlite3 *m_db;
     std::mutex m_mutex;
+    std::map<const char *, std::unique_ptr<Statement>> m_statements;
+    Checkpointer m_checkpointer;
 };
 
 } // namespace
@@ -462,7 +632,7 @@ std::unique_ptr<Storage> openSqlite(const QString &path, QString *error)
         sqlite3_close_v2(db);
         return nullptr;
     }
-    auto storage = std::make_unique<SqliteStorage>(db);
+    auto storage = std::make_unique<SqliteStorage>(db, name);
     QString reason;
     if (!storage->prepare(&reason)) {
         if (error)

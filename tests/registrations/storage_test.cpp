@@ -127,6 +127,61 @@ TEST_F(SqliteStorageTest, AFailedWriteStoresNothingOfTheBatch)
     EXPECT_EQ(store({sample("/r?2")}).value(0).number, 2);
 }
 
+TEST_F(SqliteStorageTest, LargeBatchesKeepEveryRowInOrderWhileTheLogIsCopiedBack)
+{
+    // Batches of many registrations put their fields and answers in several
+    // multi-row inserts (with a shorter last one), and enough of them make the
+    // log grow past the point where it is copied back while writing goes on.
+    constexpr int kBatches = 12;
+    constexpr int kPerBatch = 101;
+    const QString longAnswer(3000, u'y');
+    qint64 expected = 0;
+    for (int b = 0; b < kBatches; ++b) {
+        QList<Registration> batch;
+        for (int i = 0; i < kPerBatch; ++i) {
+            Registration r = sample("/r?b" + QByteArray::number(b) + "i" + QByteArray::number(i));
+            r.answers.append({QStringLiteral("9"), longAnswer + QString::number(i), 2});
+            batch.append(r);
+        }
+        // A Retry inside the batch: answered with the first one's number,
+        // its rows stored once.
+        batch.append(batch.first());
+        const QList<Stored> stored = store(batch);
+        ASSERT_EQ(stored.size(), kPerBatch + 1);
+        for (int i = 0; i < kPerBatch; ++i) {
+            EXPECT_EQ(stored[i].number, ++expected);
+            EXPECT_FALSE(stored[i].repeat);
+        }
+        EXPECT_EQ(stored.last().number, stored.first().number);
+        EXPECT_TRUE(stored.last().repeat);
+    }
+    const auto check = [&](Storage &storage) {
+        const QList<StoredRegistration> all = readAll(storage);
+        ASSERT_EQ(all.size(), kBatches * kPerBatch);
+        for (const StoredRegistration &stored : all) {
+            const qint64 i = (stored.number - 1) % kPerBatch;
+            const Registration &r = stored.registration;
+            EXPECT_EQ(r.target, "/r?b" + QByteArray::number((stored.number - 1) / kPerBatch) + "i" +
+                                    QByteArray::number(i));
+            EXPECT_EQ(stored.repeats, i == 0 ? 1 : 0);
+            ASSERT_EQ(r.fields.size(), 4);
+            EXPECT_EQ(r.fields[0].key, QStringLiteral("FirstName"));
+            EXPECT_EQ(r.fields[3].value, QStringLiteral("English"));
+            ASSERT_EQ(r.answers.size(), 4);
+            EXPECT_EQ(r.answers[0].value, QStringLiteral("Fred's Garage; '); DROP TABLE x;--"));
+            EXPECT_EQ(r.answers[2].value, QStringLiteral("\u00e9\u4e2d"));
+            EXPECT_EQ(r.answers[3].value, longAnswer + QString::number(i));
+            EXPECT_EQ(r.answers[3].page, 2);
+        }
+    };
+    check(*m_storage);
+    m_storage.reset();
+    QString error;
+    auto reopened = openSqlite(path(), &error);
+    ASSERT_TRUE(reopened) << error.toStdString();
+    check(*reopened);
+}
+
 // A storage whose first commit waits until the test lets it finish.
 class GatedStorage final : public Storage {
   public:
