@@ -270,6 +270,7 @@ void Document::clear()
     ++m_generation;
     m_doc->reset();
     m_lineStarts.clear();
+    m_asciiLines.clear();
     m_text.clear();
     m_error.clear();
 }
@@ -293,6 +294,11 @@ int Document::columnOf(std::ptrdiff_t offset) const
     if (line <= 0 || offset >= m_text.size())
         return 0;
     // Count characters, not bytes: UTF-8 continuation bytes add no column.
+    // A line of ASCII alone (most are) needs no counting, which keeps a
+    // configuration written on one long line from costing a pass over the
+    // line for every element reported on it.
+    if (m_asciiLines[size_t(line - 1)])
+        return int(offset - m_lineStarts[size_t(line - 1)]) + 1;
     int column = 1;
     for (std::ptrdiff_t i = m_lineStarts[size_t(line - 1)]; i < offset; ++i)
         if ((uchar(m_text[qsizetype(i)]) & 0xC0) != 0x80)
@@ -316,9 +322,15 @@ void Document::indexLines(const QByteArray &bytes)
 {
     m_text = bytes;
     m_lineStarts.assign(1, 0);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n')
+    m_asciiLines.assign(1, true);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
             m_lineStarts.push_back(i + 1);
+            m_asciiLines.push_back(true);
+        } else if (uchar(bytes[i]) >= 0x80) {
+            m_asciiLines.back() = false;
+        }
+    }
 }
 
 std::optional<QString> readConfigurationFile(const QString &path, QByteArray &bytes)

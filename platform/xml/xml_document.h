@@ -114,6 +114,7 @@ class Document {
     QString m_error;
     quint64 m_generation = 0;
     std::vector<std::ptrdiff_t> m_lineStarts; // byte offsets where lines begin
+    std::vector<bool> m_asciiLines;           // per line: no byte from 0x80 up
     QByteArray m_text;                        // the parsed UTF-8 text, for columns
 };
 

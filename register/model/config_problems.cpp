@@ -29,11 +29,18 @@ QString ConfigProblem::toString(const QString &fileName) const
     return out;
 }
 
+size_t qHash(const ConfigProblem &problem, size_t seed)
+{
+    return qHashMulti(seed, problem.line, problem.column, problem.element, problem.what,
+                      problem.instead, problem.section);
+}
+
 bool ConfigProblems::report(ConfigProblem problem)
 {
     runWaitingChecks();
-    if (m_problems.contains(problem))
+    if (m_seen.contains(problem))
         return false;
+    m_seen.insert(problem);
     if (m_echo)
         std::fprintf(stderr, "%s\n", problem.toString(m_fileName).toLocal8Bit().constData());
     m_problems.append(std::move(problem));

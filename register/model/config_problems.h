@@ -7,6 +7,7 @@
 // anew on each Cancel) adds nothing.
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -27,6 +28,8 @@ struct ConfigProblem {
 
     friend bool operator==(const ConfigProblem &, const ConfigProblem &) = default;
 };
+
+size_t qHash(const ConfigProblem &problem, size_t seed = 0);
 
 class ConfigProblems {
   public:
@@ -53,10 +56,14 @@ class ConfigProblems {
     {
         m_waiting.clear();
         m_problems.clear();
+        m_seen.clear();
     }
 
   private:
     QList<ConfigProblem> m_problems;
+    // The same problems again, to tell a repeat at once however long the
+    // log grows (a configuration can hold tens of thousands).
+    QSet<ConfigProblem> m_seen;
     mutable QList<std::function<void()>> m_waiting;
     QString m_fileName = QStringLiteral("config.xml");
     bool m_echo = false;

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <cstdio>
 
@@ -94,26 +95,27 @@ int fillLanguageList(forms::Form &form, WizardState &state)
     const model::ConfigReader reader = rootReader(state);
     state.languageNodes = state.configDoc.selectNodes(QStringLiteral("//language"));
     // A second section with the same id and country is listed (when "else")
-    // but can never be loaded: the first of the two always wins.
+    // but can never be loaded: the first of the two always wins. Each is
+    // told apart from the first of its kind by one lookup, however many
+    // sections there are.
+    QHash<QString, int> firstOfKind;
     for (int i = 0; i < state.languageNodes.size(); ++i) {
         const xml::Node &node = state.languageNodes[i];
-        const auto key = [](const xml::Node &n) {
-            return forms::trimBlanks(n.attribute(QStringLiteral("id")).value_or(QString()))
-                       .toLower() +
-                   u'\n' +
-                   forms::trimBlanks(n.attribute(QStringLiteral("country")).value_or(QString()))
-                       .toLower();
-        };
-        for (int j = 0; j < i; ++j) {
-            if (key(state.languageNodes[j]) != key(node))
-                continue;
-            reader.report(node, {"id", "country"},
-                          QStringLiteral("repeats the section at %1")
-                              .arg(reader.lineOf(state.languageNodes[j])),
-                          QStringLiteral("this section is never used; choosing either entry of "
-                                         "the language list loads the first"));
-            break;
+        const QString key =
+            forms::trimBlanks(node.attribute(QStringLiteral("id")).value_or(QString())).toLower() +
+            u'\n' +
+            forms::trimBlanks(node.attribute(QStringLiteral("country")).value_or(QString()))
+                .toLower();
+        const auto first = firstOfKind.constFind(key);
+        if (first == firstOfKind.cend()) {
+            firstOfKind.insert(key, i);
+            continue;
         }
+        reader.report(node, {"id", "country"},
+                      QStringLiteral("repeats the section at %1")
+                          .arg(reader.lineOf(state.languageNodes[*first])),
+                      QStringLiteral("this section is never used; choosing either entry of "
+                                     "the language list loads the first"));
     }
     list->clearItems();
     list->addItem(QString());

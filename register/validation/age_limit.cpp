@@ -7,6 +7,8 @@
 #include "register/core/wizard_state.h"
 #include "register/model/config_reader.h"
 
+#include <QSet>
+
 namespace {
 
 // What an //age entry sets. All empty: no minimum age, no message.
@@ -44,9 +46,9 @@ void checkCountries(const model::ConfigReader &reader, const xml::Node &ages)
     const auto src = list.attribute(QStringLiteral("src"));
     if (!src)
         return;
-    QStringList offered;
+    QSet<QString> offered;
     for (const QString &name : src->split(u'|'))
-        offered.append(forms::trimBlanks(name));
+        offered.insert(forms::trimBlanks(name));
     for (const xml::Node &object : ages.children(QStringLiteral("object"))) {
         const auto country = object.attribute(QStringLiteral("country"));
         if (country && !offered.contains(forms::trimBlanks(*country)))
