@@ -10,8 +10,9 @@ class QTextStream;
 
 namespace regconfig {
 
-// 0 when there is no problem, 1 when problems were printed on out, 2 when the
-// file cannot be read (said on err).
-int check(const QString &configPath, QTextStream &out, QTextStream &err);
+// Prints every problem on out. 0 when there is no error (and, with strict, no
+// warning either), 1 otherwise, 2 when the file cannot be read (said on err,
+// or on out as a located line when it is not well-formed XML).
+int check(const QString &configPath, bool strict, QTextStream &out, QTextStream &err);
 
 } // namespace regconfig

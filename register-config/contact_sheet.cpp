@@ -33,15 +33,36 @@ figcaption { font-size: 12px; margin-top: 2px; }
 .ok { color: #070; }
 )";
 
+// A page opened from the disk may not fetch files beside it, but it may load
+// scripts: the version script is loaded afresh every second, and calls back
+// with the version the folder now holds.
+const char kReload[] = R"(<script>
+const shownVersion = %1;
+function sheetVersion(version) {
+  if (version !== shownVersion)
+    location.reload();
+}
+setInterval(() => {
+  const s = document.createElement('script');
+  s.src = 'sheet-version.js?' + Date.now();
+  s.onload = s.onerror = () => s.remove();
+  document.head.appendChild(s);
+}, 1000);
+</script>
+)";
+
 } // namespace
 
 QString contactSheet(const QString &configName, const QStringList &fileProblems,
-                     const QList<SheetRow> &rows)
+                     const QList<SheetRow> &rows, int version)
 {
     QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta "
                                   "charset=\"utf-8\">\n<title>%1: every screen</title>\n"
-                                  "<style>%2</style>\n</head>\n<body>\n<h1>%1</h1>\n")
+                                  "<style>%2</style>\n")
                        .arg(configName.toHtmlEscaped(), QLatin1String(kStyle));
+    if (version > 0)
+        html += QString::fromLatin1(kReload).arg(version);
+    html += QStringLiteral("</head>\n<body>\n<h1>%1</h1>\n").arg(configName.toHtmlEscaped());
     html += QStringLiteral("<section>\n<div class=\"side\">\n<h2>The whole file</h2>\n") +
             problemList(fileProblems) + QStringLiteral("</div>\n</section>\n");
     for (const SheetRow &row : rows) {

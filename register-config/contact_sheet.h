@@ -23,7 +23,9 @@ struct SheetRow {
 };
 
 // The whole page. fileProblems: the problems that belong to no one section.
+// A version above 0 makes the page reload itself once sheet-version.js beside
+// it names another version (a watching preview rewrites it after each draw).
 QString contactSheet(const QString &configName, const QStringList &fileProblems,
-                     const QList<SheetRow> &rows);
+                     const QList<SheetRow> &rows, int version = 0);
 
 } // namespace regconfig

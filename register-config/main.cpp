@@ -11,8 +11,9 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: register-config check [CONFIG]\n"
-    "       register-config preview [CONFIG] --out DIR [--language ID] [--country NAME]\n";
+    "Usage: register-config check [--strict] [CONFIG]\n"
+    "       register-config preview [CONFIG] --out DIR [--language ID] [--country NAME] "
+    "[--watch]\n";
 
 const char kHelp[] = "Usage: register-config COMMAND [OPTION]... [CONFIG]\n"
                      "Check a registration wizard configuration and preview its screens.\n"
@@ -28,28 +29,36 @@ const char kHelp[] = "Usage: register-config COMMAND [OPTION]... [CONFIG]\n"
                      "'register-config COMMAND --help' describes each command.\n";
 
 const char kCheckHelp[] =
-    "Usage: register-config check [CONFIG]\n"
+    "Usage: register-config check [--strict] [CONFIG]\n"
     "Read CONFIG (default: config.xml) as the wizard reads it: the start-up\n"
     "settings, the country list and age limits, every language section and\n"
     "country variant, every page and both dialogs. Print each problem as\n"
     "  config.xml:LINE:COLUMN: <element attr=\"value\">: what is wrong; what the wizard does "
     "instead\n"
-    "on standard output.\n"
+    "on standard output. A warning (a choice that may be intended) ends with\n"
+    "its name in brackets, as in \"... [no-pictures]\"; the comment\n"
+    "  <!-- register-config: accept NAME -->\n"
+    "on the line before the element (or before the root element, for every\n"
+    "element) leaves it out for good. Every element and attribute is described\n"
+    "in docs/config-reference.md.\n"
     "\n"
-    "  -h, --help  display this help and exit\n"
+    "      --strict  warnings count as errors\n"
+    "  -h, --help    display this help and exit\n"
     "\n"
     "Exit status:\n"
-    " 0  no problem\n"
-    " 1  problems were printed\n"
-    " 2  CONFIG cannot be read (missing, unreadable or not well-formed XML),\n"
-    "    or the command line is wrong\n";
+    " 0  no error (warnings may have been printed)\n"
+    " 1  errors were printed (with --strict: errors or warnings)\n"
+    " 2  CONFIG cannot be read (missing, unreadable or not well-formed XML: the\n"
+    "    place is printed like a problem), or the command line is wrong\n";
 
 const char kPreviewHelp[] =
     "Usage: register-config preview [CONFIG] --out DIR [--language ID] [--country NAME]\n"
+    "                               [--watch]\n"
     "Draw every screen of every language section of CONFIG (default: config.xml)\n"
     "as the player sees it: region and language, welcome, the age prompt, the\n"
     "register-later dialog, personal information, the data-error message, each\n"
-    "question page, method, thanks (online and printed), and both error texts.\n"
+    "question page, method, thanks (online and printed), the printed form's\n"
+    "first page, and both error texts.\n"
     "Nothing is sent, printed or written outside DIR. Each screen becomes\n"
     "DIR/SECTION-SCREEN.png (for example french-canada-welcome.png), and\n"
     "DIR/index.html shows them with one row per section and the section's\n"
@@ -59,6 +68,9 @@ const char kPreviewHelp[] =
     "      --language ID    only the sections of the language ID (english, french, ...)\n"
     "      --country NAME   for each language, the section a player from NAME sees,\n"
     "                       with that country's age limit\n"
+    "      --watch          keep running: after each save of CONFIG or of a file in\n"
+    "                       the pictures folder beside it, draw again the sections\n"
+    "                       that changed; an open index.html reloads itself\n"
     "  -h, --help           display this help and exit\n"
     "\n"
     "Exit status:\n"
@@ -111,6 +123,7 @@ int main(int argc, char *argv[])
     QString config;
     regconfig::PreviewOptions options;
     bool optionsEnded = false;
+    bool strict = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
         if (!optionsEnded && arg.startsWith(u'-') && arg.size() > 1) {
@@ -121,6 +134,14 @@ int main(int argc, char *argv[])
             if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
                 out << (isCheck ? kCheckHelp : kPreviewHelp);
                 return 0;
+            }
+            if (isCheck && arg == QLatin1String("--strict")) {
+                strict = true;
+                continue;
+            }
+            if (!isCheck && arg == QLatin1String("--watch")) {
+                options.watch = true;
+                continue;
             }
             // --name VALUE or --name=VALUE, for preview only.
             const QString name = arg.section(u'=', 0, 0);
@@ -150,9 +171,9 @@ int main(int argc, char *argv[])
         config = QStringLiteral("config.xml");
 
     if (isCheck)
-        return regconfig::check(config, out, err);
+        return regconfig::check(config, strict, out, err);
     if (options.outDir.isEmpty())
         return usageError(err, QStringLiteral("preview needs --out DIR"));
     options.configPath = config;
-    return regconfig::preview(options, err);
+    return regconfig::preview(options, out, err);
 }

@@ -1,13 +1,18 @@
 #include "register-config/walk.h"
 
+#include "register-config/overflow.h"
+
 #include "register/core/control_names.h"
 
 #include "platform/forms/conversions.h"
+#include "platform/printing/line_printer.h"
+#include "platform/xml/encoding_check.h"
 #include "platform/xml/xml_document.h"
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/wrong_data_report.h"
 #include "register/rules/countries.h"
+#include "register/submission/print_form.h"
 #include "register/validation/age_limit.h"
 #include "register/wizard/main_form.h"
 #include "register/wizard/screens.h"
@@ -18,6 +23,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPrinter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -142,6 +149,8 @@ QList<Visit> visitsFor(const model::Configuration &config, const QString &langua
 
 QImage picture(const Screen &screen)
 {
+    if (!screen.printed.isNull())
+        return screen.printed;
     // A window lays out what it shows right after it is shown, before it is
     // first drawn; the event loop would run that work before any drawing.
     QCoreApplication::sendPostedEvents();
@@ -165,6 +174,21 @@ bool WizardFolder::prepare(const QString &configPath, QString *error)
     if (const std::optional<QString> why = xml::readConfigurationFile(configPath, bytes)) {
         *error = QStringLiteral("%1: %2").arg(configPath, *why);
         return false;
+    }
+    if (const std::optional<xml::EncodingMismatch> m = xml::findEncodingMismatch(bytes)) {
+        model::ConfigProblem problem;
+        problem.line = m->line;
+        problem.column = m->column;
+        problem.what = m->what;
+        problem.instead =
+            m->kind == xml::EncodingMismatch::NotUtf8
+                ? QStringLiteral("the wizard shows \"%1\"; declare <?xml version=\"1.0\" "
+                                 "encoding=\"windows-1252\"?> in the first line, or save the "
+                                 "file as UTF-8")
+                      .arg(m->shown)
+                : QStringLiteral("the wizard shows \"%1\"; declare encoding=\"UTF-8\"")
+                      .arg(m->shown);
+        m_fileProblems.append(problem);
     }
     auto dir = std::make_unique<QTemporaryDir>();
     if (!dir->isValid()) {
@@ -201,7 +225,39 @@ bool WizardFolder::prepare(const QString &configPath, QString *error)
 WizardFolder::WizardFolder() = default;
 WizardFolder::~WizardFolder() = default;
 
-VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &sink)
+QImage printedFormPage(const forms::Form &form, WizardState &state)
+{
+    // Printed to a PDF file as a printer would take it, then its first page
+    // turned into a picture by the PDF renderer of the system's tools.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return {};
+    const QString pdf = dir.filePath(QStringLiteral("form.pdf"));
+    {
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (printing::printLines(
+                printer, printedFormLines(state.gameName, gatherPrintedEntries(form, state))) == 0)
+            return {};
+    }
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
+                  QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                  QStringLiteral("1"), QStringLiteral("-singlefile"), pdf,
+                  dir.filePath(QStringLiteral("page"))});
+    if (!render.waitForFinished(30000) || render.exitStatus() != QProcess::NormalExit ||
+        render.exitCode() != 0) {
+        render.kill();
+        render.waitForFinished(1000);
+        return {};
+    }
+    return QImage(dir.filePath(QStringLiteral("page.png")));
+}
+
+VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &sink,
+                 bool printedForm)
 {
     VisitResult result;
     WizardServices services;
@@ -218,9 +274,19 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     state.problems.setEcho(false);
     main.Form_Load();
     main.show();
+    // The section's element of config.xml, where long texts are looked up.
+    xml::Node sectionNode;
+    for (const xml::Node &node : state.configDoc.selectNodes(QStringLiteral("//language")))
+        if (node.line() == visit.section.line)
+            sectionNode = node;
     const auto emitScreen = [&](const QString &key, const QString &caption,
                                 QWidget *dialog = nullptr) {
-        sink(Screen{key, caption, &main, dialog});
+        sink(Screen{key, caption, &main, dialog, QImage()});
+        // Texts that run long on the window as drawn; the log keeps each
+        // once and leaves out what the configuration accepts.
+        if (!dialog && sectionNode)
+            for (const model::ConfigProblem &p : overflowingTexts(&main, sectionNode))
+                state.problems.report(p);
     };
     emitScreen(QStringLiteral("region"), QStringLiteral("Region and language"));
 
@@ -308,6 +374,16 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     if (!state.onlineOnly) {
         DisplayThanksPrint(main.form(), state);
         emitScreen(QStringLiteral("thanks-print"), QStringLiteral("Thanks (printed form)"));
+        if (printedForm) {
+            // The form names the product a question page may have named,
+            // as printing does; the game name is kept for the screens after.
+            const QString gameName = state.gameName;
+            const QImage page = printedFormPage(main.form(), state);
+            state.gameName = gameName;
+            if (!page.isNull())
+                sink(Screen{QStringLiteral("printed-form"),
+                            QStringLiteral("Printed form (first page)"), &main, nullptr, page});
+        }
     }
     state.submitResult = SubmitResult::NoUsableReply;
     DisplayErrorOnline(main.form(), state);

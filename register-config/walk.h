@@ -10,16 +10,20 @@
 #include "register/model/config_problems.h"
 #include "register/model/configuration.h"
 
+#include <QImage>
 #include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
-class QImage;
 class QWidget;
 
 class QTemporaryDir;
+struct WizardState;
+namespace forms {
+class Form;
+}
 
 namespace regconfig {
 
@@ -65,10 +69,12 @@ struct Screen {
     QString caption; // for the contact sheet
     QWidget *window = nullptr;
     QWidget *dialog = nullptr;
+    // A picture made without a window (the printed form's first page).
+    QImage printed;
 };
 
 // The picture of a screen: the window, with the dialog drawn where it stands
-// over the window.
+// over the window; or the printed picture.
 QImage picture(const Screen &screen);
 
 // A copy of the configuration beside which the wizard runs: the walk needs a
@@ -82,6 +88,14 @@ class WizardFolder {
     // The configuration as the model reads it (its problems are those the
     // walk meets again, so they are not kept here).
     const model::Configuration &config() const { return m_model; }
+    // The configuration's text, parsed as the wizard parses it.
+    const xml::Document &document() const { return m_config; }
+    // Problems of the file's bytes rather than of its elements (an encoding
+    // that does not match the declaration), found while preparing.
+    const QList<model::ConfigProblem> &fileProblems() const { return m_fileProblems; }
+    // True when prepare failed because the text is not well-formed XML: the
+    // error is then a located line like any other problem.
+    bool malformed() const { return m_config.parseError().line > 0; }
 
     WizardFolder();
     ~WizardFolder();
@@ -91,6 +105,7 @@ class WizardFolder {
     QString m_path;
     xml::Document m_config;
     model::Configuration m_model;
+    QList<model::ConfigProblem> m_fileProblems;
 };
 
 // What the walk collected for one visit.
@@ -111,7 +126,13 @@ using ScreenSink = std::function<void(const Screen &)>;
 // and shows each screen in turn (region, welcome, the age prompt, the
 // register-later dialog, personal page, the data-error message, each question
 // page, method, thanks online and print, both error texts), calling sink with
-// each.
-VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &sink);
+// each. With printedForm, a section that offers the printed form adds its
+// first page as printed ("printed-form").
+VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &sink,
+                 bool printedForm = false);
+
+// The first page of the form the wizard would print now, at a screen's
+// resolution; a null picture when it cannot be made.
+QImage printedFormPage(const forms::Form &form, WizardState &state);
 
 } // namespace regconfig

@@ -273,6 +273,7 @@ void Document::clear()
     m_asciiLines.clear();
     m_text.clear();
     m_error.clear();
+    m_parseError = {};
 }
 
 bool Document::isEmpty() const
@@ -306,16 +307,187 @@ int Document::columnOf(std::ptrdiff_t offset) const
     return column;
 }
 
-static QString describe(const pugi::xml_parse_result &r, const std::vector<std::ptrdiff_t> &lines,
-                        const QString &where)
+namespace {
+
+// An element the scan found open, by where its "<" stands.
+struct OpenTag {
+    QByteArray name;
+    std::ptrdiff_t at;
+};
+
+qsizetype nameEnd(const QByteArray &bytes, qsizetype from)
 {
-    auto it = std::upper_bound(lines.begin(), lines.end(), r.offset);
-    const int line = int(it - lines.begin());
-    const std::ptrdiff_t col = r.offset - (line > 0 ? lines[line - 1] : 0) + 1;
-    return QStringLiteral("%1: %2 at line %3, column %4")
-        .arg(where, QString::fromUtf8(r.description()))
-        .arg(line)
-        .arg(col);
+    qsizetype i = from;
+    while (i < bytes.size() && !QByteArrayView(" \t\r\n/>").contains(bytes[i]))
+        ++i;
+    return i;
+}
+
+// The elements still open at `end`, outermost first, in a text the parser
+// accepted up to there. Only tags are told apart (comments, CDATA sections,
+// declarations and quoted attribute values are skipped whole): the parser has
+// already found the text well-formed up to `end`, so nothing more is needed
+// to tell which start tags have not been closed.
+std::vector<OpenTag> openTagsBefore(const QByteArray &bytes, qsizetype end)
+{
+    std::vector<OpenTag> open;
+    const auto skipPast = [&](qsizetype from, const char *closer) {
+        const qsizetype at = bytes.indexOf(closer, from);
+        return at < 0 ? end : at + qsizetype(std::strlen(closer));
+    };
+    qsizetype i = 0;
+    while (i < end) {
+        const qsizetype lt = bytes.indexOf('<', i);
+        if (lt < 0 || lt >= end)
+            break;
+        const QByteArrayView rest = QByteArrayView(bytes).sliced(lt);
+        if (rest.startsWith("<!--")) {
+            i = skipPast(lt + 4, "-->");
+        } else if (rest.startsWith("<![CDATA[")) {
+            i = skipPast(lt + 9, "]]>");
+        } else if (rest.startsWith("<?")) {
+            i = skipPast(lt + 2, "?>");
+        } else if (rest.startsWith("<!")) {
+            i = skipPast(lt + 2, ">");
+        } else if (rest.startsWith("</")) {
+            if (!open.empty())
+                open.pop_back();
+            i = skipPast(lt + 2, ">");
+        } else {
+            const qsizetype nameStop = nameEnd(bytes, lt + 1);
+            qsizetype j = nameStop;
+            char quote = 0;
+            while (j < end && (quote || bytes[j] != '>')) {
+                if (quote && bytes[j] == quote)
+                    quote = 0;
+                else if (!quote && (bytes[j] == '"' || bytes[j] == '\''))
+                    quote = bytes[j];
+                ++j;
+            }
+            if (j >= end || bytes[j - 1] != '/')
+                open.push_back({bytes.mid(lt + 1, nameStop - lt - 1), lt});
+            i = j + 1;
+        }
+    }
+    return open;
+}
+
+// The parser's reasons, in the words of someone editing the file.
+QString plainReason(pugi::xml_parse_status status)
+{
+    switch (status) {
+    case pugi::status_unrecognized_tag:
+        return QStringLiteral("a \"<\" that starts no tag (write &lt; for a less-than sign "
+                              "in a text)");
+    case pugi::status_bad_pi:
+        return QStringLiteral("the <?...?> declaration is not closed or not well-formed");
+    case pugi::status_bad_comment:
+        return QStringLiteral("a comment that is not closed with -->");
+    case pugi::status_bad_cdata:
+        return QStringLiteral("a <![CDATA[ section that is not closed with ]]>");
+    case pugi::status_bad_doctype:
+        return QStringLiteral("the <!DOCTYPE ...> is not well-formed");
+    case pugi::status_bad_pcdata:
+        return QStringLiteral("the text here cannot be read");
+    case pugi::status_bad_start_element:
+        return QStringLiteral("the start tag is not well-formed: after the name come "
+                              "attributes written name=\"value\", then > or />");
+    case pugi::status_bad_attribute:
+        return QStringLiteral("an attribute is not well-formed: write name=\"value\" with the "
+                              "value in quotes (a quote inside is &quot;, a < is &lt;, "
+                              "an & is &amp;)");
+    case pugi::status_bad_end_element:
+        return QStringLiteral("the end tag is not well-formed: write </name>");
+    case pugi::status_append_invalid_root:
+        return QStringLiteral("this cannot stand outside the root element");
+    case pugi::status_no_document_element:
+        return QStringLiteral("there is no element: the configuration is one <register> "
+                              "element holding all the others");
+    default: {
+        pugi::xml_parse_result result;
+        result.status = status;
+        return QString::fromUtf8(result.description());
+    }
+    }
+}
+
+} // namespace
+
+ParseError Document::describeFailure(int status, std::ptrdiff_t offset) const
+{
+    const QByteArray &bytes = m_text;
+    const auto at = [&](std::ptrdiff_t where, QString element, QString what) {
+        where = std::clamp<std::ptrdiff_t>(where, 0, std::max<std::ptrdiff_t>(bytes.size() - 1, 0));
+        return ParseError{lineOf(where), columnOf(where), std::move(element), std::move(what)};
+    };
+    if (status == pugi::status_bad_start_element || status == pugi::status_bad_attribute) {
+        // Named by the tag the parser was reading.
+        const qsizetype lt = offset > 0 ? bytes.lastIndexOf('<', offset - 1) : -1;
+        const QString element = lt < 0 ? QString()
+                                       : QStringLiteral("<%1>").arg(QString::fromUtf8(
+                                             bytes.mid(lt + 1, nameEnd(bytes, lt + 1) - lt - 1)));
+        return at(offset, element, plainReason(pugi::xml_parse_status(status)));
+    }
+    // The parser notices a stray "<" one byte after it; a text without an
+    // element at its end.
+    if (status == pugi::status_unrecognized_tag)
+        return at(offset - 1, QString(), plainReason(pugi::status_unrecognized_tag));
+    if (status == pugi::status_no_document_element)
+        return at(0, QString(), plainReason(pugi::status_no_document_element));
+    if (status != pugi::status_end_element_mismatch)
+        return at(offset, QString(), plainReason(pugi::xml_parse_status(status)));
+
+    // The parser stops either at an end tag that does not match the element
+    // open there (its offset is the end tag's name) or at the end of the text.
+    const bool atEndTag = offset >= 2 && offset <= bytes.size() &&
+                          QByteArrayView(bytes).sliced(offset - 2).startsWith("</");
+    const std::vector<OpenTag> open = openTagsBefore(bytes, atEndTag ? offset - 2 : bytes.size());
+    const auto tag = [&](const QByteArray &name) {
+        return QStringLiteral("<%1>").arg(QString::fromUtf8(name));
+    };
+    if (!atEndTag) {
+        if (open.empty())
+            return at(offset, QString(), QStringLiteral("the text ends inside a tag"));
+        // Of the elements never closed, the innermost is where the end tag
+        // was forgotten; the ones around it wait for that one.
+        const OpenTag &last = open.back();
+        return at(last.at, tag(last.name),
+                  QStringLiteral("no </%1> closes it before the end of the file")
+                      .arg(QString::fromUtf8(last.name)));
+    }
+    const QByteArray closer = bytes.mid(offset, nameEnd(bytes, offset) - offset);
+    const QString closerText = QStringLiteral("</%1>").arg(QString::fromUtf8(closer));
+    const QString closerLine = QString::number(lineOf(offset));
+    // An end tag that closes an element further out leaves every element
+    // inside that one open: the innermost of them lacks its end tag.
+    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        if (it->name != closer || it == open.rbegin())
+            continue;
+        const OpenTag &left = open.back();
+        return at(left.at, tag(left.name),
+                  QStringLiteral("no </%1> closes it before %2 on line %3")
+                      .arg(QString::fromUtf8(left.name), closerText, closerLine));
+    }
+    // An end tag that matches nothing open is itself the mistake.
+    if (open.empty())
+        return at(offset - 2, closerText, QStringLiteral("this end tag closes nothing"));
+    return at(offset - 2, closerText,
+              QStringLiteral("this end tag closes nothing: the element open here is %1 from "
+                             "line %2")
+                  .arg(tag(open.back().name))
+                  .arg(lineOf(open.back().at)));
+}
+
+void Document::noteFailure(const QString &where, int status, std::ptrdiff_t offset)
+{
+    m_parseError = describeFailure(status, offset);
+    QString text = where;
+    if (m_parseError.line > 0)
+        text += QStringLiteral(":%1:%2").arg(m_parseError.line).arg(m_parseError.column);
+    text += QStringLiteral(": ");
+    if (!m_parseError.element.isEmpty())
+        text += m_parseError.element + QStringLiteral(": ");
+    m_error = text + m_parseError.what;
 }
 
 void Document::indexLines(const QByteArray &bytes)
@@ -388,8 +560,8 @@ bool Document::load(const QString &path)
         m_doc->load_buffer(bytes.constData(), size_t(bytes.size()), kParseOptions,
                            transcoded ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (!r || !m_doc->document_element()) {
-        m_error =
-            r ? QStringLiteral("%1: no root element").arg(path) : describe(r, m_lineStarts, path);
+        noteFailure(path, r ? int(pugi::status_no_document_element) : int(r.status),
+                    r ? 0 : r.offset);
         m_doc->reset();
         return false;
     }
@@ -404,7 +576,7 @@ bool Document::loadXml(const QString &markup)
     const pugi::xml_parse_result r = m_doc->load_buffer(bytes.constData(), size_t(bytes.size()),
                                                         kParseOptions, pugi::encoding_utf8);
     if (!r) {
-        m_error = describe(r, m_lineStarts, QStringLiteral("markup"));
+        noteFailure(QStringLiteral("markup"), int(r.status), r.offset);
         m_doc->reset();
         return false;
     }

@@ -70,6 +70,17 @@ class Node {
 // nothing can be swapped in between.
 std::optional<QString> readConfigurationFile(const QString &path, QByteArray &bytes);
 
+// Where and why a text is not well-formed XML: the element left open when a
+// missing end tag is the cause (so the report points at the element to mend,
+// not at the end tag, often far below, where the parser noticed), else the
+// place the parser stopped.
+struct ParseError {
+    int line = 0;    // 1-based
+    int column = 0;  // 1-based, in characters
+    QString element; // "<page>", "</language>", or empty
+    QString what;    // the reason, in plain words
+};
+
 class Document {
   public:
     Document();
@@ -82,7 +93,7 @@ class Document {
 
     // Parses the file; false when it is missing, not a regular file, larger
     // than kMaxFileBytes or not well-formed (the document is then empty and
-    // errorString() says why, with line and column).
+    // errorString() says why, as "PATH:LINE:COLUMN: ..." when it does not parse).
     bool load(const QString &path);
     // Replaces the content with the parsed markup; false when it does not parse
     // (the document is then empty).
@@ -90,6 +101,8 @@ class Document {
     void clear();
 
     QString errorString() const { return m_error; }
+    // Of the last failed parse; line 0 when the text could not be read at all.
+    const ParseError &parseError() const { return m_parseError; }
     // Counts the times the content was replaced or cleared: a Node kept from
     // an earlier content points into freed memory, and whoever keeps Nodes
     // for later compares this first.
@@ -102,6 +115,9 @@ class Document {
     // All matches in document order.
     QList<Node> selectNodes(const QString &path) const;
 
+    // The text parsed (as UTF-8, after a declared code page was converted).
+    const QByteArray &text() const { return m_text; }
+
     int lineOf(std::ptrdiff_t offset) const;
     // 1-based column, in characters, of the byte at `offset` (0 when unknown).
     int columnOf(std::ptrdiff_t offset) const;
@@ -109,9 +125,12 @@ class Document {
   private:
     // Where each line of the parsed text begins, for reporting lines.
     void indexLines(const QByteArray &bytes);
+    ParseError describeFailure(int status, std::ptrdiff_t offset) const;
+    void noteFailure(const QString &where, int status, std::ptrdiff_t offset);
 
     std::unique_ptr<pugi::xml_document> m_doc;
     QString m_error;
+    ParseError m_parseError;
     quint64 m_generation = 0;
     std::vector<std::ptrdiff_t> m_lineStarts; // byte offsets where lines begin
     std::vector<bool> m_asciiLines;           // per line: no byte from 0x80 up

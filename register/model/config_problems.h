@@ -6,13 +6,25 @@
 // A problem is reported once: a reader that runs again (the dialogs are built
 // anew on each Cancel) adds nothing.
 
+#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <utility>
 
 namespace model {
+
+// An error: the player meets a broken or lost behaviour. A warning: a
+// choice that may well be intended (plain http://, a language without
+// pictures, a text that may run long); it carries a name, printed at the end
+// of its line in brackets, by which an author accepts it for good with
+//   <!-- register-config: accept NAME -->
+// on the line directly before the element (or before the root element, for
+// every element).
+enum class Severity { Error, Warning };
 
 struct ConfigProblem {
     int line = 0;    // 1-based line in config.xml, 0 when unknown
@@ -21,9 +33,12 @@ struct ConfigProblem {
     QString what;    // what is wrong
     QString instead; // what the wizard does instead
     QString section; // language section (id, and country when not "else"), empty for the root
+    Severity severity = Severity::Error;
+    QString name = QString(); // a warning's name: "no-pictures", "plain-http"
 
     // "config.xml:LINE:COLUMN: <element attr="value">: what is wrong; what the wizard does instead"
-    // with the section named after the element when there is one.
+    // with the section named after the element when there is one, and a
+    // warning's name in brackets at the end: "... [no-pictures]".
     QString toString(const QString &fileName = QStringLiteral("config.xml")) const;
 
     friend bool operator==(const ConfigProblem &, const ConfigProblem &) = default;
@@ -31,10 +46,25 @@ struct ConfigProblem {
 
 size_t qHash(const ConfigProblem &problem, size_t seed = 0);
 
+// The warnings a configuration accepts through its comments.
+class AcceptedWarnings {
+  public:
+    // Reads the accept comments of a configuration's text (UTF-8). One
+    // comment may name several warnings, separated by blanks or commas.
+    static AcceptedWarnings fromText(const QByteArray &text);
+    bool accepts(const ConfigProblem &problem) const;
+    bool isEmpty() const { return m_everywhere.isEmpty() && m_beforeLine.isEmpty(); }
+
+  private:
+    QStringList m_everywhere;
+    QList<std::pair<int, QString>> m_beforeLine; // the element's line, the name
+};
+
 class ConfigProblems {
   public:
     // Records the problem and, when echoing, writes it on standard error;
-    // false when an equal problem was reported before (it is then dropped).
+    // false when an equal problem was reported before, or it is a warning the
+    // configuration accepts (it is then dropped).
     bool report(ConfigProblem problem);
     const QList<ConfigProblem> &all() const;
     QList<ConfigProblem> forSection(const QString &section) const;
@@ -52,6 +82,8 @@ class ConfigProblems {
     // What toString() prints as the file part of an echoed line.
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     QString fileName() const { return m_fileName; }
+    // The warnings to leave out from now on.
+    void setAccepted(AcceptedWarnings accepted) { m_accepted = std::move(accepted); }
     void clear()
     {
         m_waiting.clear();
@@ -66,6 +98,7 @@ class ConfigProblems {
     QSet<ConfigProblem> m_seen;
     mutable QList<std::function<void()>> m_waiting;
     QString m_fileName = QStringLiteral("config.xml");
+    AcceptedWarnings m_accepted;
     bool m_echo = false;
 };
 

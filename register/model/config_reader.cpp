@@ -168,10 +168,20 @@ void ConfigReader::report(const xml::Node &node, std::initializer_list<const cha
     reportAt(node, node ? elementAsWritten(node, attributes) : QString(), what, instead);
 }
 
+void ConfigReader::warn(const xml::Node &node, std::initializer_list<const char *> attributes,
+                        const QString &name, const QString &what, const QString &instead) const
+{
+    reportAt(node, node ? elementAsWritten(node, attributes) : QString(), what, instead, name);
+}
+
 void ConfigReader::reportAt(const xml::Node &at, const QString &element, const QString &what,
-                            const QString &instead) const
+                            const QString &instead, const QString &warningName) const
 {
     ConfigProblem p;
+    if (!warningName.isEmpty()) {
+        p.severity = Severity::Warning;
+        p.name = warningName;
+    }
     const xml::Node place = sourceOf(at ? at : m_doc.documentElement());
     const xml::Node where = place ? place : (m_source ? m_source : xml::Node());
     p.line = where.line();

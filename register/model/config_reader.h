@@ -72,9 +72,12 @@ class ConfigReader {
     // node stands for the section (or the root) itself.
     void report(const xml::Node &node, std::initializer_list<const char *> attributes,
                 const QString &what, const QString &instead) const;
+    // Reports a warning named `name` (see Severity) of `node`.
+    void warn(const xml::Node &node, std::initializer_list<const char *> attributes,
+              const QString &name, const QString &what, const QString &instead) const;
     // Reports a problem whose element is given as text, placed at `at`.
     void reportAt(const xml::Node &at, const QString &element, const QString &what,
-                  const QString &instead) const;
+                  const QString &instead, const QString &warningName = QString()) const;
     // "line 40" of an element, for problems that name a second place.
     QString lineOf(const xml::Node &node) const;
 

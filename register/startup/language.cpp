@@ -6,6 +6,7 @@
 #include "register/core/skin.h"
 #include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
+#include "register/model/config_schema.h"
 
 namespace {
 
@@ -75,25 +76,20 @@ void checkLanguageSection(WizardState &state)
     if (!section)
         return;
     if (!languageHasPictures(state)) {
-        reader.report(section, {"id"},
-                      QStringLiteral("the program carries no pictures for \"%1\" (it has "
-                                     "dutch, english, french, german, italian and spanish)")
-                          .arg(section.attribute(QStringLiteral("id"))
-                                   .value_or(state.currentLanguage)
-                                   .trimmed()),
-                      QStringLiteral("the window has no background and every picture button "
-                                     "shows its name"));
+        reader.warn(section, {"id"}, QStringLiteral("no-pictures"),
+                    QStringLiteral("the program carries no pictures for \"%1\" (it has "
+                                   "dutch, english, french, german, italian and spanish)")
+                        .arg(section.attribute(QStringLiteral("id"))
+                                 .value_or(state.currentLanguage)
+                                 .trimmed()),
+                    QStringLiteral("the window has no background and every picture button "
+                                   "shows its name"));
     }
-    // The elements a section may hold directly; any other name is most likely
-    // a typo, and the element it was meant to be is then missing.
-    static const QStringList known = {
-        "selectlanguage", "errorlanguage", "errorregion", "onlineonly", "connecttoserver",
-        "dataerror",      "welcomepic",    "ok",          "cancel",     "prev",
-        "next",           "submit",        "finish",      "retry",      "exit",
-        "quit",           "methodpage",    "errorpage",   "thanksfax",  "thanksonline",
-        "welcome",        "userinfo",      "page",        "cancelpage"};
+    // The elements a section may hold directly (the configuration's table of
+    // elements); any other name is most likely a typo, and the element it was
+    // meant to be is then missing.
     for (const xml::Node &child : section.elements()) {
-        if (!known.contains(child.name()))
+        if (!model::schema::findElement(child.name(), QStringLiteral("language")))
             reader.report(child, {}, QStringLiteral("is not an element of a language section"),
                           QStringLiteral("it is ignored"));
     }

@@ -180,12 +180,18 @@ StartupResult runStartup(forms::Form &mainForm, forms::Form &cancelForm, WizardS
         result.error = messageText(Message::ConfigurationUnreadable, state.currentLanguage) +
                        u'\n' + state.configDoc.errorString();
         model::ConfigProblem problem;
-        problem.what = state.configDoc.errorString();
+        const xml::ParseError &where = state.configDoc.parseError();
+        problem.line = where.line;
+        problem.column = where.column;
+        problem.element = where.element;
+        problem.what = where.line > 0 ? where.what : state.configDoc.errorString();
         problem.instead = QStringLiteral("the wizard says so and ends");
         state.problems.report(problem);
         return result;
     }
     result.configLoaded = true;
+    // Warnings the author accepted in the file's comments are left out.
+    state.problems.setAccepted(model::AcceptedWarnings::fromText(state.configDoc.text()));
 
     // 4-6. Built-in values, then the configuration.
     state.currentLanguage = QStringLiteral("English");

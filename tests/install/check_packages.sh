@@ -37,6 +37,7 @@ tarball=$work/${package}-${version}-Linux.tar.gz
 }
 
 folder="README.txt
+config-reference.md
 config.xml
 register
 register-config
@@ -58,6 +59,7 @@ drwxr-xr-x root/root ./usr/
 drwxr-xr-x root/root ./usr/lib/
 drwxr-xr-x root/root $lib/
 -rw-r--r-- root/root $lib/README.txt
+-rw-r--r-- root/root $lib/config-reference.md
 -rw-r--r-- root/root $lib/config.xml
 -rwxr-xr-x root/root $lib/register
 -rwxr-xr-x root/root $lib/register-config

@@ -19,14 +19,9 @@
 
 namespace {
 
-const QStringList kFolder = {"README.txt",
-                             "config.xml",
-                             "register",
-                             "register-config",
-                             "register-services.so",
-                             "registrations",
-                             "registrations.service",
-                             "schedule"};
+const QStringList kFolder = {"README.txt",    "config-reference.md",   "config.xml",
+                             "register",      "register-config",       "register-services.so",
+                             "registrations", "registrations.service", "schedule"};
 const QStringList kPrograms = {"register", "register-config", "registrations", "schedule"};
 
 struct Outcome {

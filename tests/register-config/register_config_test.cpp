@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,16 +70,19 @@ QString section(const char *country, int width, int height, int pages, bool onli
     for (int i = 1; i <= pages; ++i)
         pageXml += QStringLiteral(R"(
     <page>
-      <object type="label" id="1" src="Question %1" x="800" y="1500"/>
-      <object type="text" id="2" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/>
+      <object type="label" id="%1" src="Question %1" x="800" y="1500"/>
+      <object type="text" id="%1" src="" x="3600" y="1450" width="3000" height="330" maxlength="0" patten="" password="" optional="1"/>
     </page>)")
                        .arg(i);
     QString fields;
     for (const char *field : {"firstname", "lastname", "address1", "address2", "zip", "phone",
-                              "login", "email", "city", "state", "country"})
+                              "login", "email", "city", "state"})
         fields += QStringLiteral(R"(
       <%1 visible="0" src="%1" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330" maxlength="40" patten="" optional="1"/>)")
                       .arg(QLatin1String(field));
+    // The country field takes no length, pattern or optional flag.
+    fields += QStringLiteral(R"(
+      <country visible="0" src="country" x1="600" y1="1760" width1="1600" height1="300" x2="2250" y2="1700" width2="2500" height2="330"/>)");
     return QStringLiteral(R"(
   <language id="english" country="%1" width="%2" height="%3" title="T" forecolor="000000" backcolor="FFFFFF">
     <selectlanguage>Region and language</selectlanguage>
@@ -136,7 +140,7 @@ QString twoSections()
 const QString noPictures =
     "the program carries no pictures for \"portuguese\" (it has dutch, english, french, german, "
     "italian and spanish); the window has no background and every picture button shows its "
-    "name\n";
+    "name [no-pictures]\n";
 
 // Both sections in a language the program has no pictures for.
 QString withoutPictures()
@@ -154,10 +158,11 @@ QString withMistakes()
     return text;
 }
 
-const QStringList kEverySection = {"region",         "welcome",          "message-age",
-                                   "register-later", "personal",         "message-data-error",
-                                   "page-01",        "method",           "thanks-online",
-                                   "thanks-print",   "error-not-online", "error-refused"};
+const QStringList kEverySection = {"region",         "welcome",      "message-age",
+                                   "register-later", "personal",     "message-data-error",
+                                   "page-01",        "method",       "thanks-online",
+                                   "thanks-print",   "printed-form", "error-not-online",
+                                   "error-refused"};
 const QStringList kOnlineOnlyTwoPages = {
     "region",  "welcome", "message-age",   "register-later",   "personal",     "message-data-error",
     "page-01", "page-02", "thanks-online", "error-not-online", "error-refused"};
@@ -217,7 +222,11 @@ TEST_P(PreviewTable, DrawsEveryScreen)
         qsizetype previous = -1;
         for (const QString &file : files) {
             const QImage image(out.filePath(file));
-            EXPECT_EQ(image.size(), size) << file.toStdString();
+            // The printed form is a page of paper, upright; the rest are the window.
+            if (file.endsWith("-printed-form.png"))
+                EXPECT_GT(image.height(), image.width()) << file.toStdString();
+            else
+                EXPECT_EQ(image.size(), size) << file.toStdString();
             EXPECT_FALSE(blank(image)) << file.toStdString();
             // Named on the sheet, in the order the player meets the screens.
             const qsizetype at = sheet.indexOf("src=\"" + file + "\"");
@@ -242,6 +251,101 @@ INSTANTIATE_TEST_SUITE_P(
                                   {}}),
     testsupport::RowName());
 
+// Reads the program's standard output line by line until a line starts with
+// `opening`; bounded, so that a watch that never redraws fails the test.
+QString waitForLine(QProcess &p, const QString &opening)
+{
+    for (int tries = 0; tries < 600; ++tries) {
+        while (p.canReadLine()) {
+            const QString line = QString::fromUtf8(p.readLine()).trimmed();
+            if (line.startsWith(opening))
+                return line;
+        }
+        if (p.state() != QProcess::Running)
+            break;
+        p.waitForReadyRead(200);
+    }
+    ADD_FAILURE() << "no line starting with " << opening.toStdString()
+                  << "; stderr: " << p.readAllStandardError().toStdString();
+    return {};
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A saved edit of one section draws that section again, and only that one;
+// the sheet's version moves on so that an open sheet reloads itself.
+TEST(PreviewWatch, RedrawsTheEditedSectionOnly)
+{
+    QTemporaryDir dir;
+    const QString config = testsupport::writeFile(dir.path(), "game.xml", twoSections());
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QDir(testsupport::binDir()).filePath("register-config"),
+            {"preview", "game.xml", "--out", "sheet", "--watch"});
+    ASSERT_TRUE(p.waitForStarted());
+    EXPECT_EQ(waitForLine(p, "drawn:"), "drawn: english, english (Canada)");
+    ASSERT_FALSE(waitForLine(p, "watching").isEmpty());
+
+    const QDir out(dir.filePath("sheet"));
+    const QByteArray englishBefore = bytesOf(out.filePath("english-page-01.png"));
+    const QByteArray canadaBefore = bytesOf(out.filePath("english-canada-page-01.png"));
+    const QDateTime canadaWritten =
+        QFileInfo(out.filePath("english-canada-page-01.png")).lastModified();
+    EXPECT_EQ(bytesOf(out.filePath("sheet-version.js")), "sheetVersion(1);\n");
+    EXPECT_TRUE(testsupport::readFile(out.filePath("index.html")).contains("sheet-version.js"));
+
+    // The first section is the one for every other country.
+    QString text = twoSections();
+    text.replace(text.indexOf("Question 1"), 10, "A much longer first question");
+    QFile edit(config);
+    ASSERT_TRUE(edit.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    edit.write(text.toUtf8());
+    edit.close();
+
+    EXPECT_EQ(waitForLine(p, "redrawn:"), "redrawn: english");
+    EXPECT_NE(bytesOf(out.filePath("english-page-01.png")), englishBefore);
+    EXPECT_EQ(bytesOf(out.filePath("english-canada-page-01.png")), canadaBefore);
+    EXPECT_EQ(QFileInfo(out.filePath("english-canada-page-01.png")).lastModified(), canadaWritten);
+    EXPECT_EQ(bytesOf(out.filePath("sheet-version.js")), "sheetVersion(2);\n");
+    const QString sheet = testsupport::readFile(out.filePath("index.html"));
+    EXPECT_TRUE(sheet.contains("english-page-01.png?v=2")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("english-canada-page-01.png?v=1")) << sheet.toStdString();
+
+    p.terminate();
+    if (!p.waitForFinished(10000))
+        p.kill();
+}
+
+// twoSections() with one change: `from` (its first occurrence at or after
+// `after`) becomes `to`.
+QString changed(const QString &from, const QString &to, const QString &after = QString())
+{
+    QString text = twoSections();
+    const qsizetype at = text.indexOf(from, after.isEmpty() ? 0 : text.indexOf(after));
+    return text.replace(at, from.size(), to);
+}
+
+const QString kAcceptNoPictures = "<!-- register-config: accept no-pictures -->\n";
+
+// Three languages, the third without built-in pictures.
+QString threeLanguages()
+{
+    return QString::fromLatin1(kTwoSections)
+        .arg(
+            section("else", 9765, 6885, 1, false) +
+            section("else", 9765, 6885, 1, false).replace(R"(id="english")", R"(id="french")") +
+            section("else", 9765, 6885, 1, false).replace(R"(id="english")", R"(id="portuguese")"));
+}
+
+const QString kPlainHttpLine =
+    "config.xml:6:3: <default_url>http://register.example/register</default_url>: the "
+    "registration address is plain http://, so the player's personal data travels "
+    "unencrypted; the wizard sends it so; an https:// address protects it [plain-http]\n";
+
 // --- check ------------------------------------------------------------------
 
 struct CheckCase {
@@ -255,6 +359,9 @@ struct CheckCase {
     // picture each, or, for a path after "!", bytes that are no picture.
     QStringList pictures = {};
     bool configIsFifo = false; // config.xml is a FIFO nobody writes to
+    // The file's bytes are its text in Latin-1 (as Windows-1252 writes
+    // accented letters), not UTF-8.
+    bool latin1 = false;
 };
 
 void writePictures(const QString &folder, const QStringList &pictures)
@@ -286,8 +393,13 @@ TEST_P(CheckTable, Prints)
 {
     const CheckCase &c = GetParam();
     QTemporaryDir dir;
-    if (!c.configText.isEmpty())
+    if (c.latin1) {
+        QFile file(dir.filePath("config.xml"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(c.configText.toLatin1()), c.configText.size());
+    } else if (!c.configText.isEmpty()) {
         testsupport::writeFile(dir.path(), "config.xml", c.configText);
+    }
     writePictures(dir.path(), c.pictures);
     if (c.configIsFifo) {
         ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("config.xml")).constData(), 0600), 0);
@@ -312,10 +424,8 @@ INSTANTIATE_TEST_SUITE_P(
                   twoSections().replace("http://127.0.0.1:9/register",
                                         "http://register.example/register"),
                   {},
-                  1,
-                  "config.xml:6:3: <default_url>http://register.example/register</default_url>: "
-                  "the registration address is plain http://, so the player's personal data "
-                  "travels unencrypted; the wizard sends it so; an https:// address protects it\n",
+                  0,
+                  kPlainHttpLine,
                   ""},
         CheckCase{"HttpsAddressHasNoProblem",
                   twoSections().replace("http://127.0.0.1:9/register",
@@ -343,7 +453,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"LanguageWithoutPicturesOncePerSection",
                   withoutPictures(),
                   {},
-                  1,
+                  0,
                   "config.xml:13:3: <language id=\"portuguese\"> in the section \"portuguese\": " +
                       noPictures +
                       "config.xml:68:3: <language id=\"portuguese\"> in the section "
@@ -420,14 +530,165 @@ INSTANTIATE_TEST_SUITE_P(
                   "carry; a reminder leaves the name out and the relaunched wizard reads it here "
                   "again\n",
                   ""},
+        // Mistakes the wizard passes over silently, each one located line.
+        CheckCase{"MisspeltOptionalAttributes",
+                  changed(R"(maxlength="40" patten="" optional="1")",
+                          R"(maxlenght="40" patten="" optinal="1")"),
+                  {},
+                  1,
+                  "config.xml:45:7: <firstname maxlenght=\"40\"> in the section "
+                  "\"english\": the attribute \"maxlenght\" is not known here (did you mean "
+                  "`maxlength`?); it is ignored\n"
+                  "config.xml:45:7: <firstname optinal=\"1\"> in the section "
+                  "\"english\": the attribute \"optinal\" is not known here (did you mean "
+                  "`optional`?); it is ignored\n",
+                  ""},
+        CheckCase{
+            "SameIdTwiceOnAPage",
+            changed(
+                "    </page>",
+                R"(      <object type="combo" id="1" src="A|B" x="800" y="2500" width="2000" default=""/>
+    </page>)"),
+            {},
+            1,
+            "config.xml:60:7: <object type=\"combo\" id=\"1\"> in the section \"english\": "
+            "question page 1: the id \"1\" is used by the question at line 59 too; the "
+            "server cannot tell the two answers apart\n",
+            ""},
+        CheckCase{"SameIdOnTwoPages",
+                  changed(R"(type="text" id="2")", R"(type="text" id="1")", R"(country="Canada")"),
+                  {},
+                  1,
+                  "config.xml:118:7: <object type=\"text\" id=\"1\"> in the section \"english, "
+                  "Canada\": question page 2: the id \"1\" is used on question page 1 too (line "
+                  "114), and the request does not say which page an answer comes from; the server "
+                  "cannot tell the two answers apart\n",
+                  ""},
+        CheckCase{"EmptyText",
+                  changed(R"(src="Question 1")", R"(src="")"),
+                  {},
+                  1,
+                  "config.xml:58:7: <object type=\"label\" id=\"1\" src=\"\"> in the section "
+                  "\"english\": the text is empty; the label shows nothing\n",
+                  ""},
+        CheckCase{"UnknownPatternCode",
+                  changed(R"(patten="" password)", R"(patten="x" password)"),
+                  {},
+                  1,
+                  "config.xml:59:7: <object type=\"text\" id=\"1\" patten=\"x\"> in the section "
+                  "\"english\": \"x\" is no pattern (n, a, u, m, p, z, d, a number, @ or empty); "
+                  "the answer is not checked\n",
+                  ""},
+        CheckCase{"EmptyRegistrationUrl",
+                  changed("http://127.0.0.1:9/register", ""),
+                  {},
+                  1,
+                  "config.xml:6:3: <default_url>: the registration URL is empty; a registration "
+                  "cannot be sent\n",
+                  ""},
+        CheckCase{"RegistrationUrlNotHttp",
+                  changed("http://127.0.0.1:9/register", "ftp://127.0.0.1/register"),
+                  {},
+                  1,
+                  "config.xml:6:3: <default_url>: \"ftp://127.0.0.1/register\" is not an http:// "
+                  "or https:// address; a registration cannot be sent\n",
+                  ""},
+        // Measured with the wizard's font on the drawn page: the label runs
+        // under the text box beside it.
+        CheckCase{"LabelRunsIntoItsNeighbour",
+                  changed("Question 1", "Which of our many games did you buy last, and where"),
+                  {},
+                  0,
+                  "config.xml:58:7: <object type=\"label\" id=\"1\"> in the section \"english\": "
+                  "\"Which of our many games did you buy l...\" runs into the control beside it; "
+                  "check it on the preview [overflow]\n",
+                  ""},
+        // A warning is printed, and fails the check only when asked to.
+        CheckCase{"PlainHttpIsAWarning",
+                  changed("http://127.0.0.1:9/register", "http://register.example/register"),
+                  {},
+                  0,
+                  kPlainHttpLine,
+                  ""},
+        CheckCase{"StrictFailsOnAWarning",
+                  changed("http://127.0.0.1:9/register", "http://register.example/register"),
+                  {"--strict"},
+                  1,
+                  kPlainHttpLine,
+                  ""},
+        // Accepted on the line before one section: that section's warning
+        // goes, the other's stays.
+        CheckCase{"AcceptCommentSilencesItsElementOnly",
+                  withoutPictures().replace(R"(  <language id="portuguese" country="else")",
+                                            kAcceptNoPictures +
+                                                R"(  <language id="portuguese" country="else")"),
+                  {"--strict"},
+                  1,
+                  "config.xml:69:3: <language id=\"portuguese\"> in the section "
+                  "\"portuguese, Canada\": " +
+                      noPictures,
+                  ""},
+        // Another warning's name accepts nothing.
+        CheckCase{"AcceptCommentOfAnotherWarning",
+                  kAcceptNoPictures +
+                      changed("http://127.0.0.1:9/register", "http://register.example/register"),
+                  {},
+                  0,
+                  QString(kPlainHttpLine).replace("config.xml:6:", "config.xml:7:"),
+                  ""},
+        // Before the root element: accepted for every element.
+        CheckCase{"AcceptCommentAtTheTopSilencesEveryElement",
+                  QString(kAcceptNoPictures).replace("no-pictures", "plain-http") +
+                      changed("http://127.0.0.1:9/register", "http://register.example/register"),
+                  {"--strict"},
+                  0,
+                  "",
+                  ""},
+        CheckCase{"ThreeLanguagesOneWithoutPicturesAccepted",
+                  kAcceptNoPictures + threeLanguages(),
+                  {"--strict"},
+                  0,
+                  "",
+                  ""},
         CheckCase{"MissingFileCannotBeRead", {}, {"absent.xml"}, 2, "", "absent.xml"},
         // Without an argument the file is config.xml in the current folder.
         CheckCase{"NotWellFormedCannotBeRead",
                   "<register><language id=\"english\">",
                   {},
                   2,
+                  "config.xml:1:11: <language>: no </language> closes it before the end of the "
+                  "file\n",
+                  ""},
+        // The parser notices the missing </page> only at </language>, a
+        // screenful below: the line names the page.
+        CheckCase{"PageLeftOpenIsNamed",
+                  twoSections().replace(twoSections().indexOf("</page>"), 7, ""),
+                  {},
+                  2,
+                  "config.xml:57:5: <page>: no </page> closes it before </language> on line 67\n",
+                  ""},
+        CheckCase{"Utf8UnderLatin1Declaration",
+                  "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" +
+                      twoSections().replace("Question 1", QStringLiteral("Wir m\u00f6gen")),
+                  {},
+                  1,
+                  QStringLiteral("config.xml:59:45: the text is UTF-8 (\"m\u00f6gen\") but the "
+                                 "declaration says ISO-8859-1; the wizard shows "
+                                 "\"m\u00c3\u00b6gen\"; declare encoding=\"UTF-8\"\n"),
+                  ""},
+        CheckCase{"Windows1252WithoutDeclaration",
+                  twoSections().replace("Question 1", QStringLiteral("R\u00e4tsel")),
+                  {},
+                  1,
+                  QStringLiteral("config.xml:58:41: the bytes are not UTF-8 (\"R\u00e4tsel\" if "
+                                 "they are Windows-1252), and no encoding is declared; the wizard "
+                                 "shows \"R\ufffdtsel\"; declare <?xml version=\"1.0\" "
+                                 "encoding=\"windows-1252\"?> in the first line, or save the "
+                                 "file as UTF-8\n"),
                   "",
-                  "config.xml"},
+                  {},
+                  false,
+                  true},
         // Neither is read at all: one never ends, the other never starts.
         CheckCase{
             "DevZeroCannotBeRead", {}, {"/dev/zero"}, 2, "", "/dev/zero: is not a regular file"},

@@ -1,3 +1,4 @@
+#include "platform/xml/encoding_check.h"
 #include "platform/xml/xml_document.h"
 #include "tests/support/test_support.h"
 
@@ -92,7 +93,7 @@ TEST(XmlDocumentErrors, MissingOrBrokenFilesFailWithAReason)
 
     const QString broken = testsupport::writeFile(dir.path(), "broken.xml", "<a>\n<b>\n</a>");
     EXPECT_FALSE(doc.load(broken));
-    EXPECT_TRUE(doc.errorString().contains("line 3")) << doc.errorString().toStdString();
+    EXPECT_EQ(doc.errorString(), broken + ":2:1: <b>: no </b> closes it before </a> on line 3");
     EXPECT_TRUE(doc.isEmpty());
     EXPECT_TRUE(doc.selectSingleNode("//a").isNull());
 
@@ -221,6 +222,103 @@ TEST(XmlDocumentErrors, ReportsTheLineAndColumnOfAnElement)
         EXPECT_EQ(b.column(), c.column) << c.name;
     }
     EXPECT_EQ(xml::Node().column(), 0);
+}
+
+// A text that is not well-formed is reported where the author has to mend
+// it: a forgotten end tag at the element it belongs to, not at the end tag
+// far below where the parser noticed.
+TEST(XmlDocumentErrors, MalformedTextIsLocatedWhereItIsMended)
+{
+    struct Case {
+        const char *name;
+        QString markup;
+        xml::ParseError expected;
+    };
+    const Case cases[] = {
+        {"page left open inside its section",
+         "<register>\n <language id=\"x\">\n  <page>\n   <object/>\n  <page>\n  </page>\n"
+         " </language>\n</register>",
+         {3, 3, "<page>", "no </page> closes it before </language> on line 7"}},
+        {"object written without its slash",
+         "<page>\n  <object type=\"label\" src=\"a > b\">\n</page>",
+         {2, 3, "<object>", "no </object> closes it before </page> on line 3"}},
+        {"end of the file",
+         "<register>\n<!-- <a> -->\n <language id='x'><![CDATA[<b>]]>",
+         {3, 2, "<language>", "no </language> closes it before the end of the file"}},
+        {"misspelt end tag",
+         "<register>\n <language>\n </langauge>\n</register>",
+         {3, 2, "</langauge>",
+          "this end tag closes nothing: the element open here is <language> from line 2"}},
+        {"attribute without quotes",
+         "<page>\n  <object id=1/>\n</page>",
+         {2, 14, "<object>",
+          "an attribute is not well-formed: write name=\"value\" with the value in quotes (a "
+          "quote inside is &quot;, a < is &lt;, an & is &amp;)"}},
+        {"less-than sign in a text",
+         QStringLiteral("<a>\n  \u00e9 x < y</a>"),
+         {2, 7, "", "a \"<\" that starts no tag (write &lt; for a less-than sign in a text)"}},
+        {"no element at all",
+         "  ",
+         {1, 1, "",
+          "there is no element: the configuration is one <register> element holding "
+          "all the others"}},
+    };
+    for (const Case &c : cases) {
+        xml::Document doc;
+        ASSERT_FALSE(doc.loadXml(c.markup)) << c.name;
+        const xml::ParseError &e = doc.parseError();
+        EXPECT_EQ(std::tuple(e.line, e.column, e.element.toStdString(), e.what.toStdString()),
+                  std::tuple(c.expected.line, c.expected.column, c.expected.element.toStdString(),
+                             c.expected.what.toStdString()))
+            << c.name;
+    }
+}
+
+// The bytes against the declaration: text the wizard would show garbled is
+// found at its first word; agreeing bytes give nothing.
+TEST(XmlEncodingCheck, FindsTextTheDeclarationGarbles)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        bool found;
+        int line = 0, column = 0;
+        QString what = {};
+        QString shown = {};
+    };
+    const Case cases[] = {
+        {"UTF-8 under ISO-8859-1",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<r>\n  <t>Wir m\xc3\xb6gen</t></r>",
+         true, 3, 11,
+         QStringLiteral("the text is UTF-8 (\"m\u00f6gen\") but the declaration says ISO-8859-1"),
+         QStringLiteral("m\u00c3\u00b6gen")},
+        {"Windows-1252 without a declaration", "<r>\n<t a='1'>R\xe4tsel</t></r>", true, 2, 11,
+         QStringLiteral(
+             "the bytes are not UTF-8 (\"R\u00e4tsel\" if they are Windows-1252), and no "
+             "encoding is declared"),
+         QStringLiteral("R\ufffdtsel")},
+        {"Windows-1252 declared as UTF-8", "<?xml version='1.0' encoding='utf-8'?><r>\xe9</r>",
+         true, 1, 42,
+         QStringLiteral("the bytes are not UTF-8 (\"\u00e9\" if they are Windows-1252), and the "
+                        "declaration says utf-8"),
+         QStringLiteral("\ufffd")},
+        {"UTF-8 without a declaration", "<r>m\xc3\xb6gen</r>", false},
+        {"Windows-1252 declared", "<?xml version='1.0' encoding='windows-1252'?><r>\xe4</r>",
+         false},
+        {"ASCII under ISO-8859-1", "<?xml version='1.0' encoding='ISO-8859-1'?><r>a</r>", false},
+        {"byte-order mark",
+         "\xef\xbb\xbf<?xml version='1.0' encoding='ISO-8859-1'?><r>\xc3\xb6</r>", false},
+    };
+    for (const Case &c : cases) {
+        const std::optional<xml::EncodingMismatch> m = xml::findEncodingMismatch(c.bytes);
+        ASSERT_EQ(m.has_value(), c.found) << c.name;
+        if (!m)
+            continue;
+        EXPECT_EQ(m->line, c.line) << c.name;
+        EXPECT_EQ(m->column, c.column) << c.name;
+        EXPECT_EQ(m->what.toStdString(), c.what.toStdString()) << c.name;
+        EXPECT_EQ(m->shown.toStdString(), c.shown.toStdString()) << c.name;
+    }
 }
 
 } // namespace
