@@ -173,8 +173,12 @@ void duplicateIds(Finder &f, const xml::Node &section)
                           .arg(*id)
                           .arg(earlier->page)
                           .arg(earlier->line);
+            // On one page the two answers are indistinguishable; across
+            // pages a receiver that follows the page order can still tell
+            // them apart, so that is a warning.
             f.report(object, {"type", "id"}, name, what,
-                     QStringLiteral("the server cannot tell the two answers apart"));
+                     QStringLiteral("the server cannot tell the two answers apart"),
+                     earlier->page == p + 1 ? QString() : QStringLiteral("id-across-pages"));
         }
     }
 }

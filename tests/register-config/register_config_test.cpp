@@ -558,11 +558,11 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"SameIdOnTwoPages",
                   changed(R"(type="text" id="2")", R"(type="text" id="1")", R"(country="Canada")"),
                   {},
-                  1,
+                  0,
                   "config.xml:118:7: <object type=\"text\" id=\"1\"> in the section \"english, "
                   "Canada\": question page 2: the id \"1\" is used on question page 1 too (line "
                   "114), and the request does not say which page an answer comes from; the server "
-                  "cannot tell the two answers apart\n",
+                  "cannot tell the two answers apart [id-across-pages]\n",
                   ""},
         CheckCase{"EmptyText",
                   changed(R"(src="Question 1")", R"(src="")"),

@@ -95,14 +95,14 @@ TEST(ConfigurationModel, TheSampleReadsAsThePlayerMeetsIt)
                   "1/3 radiobox: How often do you play games? [Every day|A few times a week|A few "
                   "times a month|Rarely]",
                   "1/4 text: Your favourite game of all time",
-                  "2/5 checkbox: Which kinds of games do you enjoy? (tick at least one) "
+                  "2/1 checkbox: Which kinds of games do you enjoy? (tick at least one) "
                   "[Action|Adventure|Role-playing|Strategy|Sports|Puzzle]",
-                  "2/6 list: Which devices do you play on?`(click to select, click again to "
+                  "2/2 list: Which devices do you play on?`(click to select, click again to "
                   "clear) [Desktop PC|Laptop|Console|Handheld|Phone|Tablet]",
-                  "3/7 date: When did you buy Ember Reach? (day / month / year)",
-                  "3/8 radiobox: Would you like to receive news about Velmora games? [Yes, "
+                  "3/1 date: When did you buy Ember Reach? (day / month / year)",
+                  "3/2 radiobox: Would you like to receive news about Velmora games? [Yes, "
                   "please|No, thank you]",
-                  "3/9 text: Anything you would like to tell us?",
+                  "3/3 text: Anything you would like to tell us?",
               }));
 
     // Each element keeps its place; typed values are converted once.

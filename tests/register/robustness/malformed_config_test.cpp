@@ -246,7 +246,7 @@ const Mistake
             {"a language without pictures",
              {{R"(<language id="english")", R"(<language id="portuguese")"}},
              {},
-             {R"(config.xml:30:3: <language id="portuguese"> in the section "portuguese": the program carries no pictures for "portuguese" (it has dutch, english, french, german, italian and spanish); the window has no background and every picture button shows its name)"},
+             {R"(config.xml:30:3: <language id="portuguese"> in the section "portuguese": the program carries no pictures for "portuguese" (it has dutch, english, french, german, italian and spanish); the window has no background and every picture button shows its name [no-pictures])"},
              [](MainForm &w) {
                  expectPlainButton(w.ctl("cmdNext"), "Next");
                  expectPlainButton(w.ctl("cmdCancel"), "Cancel");
