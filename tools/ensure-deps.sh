@@ -6,7 +6,7 @@ VELMORA_PACKAGES=(
   libmicrohttpd-dev libsqlite3-dev
   xvfb xauth xdotool x11-utils imagemagick poppler-utils fonts-dejavu-core
   libglib2.0-bin desktop-file-utils dex hyperfine
-  dpkg-dev file binutils lintian patchelf
+  dpkg-dev file binutils lintian patchelf openssl
   postgresql libpq-dev
   at-spi2-core python3-pyatspi dbus-x11
   chromium libjs-chart.js
