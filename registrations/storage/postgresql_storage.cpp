@@ -119,12 +119,9 @@ class PostgresqlStorage final : public Storage {
     {
         std::lock_guard lock(m_mutex);
         for (int attempt = 0;; ++attempt) {
-            PGconn *conn = m_connection.get();
-            if (!conn) {
-                fail(error, "the database is unavailable: " +
-                                QString::fromStdString(m_connection.lastError()));
+            PGconn *conn = connectionOr(error);
+            if (!conn)
                 return std::nullopt;
-            }
             Failure failure;
             if (auto stored = tryStore(batch, &failure))
                 return stored;
@@ -149,10 +146,9 @@ class PostgresqlStorage final : public Storage {
                  QString *error) override
     {
         std::lock_guard lock(m_mutex);
-        PGconn *conn = m_connection.get();
+        PGconn *conn = connectionOr(error);
         if (!conn)
-            return fail(error, "the database is unavailable: " +
-                                   QString::fromStdString(m_connection.lastError()));
+            return false;
         Failure failure;
         // One snapshot, so the three walks see the same rows.
         // The reader may take its time between rows (an export into a pager):
@@ -220,12 +216,9 @@ class PostgresqlStorage final : public Storage {
                                        QString *error) override
     {
         std::lock_guard lock(m_mutex);
-        PGconn *conn = m_connection.get();
-        if (!conn) {
-            fail(error, "the database is unavailable: " +
-                            QString::fromStdString(m_connection.lastError()));
+        PGconn *conn = connectionOr(error);
+        if (!conn)
             return std::nullopt;
-        }
         Params values;
         for (const Value &value : params) {
             if (const auto *number = std::get_if<qint64>(&value))
@@ -266,12 +259,9 @@ class PostgresqlStorage final : public Storage {
     std::optional<int> schemaVersion(QString *error) override
     {
         std::lock_guard lock(m_mutex);
-        PGconn *conn = m_connection.get();
-        if (!conn) {
-            fail(error, "the database is unavailable: " +
-                            QString::fromStdString(m_connection.lastError()));
+        PGconn *conn = connectionOr(error);
+        if (!conn)
             return std::nullopt;
-        }
         Result version = exec(conn, sql::kSelectSchemaVersion);
         if (!succeeded(version.get()) || PQntuples(version.get()) != 1) {
             fail(error,
@@ -410,16 +400,24 @@ class PostgresqlStorage final : public Storage {
         return results;
     }
 
+    // The open connection, or null with the reason when the database is away
+    // (requests are then refused at once, never queued).
+    PGconn *connectionOr(QString *error)
+    {
+        PGconn *conn = m_connection.get();
+        if (!conn)
+            fail(error, "the database is unavailable: " +
+                            QString::fromStdString(m_connection.lastError()));
+        return conn;
+    }
+
     std::optional<qint64> remove(std::initializer_list<const char *> texts, const Params &params,
                                  QString *error)
     {
         std::lock_guard lock(m_mutex);
-        PGconn *conn = m_connection.get();
-        if (!conn) {
-            fail(error, "the database is unavailable: " +
-                            QString::fromStdString(m_connection.lastError()));
+        PGconn *conn = connectionOr(error);
+        if (!conn)
             return std::nullopt;
-        }
         Pipeline pipeline;
         pipeline.add("BEGIN");
         for (const char *text : texts)
