@@ -200,7 +200,8 @@ int serveCommand(const QStringList &arguments)
           "      several instances may share (the password from ~/.pgpass or PGPASSWORD)"},
          {"config", "config.xml",
           "the configuration the wizard ships: registrations are taken only on its\n"
-          "      address's path, and answers are matched to its questions"},
+          "      address's path, answers are matched to its questions, and a value longer\n"
+          "      than every section's maxlength for its text box is refused"},
          {"listen", "HOST:PORT",
           "where to listen (default 127.0.0.1:8080; port 0 takes a free one)"},
          {"tls-cert", "PEM", "serve HTTPS with this certificate (chain)"},
@@ -282,7 +283,10 @@ int serveCommand(const QStringList &arguments)
     auto committer = std::make_unique<storage::GroupCommitter>(*store);
     receive::MapAnswers map;
     if (configGiven) {
-        map = [q = *questionnaire](storage::Registration &registration) { q.map(registration); };
+        map = [q = *questionnaire](storage::Registration &registration) {
+            q.map(registration);
+            return q.overLimit(registration);
+        };
     }
     receive::Service service(*committer, questionnaire->path, map);
     http::Server server(serverOptions,

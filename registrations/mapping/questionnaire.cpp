@@ -4,6 +4,7 @@
 #include "register/model/configuration.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
 
 namespace registrations::mapping {
@@ -63,6 +64,54 @@ Question questionOf(const model::QuestionPage &page, const model::Question &q)
     return question;
 }
 
+// The limit the wizard gives a text box: its maxlength when that is a size
+// the box takes (1 to 32,767 characters, counted as the box counts them, in
+// UTF-16 units); nothing for 0 (no limit), a value the box would not take or
+// one the wizard does not read.
+std::optional<int> boxLimit(std::optional<int> maxLength)
+{
+    if (maxLength && *maxLength > 0 && *maxLength <= 32767)
+        return *maxLength;
+    return std::nullopt;
+}
+
+// Gathers, over the sections, the largest limit of each slot; a slot any
+// section shows without a certain limit has none.
+class LimitGatherer {
+  public:
+    void add(const QString &slot, std::optional<int> limit)
+    {
+        if (!limit) {
+            m_unlimited.insert(slot);
+            return;
+        }
+        int &largest = m_largest[slot];
+        largest = std::max(largest, *limit);
+    }
+    QHash<QString, int> limits() const
+    {
+        QHash<QString, int> out = m_largest;
+        for (const QString &slot : m_unlimited)
+            out.remove(slot);
+        return out;
+    }
+
+  private:
+    QHash<QString, int> m_largest;
+    QSet<QString> m_unlimited;
+};
+
+// The limit of a question's answer: only a text box has one; a list's text,
+// a date's parts and the boxes' captions are not typed into a limited box.
+std::optional<int> answerLimit(const model::QuestionPage &page, const model::Question &q)
+{
+    if (q.kind != model::QuestionKind::Text || q.object < 0 ||
+        q.object >= page.definition.objects.size())
+        return std::nullopt;
+    const auto *box = std::get_if<model::TextObject>(&page.definition.objects[q.object]);
+    return box ? boxLimit(box->maxLength) : std::nullopt;
+}
+
 QList<Question> questionsOf(const model::LanguageSection &section)
 {
     QList<Question> questions;
@@ -74,6 +123,11 @@ QList<Question> questionsOf(const model::LanguageSection &section)
 }
 
 } // namespace
+
+QString Questionnaire::answerSlot(int page, const QString &id)
+{
+    return QString::number(page) + u'\n' + id;
+}
 
 QString Questionnaire::sectionKey(const QString &language, const QString &country)
 {
@@ -123,6 +177,24 @@ void Questionnaire::map(storage::Registration &registration) const
     }
 }
 
+std::optional<QString> Questionnaire::overLimit(const storage::Registration &registration) const
+{
+    const QString reason = QStringLiteral("A value is longer than its box allows");
+    for (const storage::Field &field : registration.fields) {
+        const auto limit = fieldLimits.constFind(field.key);
+        if (limit != fieldLimits.cend() && field.value.size() > *limit)
+            return reason;
+    }
+    for (const storage::Answer &answer : registration.answers) {
+        if (answer.page <= 0)
+            continue;
+        const auto limit = answerLimits.constFind(answerSlot(answer.page, answer.id));
+        if (limit != answerLimits.cend() && answer.value.size() > *limit)
+            return reason;
+    }
+    return std::nullopt;
+}
+
 std::optional<Questionnaire> readQuestionnaire(const QString &path, QString *error)
 {
     xml::Document doc;
@@ -138,27 +210,47 @@ std::optional<Questionnaire> readQuestionnaire(const QString &path, QString *err
     Questionnaire questionnaire;
     const QUrl url(config.defaultUrl.text.trimmed());
     questionnaire.path = url.path(QUrl::FullyEncoded).toUtf8();
+    // The wire keys are the text boxes' names without "txt".
+    static const QHash<QString, QString> keys = {
+        {QStringLiteral("firstname"), QStringLiteral("FirstName")},
+        {QStringLiteral("lastname"), QStringLiteral("LastName")},
+        {QStringLiteral("address1"), QStringLiteral("Address1")},
+        {QStringLiteral("address2"), QStringLiteral("Address2")},
+        {QStringLiteral("city"), QStringLiteral("City")},
+        {QStringLiteral("state"), QStringLiteral("State")},
+        {QStringLiteral("zip"), QStringLiteral("Zip")},
+        {QStringLiteral("country"), QStringLiteral("Country")},
+        {QStringLiteral("phone"), QStringLiteral("Phone")},
+        {QStringLiteral("email"), QStringLiteral("Email")},
+        {QStringLiteral("login"), QStringLiteral("Login")}};
+    // The limits are gathered over every section, not only the one a
+    // registration is mapped by: a player who went back and chose another
+    // language may keep a personal box whose limit was set by the section
+    // before (a section without maxlength leaves the box's limit as it was).
+    LimitGatherer fieldLimits, answerLimits;
     for (const model::LanguageSection &section : config.sections) {
         const QString key = Questionnaire::sectionKey(section.id, section.country);
         if (!questionnaire.sections.contains(key))
             questionnaire.sections.insert(key, questionsOf(section));
+        for (const model::PersonalField &field : section.personalFields) {
+            if (!field.present || !field.visible || !keys.contains(QString(field.element)))
+                continue;
+            // A field shown as a list sends the entry chosen, whatever its length.
+            fieldLimits.add(keys.value(QString(field.element)), field.type == QLatin1String("text")
+                                                                    ? boxLimit(field.maxLength)
+                                                                    : std::nullopt);
+        }
+        for (const model::QuestionPage &page : section.pages) {
+            for (const model::Question &q : page.questions)
+                answerLimits.add(Questionnaire::answerSlot(page.number, q.id),
+                                 answerLimit(page, q));
+        }
     }
+    questionnaire.fieldLimits = fieldLimits.limits();
+    questionnaire.answerLimits = answerLimits.limits();
     if (!config.sections.isEmpty()) {
         const model::LanguageSection &first = config.sections.first();
         questionnaire.columns = questionsOf(first);
-        // The wire keys are the text boxes' names without "txt".
-        static const QHash<QString, QString> keys = {
-            {QStringLiteral("firstname"), QStringLiteral("FirstName")},
-            {QStringLiteral("lastname"), QStringLiteral("LastName")},
-            {QStringLiteral("address1"), QStringLiteral("Address1")},
-            {QStringLiteral("address2"), QStringLiteral("Address2")},
-            {QStringLiteral("city"), QStringLiteral("City")},
-            {QStringLiteral("state"), QStringLiteral("State")},
-            {QStringLiteral("zip"), QStringLiteral("Zip")},
-            {QStringLiteral("country"), QStringLiteral("Country")},
-            {QStringLiteral("phone"), QStringLiteral("Phone")},
-            {QStringLiteral("email"), QStringLiteral("Email")},
-            {QStringLiteral("login"), QStringLiteral("Login")}};
         for (const model::PersonalField &field : first.personalFields) {
             if (field.present && field.visible)
                 questionnaire.personalKeys.append(keys.value(QString(field.element)));

@@ -44,7 +44,16 @@ class Questionnaire {
     // The questions of each language section, in wire order, by sectionKey().
     QHash<QString, QList<Question>> sections;
 
+    // The longest value the wizard lets a player type into a personal field
+    // (by its wire key) or a question's text box (by answerSlot()), where
+    // every language section that shows it agrees it is a text box with a
+    // limit: then the largest of their limits. Not there: no limit of the
+    // configuration's own is certain.
+    QHash<QString, int> fieldLimits;
+    QHash<QString, int> answerLimits;
+
     static QString sectionKey(const QString &language, const QString &country);
+    static QString answerSlot(int page, const QString &id);
 
     // Gives each answer the page of its question in the section the player
     // saw: the one of the sent language (lang) and country (the Country field,
@@ -52,6 +61,12 @@ class Questionnaire {
     // language's section for every other country. Left at 0 when there is no
     // such section or an entry fits none of its questions.
     void map(storage::Registration &registration) const;
+
+    // Whether a value of a mapped registration is longer than its box allows
+    // (fieldLimits, answerLimits), which our wizard with this configuration
+    // cannot send: the reason to refuse it, else nothing. Answers left
+    // unmapped (page 0) are not looked at.
+    std::optional<QString> overLimit(const storage::Registration &registration) const;
 };
 
 // Reads the configuration file; nothing and the reason when it cannot be read.

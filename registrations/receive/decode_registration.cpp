@@ -53,14 +53,20 @@ std::variant<storage::Registration, Refusal> decodeRegistration(QByteArrayView t
         if (keys.contains(field.key))
             return Refusal{QStringLiteral("A field is repeated in the request")};
         keys.insert(field.key);
-        if (!acceptable(field.key) || !acceptable(field.value))
-            return Refusal{QStringLiteral("A value is too long or holds a NUL character")};
+        const QString tooLong = QStringLiteral("A value is too long or holds a NUL character");
         if (field.key == QLatin1String("ans")) {
+            // The limit is each answer's, not the list's: several long text
+            // boxes together can be longer than one may be.
             answered = true;
-            for (const registration::Answer &answer : registration::splitAnswers(field.value))
+            for (const registration::Answer &answer : registration::splitAnswers(field.value)) {
+                if (!acceptable(answer.id) || !acceptable(answer.value))
+                    return Refusal{tooLong};
                 registration.answers.append({answer.id, answer.value, 0});
+            }
             continue;
         }
+        if (!acceptable(field.key) || !acceptable(field.value))
+            return Refusal{tooLong};
         if (field.key == QLatin1String("pname"))
             registration.game = field.value;
         else if (field.key == QLatin1String("lang"))

@@ -37,8 +37,12 @@ void Service::handle(const http::Request &request, http::Respond respond)
         return;
     }
     storage::Registration registration = std::get<storage::Registration>(std::move(decoded));
-    if (m_map)
-        m_map(registration);
+    if (m_map) {
+        if (const std::optional<QString> refusal = m_map(registration)) {
+            respond({400, refusedReply(*refusal), {}});
+            return;
+        }
+    }
     m_committer.submit(std::move(registration), [respond](
                                                     const std::optional<storage::Stored> &stored,
                                                     const QString &) {

@@ -7,14 +7,17 @@
 #include "registrations/storage/group_committer.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
 #include <optional>
 
 namespace registrations::receive {
 
-// Sets the page of each answer (the configuration's mapping), in place.
-using MapAnswers = std::function<void(storage::Registration &registration)>;
+// Sets the page of each answer (the configuration's mapping), in place; the
+// reason to refuse the registration when the configuration shows it cannot
+// come from our wizard (a value longer than its box allows), else nothing.
+using MapAnswers = std::function<std::optional<QString>(storage::Registration &registration)>;
 
 class Service {
   public:

@@ -18,13 +18,25 @@ using registrations::storage::Field;
 using registrations::storage::Registration;
 
 // Three question pages; ids restart on every page, so "2" is a text box on
-// page 1 and on page 3. The french section has one question fewer.
+// page 1 and on page 3. The french section has one question fewer. The
+// first text box takes 20 characters in english and 24 in french, the
+// second french one 6; the others have no limit. Of the personal boxes,
+// first name (10 or 12) and city (5 or 7) have a limit in both sections; the
+// e-mail box has none in french, the state is a list there, and the postal
+// code is never shown.
 const QString kConfig = QStringLiteral(R"(<register>
   <default_url>http://register.example/site/register.asp</default_url>
   <language id="english" country="else">
+    <userinfo>
+      <firstname visible="1" src="First name" maxlength="10"/>
+      <email visible="1" src="E-mail" maxlength="40"/>
+      <city visible="1" type="text" src="City" maxlength="5"/>
+      <state visible="1" type="text" src="State" maxlength="5"/>
+      <zip visible="0" maxlength="3"/>
+    </userinfo>
     <page>
       <object type="label" id="2" src="Where do you`play?" x="1" y="1"/>
-      <object type="text" id="2" src="" x="1" y="1" width="9" height="9" maxlength="0" patten="" password="" optional="1"/>
+      <object type="text" id="2" src="" x="1" y="1" width="9" height="9" maxlength="20" patten="" password="" optional="1"/>
       <object type="label" id="5" src="Online?" x="1" y="1"/>
       <object type="radiobox" id="5" src="No|Yes" x="1|2" y="1|2" width="9" default="0"/>
       <object type="label" id="7" src="Genres" x="1" y="1"/>
@@ -46,13 +58,19 @@ const QString kConfig = QStringLiteral(R"(<register>
     </page>
   </language>
   <language id="french" country="else">
+    <userinfo>
+      <firstname visible="1" src="Pr&#233;nom" maxlength="12"/>
+      <email visible="1" src="Courriel"/>
+      <city visible="1" type="text" src="Ville" maxlength="7"/>
+      <state visible="1" type="combo" src="R&#233;gion" value="A|B" maxlength="5"/>
+    </userinfo>
     <page>
       <object type="label" id="2" src="O&#249; jouez-vous ?" x="1" y="1"/>
-      <object type="text" id="2" src="" x="1" y="1" width="9" height="9" maxlength="0" patten="" password="" optional="1"/>
+      <object type="text" id="2" src="" x="1" y="1" width="9" height="9" maxlength="24" patten="" password="" optional="1"/>
     </page>
     <page>
       <object type="label" id="2" src="Autre chose ?" x="1" y="1"/>
-      <object type="text" id="2" src="" x="1" y="1" width="9" height="9" maxlength="0" patten="" password="" optional="1"/>
+      <object type="text" id="2" src="" x="1" y="1" width="9" height="9" maxlength="6" patten="" password="" optional="1"/>
     </page>
   </language>
 </register>)");
@@ -61,7 +79,8 @@ const QString kConfig = QStringLiteral(R"(<register>
 // and grave accent escaped, the entries joined, the answers and every field
 // through the value encoder, the whole query through the URL encoder.
 QByteArray wizardTarget(const QList<Answer> &answers, const QString &language,
-                        const QString &email = QStringLiteral("ann@example.org"))
+                        const QString &email = QStringLiteral("ann@example.org"),
+                        const QList<Field> &moreFields = {})
 {
     const auto escape = [](QString text) {
         return text.replace(u'|', QLatin1String("%7C")).replace(u'`', QLatin1String("%60"));
@@ -69,10 +88,12 @@ QByteArray wizardTarget(const QList<Answer> &answers, const QString &language,
     QStringList entries;
     for (const Answer &a : answers)
         entries.append(escape(a.id) + u'`' + escape(a.value));
-    const QString query = QStringLiteral("?ans=") + encodeValue(entries.join(u'|')) +
-                          QStringLiteral("&Email=") + encodeValue(email) +
-                          QStringLiteral("&dob=1990/5/17&pname=") + encodeValue(u"Demo Game") +
-                          QStringLiteral("&lang=") + encodeValue(language);
+    QString query = QStringLiteral("?ans=") + encodeValue(entries.join(u'|')) +
+                    QStringLiteral("&Email=") + encodeValue(email) +
+                    QStringLiteral("&dob=1990/5/17&pname=") + encodeValue(u"Demo Game") +
+                    QStringLiteral("&lang=") + encodeValue(language);
+    for (const Field &field : moreFields)
+        query += u'&' + field.key + u'=' + encodeValue(field.value);
     return "/site/register.asp" + encodeUrl(query).toLatin1();
 }
 
@@ -81,6 +102,10 @@ struct MappingCase {
     QString language;
     QList<Answer> sent; // what the player answered (page unset)
     QList<int> pages;   // the page each entry maps to, in order
+    // Personal fields sent besides the e-mail address and the birth date.
+    QList<Field> fields = {};
+    // Whether a value is longer than the configuration lets the wizard send.
+    bool overLimit = false;
 };
 
 void PrintTo(const MappingCase &row, std::ostream *os)
@@ -155,6 +180,69 @@ const MappingCase kCases[] = {
       entry("5", QStringLiteral("No"))},
      {1, 0, 1}},
     {"noAnswers", QStringLiteral("english"), {}, {}},
+    // Lengths are counted as the text box counts them, in UTF-16 units, and a
+    // box's limit is the largest any section gives it: a player may have
+    // switched language with the text already typed.
+    {"textAtTheEnglishLimit", QStringLiteral("english"), {entry("2", QString(20, u'x'))}, {1}},
+    {"textOverTheEnglishLimitWithinTheFrench",
+     QStringLiteral("english"),
+     {entry("2", QString(24, u'x'))},
+     {1}},
+    {"textOverEverySectionsLimit",
+     QStringLiteral("english"),
+     {entry("2", QString(25, u'x'))},
+     {1},
+     {},
+     true},
+    {"lettersOutsideTheBasicPlaneCountTwice",
+     QStringLiteral("french"),
+     {entry("2", QStringLiteral("\U0001F600").repeated(12) + u'x')},
+     {1},
+     {},
+     true},
+    {"escapesCountAsTheLetterTheyStandFor",
+     QStringLiteral("french"),
+     {entry("2", QStringLiteral("a|b`c%d&e=f?g/h.i:j|k`l"))},
+     {1}},
+    {"secondFrenchBoxOverItsLimit",
+     QStringLiteral("french"),
+     {entry("2", QStringLiteral("ici")), entry("2", QStringLiteral("encore"))},
+     {1, 2}},
+    {"secondFrenchBoxOverItsLimitByOne",
+     QStringLiteral("french"),
+     {entry("2", QStringLiteral("ici")), entry("2", QStringLiteral("encore!"))},
+     {1, 2},
+     {},
+     true},
+    // A box without a limit, a list's text, a date and the boxes' captions
+    // have none but the service's own; several long answers together may be
+    // longer than one of them may be.
+    {"longAnswersWithoutLimits",
+     QStringLiteral("english"),
+     {entry("2", QStringLiteral("x")), entry("3", QString(20000, u'c')),
+      entry("2", QString(20000, u't'))},
+     {1, 2, 3}},
+    {"unmappedEntryIsNotMeasured", QStringLiteral("german"), {entry("2", QString(100, u'x'))}, {0}},
+    {"personalFieldsWithinTheirLimits",
+     QStringLiteral("english"),
+     {},
+     {},
+     {Field{QStringLiteral("FirstName"), QString(12, u'f')},
+      Field{QStringLiteral("City"), QString(7, u'c')},
+      Field{QStringLiteral("State"), QString(300, u's')},
+      Field{QStringLiteral("Zip"), QString(300, u'z')}}},
+    {"firstNameOverEverySectionsLimit",
+     QStringLiteral("english"),
+     {},
+     {},
+     {Field{QStringLiteral("FirstName"), QString(13, u'f')}},
+     true},
+    {"cityOverEverySectionsLimit",
+     QStringLiteral("french"),
+     {},
+     {},
+     {Field{QStringLiteral("City"), QString(8, u'c')}},
+     true},
 };
 
 class DecodingAndMapping : public ::testing::TestWithParam<MappingCase> {
@@ -174,7 +262,8 @@ class DecodingAndMapping : public ::testing::TestWithParam<MappingCase> {
 TEST_P(DecodingAndMapping, GivesEachEntryItsValueAndPage)
 {
     const MappingCase &c = GetParam();
-    const QByteArray target = wizardTarget(c.sent, c.language);
+    const QByteArray target =
+        wizardTarget(c.sent, c.language, QStringLiteral("ann@example.org"), c.fields);
     auto decoded =
         registrations::receive::decodeRegistration(target, QDateTime::currentDateTimeUtc());
     ASSERT_TRUE(std::holds_alternative<Registration>(decoded))
@@ -196,6 +285,8 @@ TEST_P(DecodingAndMapping, GivesEachEntryItsValueAndPage)
         EXPECT_EQ(r.answers[i].value, c.sent[i].value) << i;
         EXPECT_EQ(r.answers[i].page, c.pages[i]) << i;
     }
+    const std::optional<QString> refusal = s_questionnaire.overLimit(r);
+    EXPECT_EQ(refusal.has_value(), c.overLimit) << refusal.value_or(QString()).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DecodingAndMapping, ::testing::ValuesIn(kCases),

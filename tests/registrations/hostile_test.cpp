@@ -14,10 +14,22 @@ using testsupport::ServiceProcess;
 
 struct HostileCase {
     const char *name;
-    QByteArray request; // the whole request head as sent
-    int status;         // 0: the connection is closed without an answer
-    QByteArray body;    // the start of the expected body
+    QByteArray request;      // the whole request head as sent
+    int status;              // 0: the connection is closed without an answer
+    QByteArray body;         // the start of the expected body
+    bool configured = false; // the service reads kConfig
 };
+
+// Registrations on /r; the first page's text box takes 8 characters.
+const QString kConfig = QStringLiteral(R"(<register>
+  <default_url>https://register.example/r</default_url>
+  <language id="english" country="else">
+    <page>
+      <object type="label" id="1" src="Where?" x="1" y="1"/>
+      <object type="text" id="1" src="" x="1" y="1" width="9" height="9" maxlength="8" patten="" password="" optional="1"/>
+    </page>
+  </language>
+</register>)");
 
 void PrintTo(const HostileCase &row, std::ostream *os)
 {
@@ -38,6 +50,8 @@ const HostileCase kCases[] = {
     {"headersFarOver64KiB", getRequest("/r?ans=", "X-Pad: " + QByteArray(300000, 'a') + "\r\n"),
      431, ""},
     {"valueOverItsLimit", getRequest("/r?ans=1%60" + QByteArray(40000, 'a')), 400, "error`|`"},
+    {"valueOverItsBoxsLimit", getRequest("/r?ans=1%60" + QByteArray(9, 'a') + "&lang=English"), 400,
+     "error`|`A value is longer than its box allows", true},
     {"strayPercent", getRequest("/r?ans=1%60100%&lang=English"), 400, "error`|`Malformed"},
     {"badHexDigits", getRequest("/r?ans=1%60a%ZZ"), 400, "error`|`Malformed"},
     {"noAnswers", getRequest("/r?FirstName=Ann&lang=English"), 400, "error`|`No answers"},
@@ -56,7 +70,11 @@ TEST_P(Hostile, IsRefusedStoresNothingAndLeavesTheServiceServing)
 {
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("registrations.db"));
-    ServiceProcess service(db);
+    QStringList arguments;
+    if (GetParam().configured)
+        arguments << QStringLiteral("--config")
+                  << testsupport::writeFile(dir.path(), QStringLiteral("config.xml"), kConfig);
+    ServiceProcess service(db, arguments);
     ASSERT_NE(service.port(), 0) << service.errors().toStdString();
 
     const auto reply = exchange(service.port(), GetParam().request);
