@@ -8,9 +8,7 @@
 #include "platform/printing/line_printer.h"
 #include "platform/xml/encoding_check.h"
 #include "platform/xml/xml_document.h"
-#include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
-#include "register/dialogs/wrong_data_report.h"
 #include "register/rules/countries.h"
 #include "register/submission/print_form.h"
 #include "register/validation/age_limit.h"
@@ -26,7 +24,6 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <memory>
 
@@ -323,34 +320,42 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     result.country = country;
     emitScreen(QStringLiteral("welcome"), QStringLiteral("Welcome (age limit of %1)").arg(country));
 
+    // The walk stands in for the player at the dialogs: each is pictured as
+    // it stands and left with its OK (the message) or its Cancel (the
+    // register-later dialog, back to the wizard).
+    const auto pictureAndLeave = [&](const QString &key, const QString &caption) {
+        return [&, key, caption](SkinnedDialog &shown) {
+            emitScreen(key, caption, &shown);
+            if (auto *message = qobject_cast<DlgError *>(&shown))
+                message->answer(DlgError::Answer::Ok);
+            else
+                shown.cmdCancel_Click();
+        };
+    };
     DlgError &message = main.errorDialog();
     const auto showMessage = [&](const QString &key, const QString &caption, const QString &text,
-                                 bool okOnly) {
-        message.okOnly = okOnly;
-        message.isCanceled = true;
-        DisplayWrongData(main.form(), message, state, text, false);
-        emitScreen(key, caption, &message);
-        message.cmdQuit_Click();
+                                 DlgError::Buttons buttons) {
+        const SkinnedDialog::StandIn player(pictureAndLeave(key, caption));
+        message.ask(text, buttons);
     };
     if (!state.agePrompt.isEmpty()) {
         // The age warning offers Cancel when the country lets a parent agree.
         showMessage(QStringLiteral("message-age"), QStringLiteral("Age prompt of %1").arg(country),
-                    state.agePrompt, state.ageOption != QLatin1String("1"));
+                    state.agePrompt,
+                    state.ageOption != QLatin1String("1") ? DlgError::Buttons::Ok
+                                                          : DlgError::Buttons::OkCancel);
     }
 
-    // The register-later dialog waits in its own loop; it is pictured and
-    // left with its Cancel, back to the wizard, from inside that loop.
-    DlgCancel &later = main.cancelDialog();
-    QTimer::singleShot(0, &later, [&] {
-        emitScreen(QStringLiteral("register-later"), QStringLiteral("Register later"), &later);
-        later.cmdCancel_Click();
-    });
-    main.DisplayCancelPage();
+    {
+        const SkinnedDialog::StandIn player(
+            pictureAndLeave(QStringLiteral("register-later"), QStringLiteral("Register later")));
+        main.DisplayCancelPage();
+    }
 
     main.cmdNext_Click();
     emitScreen(QStringLiteral("personal"), QStringLiteral("Personal information"));
     showMessage(QStringLiteral("message-data-error"), QStringLiteral("Data error"),
-                state.dataErrorText, true);
+                state.dataErrorText, DlgError::Buttons::Ok);
 
     while (state.pageIndex < state.pageCount) {
         main.cmdNext_Click();

@@ -10,7 +10,6 @@
 #include "register/core/wizard_state.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/reminder_entry.h"
-#include "register/dialogs/wrong_data_report.h"
 #include "register/layouts/layouts.h"
 #include "register/rules/reminder.h"
 #include "register/startup/language.h"
@@ -242,12 +241,8 @@ void DlgCancel::reminderNotWritten(const QString &entryPath, const QString &reas
                  reason.toLocal8Bit().constData());
     enableMainWindow();
     hide();
-    if (m_messageDialog) {
-        m_messageDialog->okOnly = true;
-        m_messageDialog->isCanceled = true;
-        DisplayWrongData(m_mainForm, *m_messageDialog, m_state,
-                         reminderFailureMessage(entryPath, reason, m_state.currentLanguage), true);
-    }
+    if (m_messageDialog)
+        m_messageDialog->ask(reminderFailureMessage(entryPath, reason, m_state.currentLanguage));
 }
 
 void DlgCancel::cmdCancel_Click()

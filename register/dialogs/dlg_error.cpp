@@ -3,6 +3,7 @@
 #include "register/core/control_names.h"
 
 #include "register/core/wizard_state.h"
+#include "register/dialogs/wrong_data_report.h"
 #include "register/layouts/layouts.h"
 #include "register/startup/language.h"
 
@@ -68,19 +69,14 @@ void DlgError::Form_Activate()
     showButtonPicture(cancel, m_state.cancelPictures);
 
     // Measured on the outer size, as the dialog's design measures it. The
-    // visibility of cmdQuit is the caller's (the connecting notice hides it).
+    // buttons follow what this showing offers, never what an earlier one did.
     const int w = form().outerWidth();
     const int h = form().outerHeight();
     const int wq = quit->width();
     const int hq = quit->height();
-    double gap = 0;
-    if (okOnly) {
-        gap = (w - wq) / 2.0;
-        cancel->setVisible(false);
-    } else {
-        gap = (w - 2.0 * wq) / 3.0;
-        cancel->setVisible(true);
-    }
+    quit->setVisible(m_buttons != Buttons::None);
+    cancel->setVisible(m_buttons == Buttons::OkCancel);
+    const double gap = m_buttons == Buttons::OkCancel ? (w - 2.0 * wq) / 3.0 : (w - wq) / 2.0;
     quit->move(int(std::lround(w - wq - gap)), h - hq - kButtonBottomMargin);
     cancel->move(int(std::lround(gap)), quit->top());
 
@@ -89,17 +85,59 @@ void DlgError::Form_Activate()
         quit->setFocus();
 }
 
+DlgError::Answer DlgError::ask(const QString &message, Buttons buttons)
+{
+    const bool question = buttons == Buttons::OkCancel;
+    m_buttons = question ? Buttons::OkCancel : Buttons::Ok;
+    // Until OK is pressed: closing a question is not agreeing to it.
+    m_answer = Answer::Cancel;
+    DisplayWrongData(m_mainForm, *this, m_state, message, /*modal=*/true);
+    return question ? m_answer : Answer::Ok;
+}
+
+void DlgError::showNotice(const QString &message)
+{
+    m_buttons = Buttons::None;
+    // Application-modal while it stands: the window manager's close button of
+    // the main window is refused too, not only its input.
+    m_modalityBeforeNotice = windowModality();
+    setWindowModality(Qt::ApplicationModal);
+    DisplayWrongData(m_mainForm, *this, m_state, message, /*modal=*/false);
+    showToStandIn();
+}
+
+void DlgError::endNotice()
+{
+    m_mainForm.window()->setEnabled(true);
+    m_buttons = Buttons::Ok;
+    ctl(names::cmdQuit)->setVisible(true);
+    hide();
+    setWindowModality(m_modalityBeforeNotice);
+}
+
+QString DlgError::text() const
+{
+    return ctl(names::lblError)->text();
+}
+
+void DlgError::answer(Answer answer)
+{
+    if (answer == Answer::Ok)
+        cmdQuit_Click();
+    else
+        cmdCancel_Click();
+}
+
 void DlgError::cmdQuit_Click()
 {
-    okOnly = true;
-    isCanceled = false;
+    m_answer = Answer::Ok;
     enableMainWindow();
     hide();
 }
 
 void DlgError::cmdCancel_Click()
 {
-    isCanceled = true;
+    m_answer = Answer::Cancel;
     enableMainWindow();
     hide();
 }
@@ -114,7 +152,7 @@ void DlgError::closeEvent(QCloseEvent *event)
 {
     // The connecting notice has no button: it stands until the request ends,
     // or the main window would come back while the request still runs.
-    if (!ctl(names::cmdQuit)->isVisibleFlag() && !ctl(names::cmdCancel)->isVisibleFlag()) {
+    if (m_buttons == Buttons::None) {
         event->ignore();
         return;
     }
@@ -126,9 +164,9 @@ void DlgError::keyPressEvent(QKeyEvent *event)
     // Escape answers Cancel when the question offers it, otherwise OK. The
     // connecting notice has no button and cannot be dismissed.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        if (ctl(names::cmdCancel)->isVisibleFlag())
+        if (m_buttons == Buttons::OkCancel)
             cmdCancel_Click();
-        else if (ctl(names::cmdQuit)->isVisibleFlag())
+        else if (m_buttons == Buttons::Ok)
             cmdQuit_Click();
         return;
     }

@@ -13,10 +13,29 @@ class DlgError : public SkinnedDialog {
     // gets the keyboard back.
     DlgError(WizardState &state, forms::Form &mainForm, QWidget *parent);
 
-    // true: only OK, centred; false: OK and Cancel. OK sets it back to true.
-    bool okOnly = true;
-    // true when the dialog was left with Cancel (or closed after a question).
-    bool isCanceled = false;
+    // What the dialog offers: OK alone, centred; OK and Cancel; or no button
+    // at all (the connecting notice).
+    enum class Buttons { Ok, OkCancel, None };
+    enum class Answer { Ok, Cancel };
+
+    // Shows message (the wrong-data message when empty) centred over the main
+    // window, which stays disabled until the player answers, and returns the
+    // answer. A question (OkCancel) answers Ok only when OK was pressed:
+    // Cancel, Escape and the close box all answer Cancel. A message with OK
+    // alone answers Ok however it is left.
+    Answer ask(const QString &message, Buttons buttons = Buttons::Ok);
+
+    // The notice shown while the wizard connects: no button, application-
+    // modal, and neither the close box nor Escape takes it down. The call
+    // returns at once; endNotice takes it down and gives the window back.
+    void showNotice(const QString &message);
+    void endNotice();
+
+    // The dialog as it stands: its buttons and the text the player reads.
+    Buttons buttons() const { return m_buttons; }
+    QString text() const;
+    // Leaves the dialog as the button of that answer does.
+    void answer(Answer answer);
 
     // Colours, pictures and button layout; runs each time the dialog is shown.
     void Form_Activate();
@@ -28,4 +47,9 @@ class DlgError : public SkinnedDialog {
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+
+  private:
+    Buttons m_buttons = Buttons::Ok;
+    Answer m_answer = Answer::Ok;
+    Qt::WindowModality m_modalityBeforeNotice = Qt::NonModal;
 };

@@ -7,6 +7,50 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 
+#include <utility>
+
+namespace {
+
+SkinnedDialog::StandIn::Player &standIn()
+{
+    static SkinnedDialog::StandIn::Player player;
+    return player;
+}
+
+} // namespace
+
+SkinnedDialog::StandIn::StandIn(Player player) : m_previous(std::exchange(standIn(), player)) {}
+
+SkinnedDialog::StandIn::~StandIn()
+{
+    standIn() = std::move(m_previous);
+}
+
+void SkinnedDialog::waitUntilLeft()
+{
+    // A copy: the stand-in may make a stand-in of its own meanwhile.
+    const StandIn::Player player = standIn();
+    if (!player) {
+        exec();
+        return;
+    }
+    // As exec() shows it: modal to the whole application.
+    const bool wasModal = testAttribute(Qt::WA_ShowModal);
+    setAttribute(Qt::WA_ShowModal, true);
+    show();
+    player(*this);
+    if (isVisible())
+        close();
+    setAttribute(Qt::WA_ShowModal, wasModal);
+}
+
+void SkinnedDialog::showToStandIn()
+{
+    const StandIn::Player player = standIn();
+    if (player)
+        player(*this);
+}
+
 SkinnedDialog::SkinnedDialog(const char *objectName, BuildLayout build, WizardState &state,
                              forms::Form &mainForm, bool returnKeyboard, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -72,8 +116,8 @@ void SkinnedDialog::Form_MouseMove()
 
 void SkinnedDialog::closeEvent(QCloseEvent *event)
 {
-    // Closed from the title bar: back to the wizard, as with Cancel; the
-    // flags a question set keep their values, so it counts as Cancel too.
+    // Closed from the title bar: back to the wizard, as with Cancel; a
+    // question left this way was not agreed to.
     enableMainWindow();
     QDialog::closeEvent(event);
 }

@@ -12,6 +12,8 @@
 #include <QPixmap>
 #include <QPointer>
 
+#include <functional>
+
 struct WizardState;
 
 class SkinnedDialog : public QDialog {
@@ -24,6 +26,28 @@ class SkinnedDialog : public QDialog {
     // already disabled keeps the field of the first.
     void disableMainWindow();
     void enableMainWindow();
+
+    // Shows the dialog modally and returns once it has been left. While a
+    // StandIn lives no player is waited for: the dialog, shown just as
+    // modally, is handed to the stand-in, which leaves it as a player would
+    // (a button, a key, the close box); one it leaves standing is closed.
+    void waitUntilLeft();
+
+    // Stands in for the player at every dialog of the wizard shown while it
+    // lives; the latest one made wins until it goes. Tests answer the
+    // dialogs through it, and register-config's walk pictures them and goes
+    // on, where a player would otherwise be waited for.
+    class StandIn {
+      public:
+        using Player = std::function<void(SkinnedDialog &)>;
+        explicit StandIn(Player player);
+        ~StandIn();
+        StandIn(const StandIn &) = delete;
+        StandIn &operator=(const StandIn &) = delete;
+
+      private:
+        Player m_previous;
+    };
 
     virtual void cmdQuit_Click() = 0;
     virtual void cmdCancel_Click() = 0;
@@ -39,6 +63,10 @@ class SkinnedDialog : public QDialog {
                   forms::Form &mainForm, bool returnKeyboard, QWidget *parent);
 
     forms::Control *ctl(QLatin1String name) const;
+
+    // A dialog that stands without waiting for anyone (a notice) is shown
+    // to the stand-in, if there is one, which can look but not leave it.
+    void showToStandIn();
 
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;

@@ -135,7 +135,7 @@ void DisplayWrongData(forms::Form &mainForm, DlgError &dialog, const WizardState
     dlg.move(left, top);
     dialog.disableMainWindow();
     if (modal) {
-        dialog.exec();
+        dialog.waitUntilLeft();
     } else {
         dialog.show();
     }

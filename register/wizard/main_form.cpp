@@ -4,7 +4,6 @@
 
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
-#include "register/dialogs/wrong_data_report.h"
 #include "register/layouts/layouts.h"
 #include "register/startup/startup.h"
 #include "register/validation/country_list.h"
@@ -68,7 +67,7 @@ void MainForm::Form_Load()
     const StartupResult result =
         runStartup(m_form, m_dlgCancel->form(), m_state, m_processArguments);
     if (!result.configLoaded)
-        DisplayWrongData(m_form, *m_dlgError, m_state, result.error, true);
+        m_dlgError->ask(result.error);
 }
 
 void MainForm::cmbCountry_Click()

@@ -18,6 +18,6 @@ void MainForm::DisplayCancelPage()
     // The wizard waits here, on the page it showed, until the dialog is left
     // with Cancel or closed; both confirmations end the program instead.
     m_dlgCancel->disableMainWindow();
-    m_dlgCancel->exec();
+    m_dlgCancel->waitUntilLeft();
     m_dlgCancel->enableMainWindow();
 }

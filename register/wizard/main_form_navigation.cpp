@@ -7,7 +7,6 @@
 #include "register/core/screen_sequence.h"
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
-#include "register/dialogs/wrong_data_report.h"
 #include "register/pages/containers.h"
 #include "register/pages/page_builder.h"
 #include "register/startup/global_settings.h"
@@ -35,15 +34,6 @@ const HoverButton kHoverButtons[] = {
     {names::cmdRetry, &WizardState::retryPictures},
     {names::cmdExit, &WizardState::exitPictures},
 };
-
-// A plain message: OK only. The age question may have left the dialog asking
-// OK or Cancel, and a report that follows it must not offer a Cancel that
-// means nothing.
-void reportPlain(MainForm &w, const QString &message)
-{
-    w.errorDialog().okOnly = true;
-    DisplayWrongData(w.form(), w.errorDialog(), w.state(), message, true);
-}
 
 WizardPosition positionOf(const WizardState &state)
 {
@@ -103,11 +93,11 @@ bool MainForm::passes(WizardCheck check)
     case WizardCheck::RegionChosen:
         // The country is checked before the language.
         if (ctl(names::cmbCountry)->text().isEmpty()) {
-            reportPlain(*this, m_state.regionErrorText);
+            m_dlgError->ask(m_state.regionErrorText);
             return false;
         }
         if (ctl(names::cmbLanguage)->text().isEmpty()) {
-            reportPlain(*this, m_state.languageErrorText);
+            m_dlgError->ask(m_state.languageErrorText);
             return false;
         }
         return true;
@@ -119,13 +109,11 @@ bool MainForm::passes(WizardCheck check)
         // Only the welcome page's age warning may be waved on, and only where
         // the country allows it; every other complaint only informs.
         if (check != WizardCheck::WelcomeValid || !verdict.overridable) {
-            reportPlain(*this, verdict.message);
+            m_dlgError->ask(verdict.message);
             return false;
         }
-        m_dlgError->okOnly = false;
-        m_dlgError->isCanceled = true;
-        DisplayWrongData(m_form, *m_dlgError, m_state, verdict.message, true);
-        return !m_dlgError->isCanceled;
+        return m_dlgError->ask(verdict.message, DlgError::Buttons::OkCancel) ==
+               DlgError::Answer::Ok;
     }
     }
     return false;

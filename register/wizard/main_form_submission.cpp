@@ -4,7 +4,6 @@
 #include "platform/late/late_services.h"
 #include "register/core/control_names.h"
 #include "register/dialogs/dlg_error.h"
-#include "register/dialogs/wrong_data_report.h"
 #include "register/rules/messages.h"
 #include "register/rules/reply.h"
 #include "register/submission/print_form.h"
@@ -29,18 +28,7 @@ void MainForm::cmdOk_Click()
         return;
 
     // The connecting notice has no button: the wizard takes it down itself.
-    // okOnly is set too, or a question answered with Cancel earlier (the age
-    // warning) would leave a Cancel button on the notice, and Cancel would
-    // take the notice down and enable the window while the request runs.
-    m_dlgError->okOnly = true;
-    forms::Control *quit = m_dlgError->form().control(names::cmdQuit);
-    quit->setVisible(false);
-    // Application-modal while it stands: the window manager's close button of
-    // the main window is refused too, not only its input (the notice itself
-    // refuses to close while it has no button).
-    const Qt::WindowModality modality = m_dlgError->windowModality();
-    m_dlgError->setWindowModality(Qt::ApplicationModal);
-    DisplayWrongData(m_form, *m_dlgError, m_state, m_state.connectToServerText, false);
+    m_dlgError->showNotice(m_state.connectToServerText);
     forms::Control *ok = ctl(names::cmdOk);
     ok->setEnabled(false);
 
@@ -87,18 +75,13 @@ void MainForm::cmdOk_Click()
             DisplayErrorOnline(m_form, m_state);
     }
 
-    m_form.window()->setEnabled(true);
-    quit->setVisible(true);
-    m_dlgError->hide();
-    m_dlgError->setWindowModality(modality);
+    m_dlgError->endNotice();
 
     if (printFailed) {
         // The printer could not take the form (a file that cannot be written,
         // a printer that went away). Saying nothing would leave the player
         // believing the form is on its way; the method screen stays for
         // another try or the online way.
-        m_dlgError->okOnly = true;
-        DisplayWrongData(m_form, *m_dlgError, m_state,
-                         messageText(Message::FormNotPrinted, m_state.currentLanguage), true);
+        m_dlgError->ask(messageText(Message::FormNotPrinted, m_state.currentLanguage));
     }
 }

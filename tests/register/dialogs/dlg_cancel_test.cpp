@@ -6,6 +6,7 @@
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -193,7 +193,8 @@ TEST_F(DlgCancelTest, CentredOverTheWizardWhichWaitsOnItsPage)
     };
     for (const auto &leave : ways) {
         bool seen = false;
-        QTimer::singleShot(0, [&] {
+        testsupport::DialogAnswers player;
+        player.later = [&](SkinnedDialog &) {
             seen = dialog().isVisible();
             EXPECT_TRUE(dialog().isModal());
             // (9120 - 6150) / 2 = 1485 and (6120 - 4155) / 2 = 982.5 twips.
@@ -201,7 +202,7 @@ TEST_F(DlgCancelTest, CentredOverTheWizardWhichWaitsOnItsPage)
             EXPECT_FALSE(w.isEnabled());
             EXPECT_TRUE(dialog().isEnabled());
             leave();
-        });
+        };
         w.DisplayCancelPage();
         EXPECT_TRUE(seen);
         EXPECT_FALSE(dialog().isVisible());
@@ -367,20 +368,17 @@ TEST_F(DlgCancelTest, AReminderThatCannotBeWrittenIsReportedAndTheOlderOneStays)
         if (c.olderEntry)
             testsupport::writeFile(m_dir.path(),
                                    "cfg/autostart/Deep Sky registration reminder.desktop", older);
-        QString message;
-        QTimer::singleShot(0, [&] {
-            QTimer::singleShot(0, [&] {
-                DlgError &error = w.errorDialog();
-                EXPECT_TRUE(error.isVisible());
-                message = error.form().control("lblError")->text();
-                error.cmdQuit_Click();
-            });
+        testsupport::DialogAnswers player;
+        player.later = [&](SkinnedDialog &) {
             std::optional<testsupport::FileSizeLimit> full;
             if (c.diskFull)
                 full.emplace(0);
             dialog().cmdQuit_Click();
-        });
+        };
         w.DisplayCancelPage();
+        ASSERT_EQ(player.asked.size(), 1u);
+        EXPECT_EQ(player.asked[0].buttons, DlgError::Buttons::Ok);
+        const QString message = player.asked[0].text;
         EXPECT_EQ(m_ended, 0);
         EXPECT_FALSE(dialog().isVisible());
         EXPECT_TRUE(w.isEnabled());

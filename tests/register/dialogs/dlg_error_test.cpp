@@ -1,5 +1,5 @@
 // The message dialog: its button layout and pictures on activation, the
-// flags each way of leaving it sets, the keyboard, and the hover pictures.
+// answer each way of leaving it gives, the keyboard, and the hover pictures.
 #include "platform/forms/picture_button.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
@@ -11,6 +11,9 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -37,6 +40,7 @@ class MessageDialog : public ::testing::Test {
 
     forms::Control *quit() { return dialog.form().control("cmdQuit"); }
     forms::Control *cancel() { return dialog.form().control("cmdCancel"); }
+    void hoverOverBoth();
 
     // Buttons of a known width: the language section names no pictures, so
     // activation keeps the ones already there.
@@ -46,12 +50,12 @@ class MessageDialog : public ::testing::Test {
         state.cancelPictures = {filled(widthPx, 36, Qt::red), filled(widthPx, 36, Qt::blue), {}};
     }
 
-    void showQuestion()
+    // Asks with buttons and runs look while the dialog stands, in place of
+    // the player; a dialog look leaves standing is closed after it.
+    DlgError::Answer asking(DlgError::Buttons buttons, const std::function<void()> &look)
     {
-        dialog.okOnly = false;
-        dialog.isCanceled = true;
-        window.setEnabled(false);
-        dialog.show();
+        const SkinnedDialog::StandIn player([&](SkinnedDialog &) { look(); });
+        return dialog.ask(QStringLiteral("Go on?"), buttons);
     }
 
     QTemporaryDir dir;
@@ -60,38 +64,51 @@ class MessageDialog : public ::testing::Test {
     DlgError &dialog = window.errorDialog();
 };
 
-TEST_F(MessageDialog, ButtonLayoutForMessageAndQuestion)
+TEST_F(MessageDialog, ButtonsFollowWhatEachShowingOffers)
 {
     useButtonsOf(73); // 1095 twips
     ASSERT_EQ(dialog.form().outerWidth(), 4995);
     const int top = dialog.form().outerHeight() - 540 - 500;
-
-    dialog.okOnly = true;
-    dialog.show();
-    EXPECT_EQ(quit()->width(), 1095);
-    EXPECT_EQ(quit()->left(), 1950);
-    EXPECT_EQ(quit()->top(), top);
-    EXPECT_FALSE(cancel()->isVisibleFlag());
-    dialog.hide();
-
-    dialog.okOnly = false;
-    dialog.show();
-    EXPECT_EQ(cancel()->left(), 935);
-    EXPECT_EQ(quit()->left(), 2965);
-    EXPECT_EQ(cancel()->top(), top);
-    EXPECT_EQ(quit()->top(), top);
-    EXPECT_TRUE(cancel()->isVisibleFlag());
-}
-
-TEST_F(MessageDialog, ActivationNeverChangesTheVisibilityOfOk)
-{
-    quit()->setVisible(false); // the connecting notice
-    dialog.show();
-    EXPECT_FALSE(quit()->isVisibleFlag());
-    dialog.hide();
-    quit()->setVisible(true);
-    dialog.show();
-    EXPECT_TRUE(quit()->isVisibleFlag());
+    using B = DlgError::Buttons;
+    // Each row follows the row before it on the same dialog: nothing an
+    // earlier showing offered may stay on the next one.
+    const struct {
+        const char *name;
+        std::optional<B> asked; // none: the connecting notice
+        bool quitShown;
+        int quitLeft;
+        bool cancelShown;
+        int cancelLeft;
+    } rows[] = {
+        {"message", B::Ok, true, 1950, false, 0},
+        {"question", B::OkCancel, true, 2965, true, 935},
+        {"messageAfterQuestion", B::Ok, true, 1950, false, 0},
+        {"noticeAfterQuestion", std::nullopt, false, 0, false, 0},
+        {"messageAfterNotice", B::Ok, true, 1950, false, 0},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto look = [&] {
+            EXPECT_EQ(quit()->isVisibleFlag(), r.quitShown);
+            EXPECT_EQ(cancel()->isVisibleFlag(), r.cancelShown);
+            if (r.quitShown) {
+                EXPECT_EQ(quit()->width(), 1095);
+                EXPECT_EQ(quit()->left(), r.quitLeft);
+                EXPECT_EQ(quit()->top(), top);
+            }
+            if (r.cancelShown) {
+                EXPECT_EQ(cancel()->left(), r.cancelLeft);
+                EXPECT_EQ(cancel()->top(), top);
+            }
+        };
+        if (r.asked) {
+            asking(*r.asked, look); // left standing: a question is cancelled
+        } else {
+            dialog.showNotice(QStringLiteral("Connecting"));
+            look();
+            dialog.endNotice();
+        }
+    }
 }
 
 TEST_F(MessageDialog, PicturesComeFromOkAndCancelOfTheLanguageSection)
@@ -132,70 +149,66 @@ TEST_F(MessageDialog, MissingNodesAttributesOrResourcesKeepThePictures)
     }
 }
 
-TEST_F(MessageDialog, WaysOfLeavingAQuestion)
+TEST_F(MessageDialog, EachWayOfLeavingGivesItsAnswer)
 {
+    using A = DlgError::Answer;
+    using B = DlgError::Buttons;
     const struct {
         const char *name;
+        B buttons;
         void (*leave)(MessageDialog &);
-        bool isCanceled;
-        bool okOnly;
+        A answer;
     } cases[] = {
-        {"ok", [](MessageDialog &t) { t.dialog.cmdQuit_Click(); }, false, true},
-        {"cancel", [](MessageDialog &t) { t.dialog.cmdCancel_Click(); }, true, false},
-        {"titleBarClose", [](MessageDialog &t) { t.dialog.close(); }, true, false},
-        {"escape", [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Escape); },
-         true, false},
-        {"enterOnOk", [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Return); },
-         false, true},
-        {"spaceOnCancel",
-         [](MessageDialog &t) { QTest::keyClick(t.cancel()->widget(), Qt::Key_Space); }, true,
-         false},
+        {"ok", B::OkCancel, [](MessageDialog &t) { t.dialog.cmdQuit_Click(); }, A::Ok},
+        {"cancel", B::OkCancel, [](MessageDialog &t) { t.dialog.cmdCancel_Click(); }, A::Cancel},
+        {"titleBarClose", B::OkCancel, [](MessageDialog &t) { t.dialog.close(); }, A::Cancel},
+        {"escape", B::OkCancel,
+         [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Escape); }, A::Cancel},
+        {"enterOnOk", B::OkCancel,
+         [](MessageDialog &t) { QTest::keyClick(t.quit()->widget(), Qt::Key_Return); }, A::Ok},
+        {"spaceOnCancel", B::OkCancel,
+         [](MessageDialog &t) { QTest::keyClick(t.cancel()->widget(), Qt::Key_Space); }, A::Cancel},
+        {"leftStanding", B::OkCancel, [](MessageDialog &) {}, A::Cancel},
+        // A message with OK alone has no other answer, however it is left.
+        {"messageOk", B::Ok, [](MessageDialog &t) { t.dialog.cmdQuit_Click(); }, A::Ok},
+        {"messageEscape", B::Ok,
+         [](MessageDialog &t) { QTest::keyClick(&t.dialog, Qt::Key_Escape); }, A::Ok},
+        {"messageTitleBarClose", B::Ok, [](MessageDialog &t) { t.dialog.close(); }, A::Ok},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        showQuestion();
-        ASSERT_TRUE(dialog.isVisible());
-        c.leave(*this);
+        bool shown = false;
+        bool mainEnabled = true;
+        const A answer = asking(c.buttons, [&] {
+            shown = dialog.isVisible();
+            mainEnabled = window.isEnabled();
+            c.leave(*this);
+        });
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(mainEnabled);
+        EXPECT_EQ(answer, c.answer);
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_TRUE(window.isEnabled());
-        EXPECT_EQ(dialog.isCanceled, c.isCanceled);
-        EXPECT_EQ(dialog.okOnly, c.okOnly);
     }
-}
-
-TEST_F(MessageDialog, EscapeOnAPlainMessageIsOk)
-{
-    dialog.okOnly = true;
-    dialog.isCanceled = true;
-    dialog.show();
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(dialog.isCanceled);
-}
-
-TEST_F(MessageDialog, PlainMessageAfterACancelledQuestionShowsBothButtons)
-{
-    showQuestion();
-    dialog.cmdCancel_Click();
-    dialog.show(); // a caller that only informs leaves okOnly alone
-    EXPECT_TRUE(cancel()->isVisibleFlag());
-    dialog.cmdQuit_Click();
-    dialog.show();
-    EXPECT_FALSE(cancel()->isVisibleFlag());
 }
 
 TEST_F(MessageDialog, OkIsFocusedAndNamedForTheKeyboard)
 {
-    showQuestion();
-    EXPECT_EQ(dialog.focusWidget(), quit()->widget());
-    EXPECT_EQ(quit()->widget()->accessibleName(), "OK");
-    EXPECT_EQ(cancel()->widget()->accessibleName(), "Cancel");
+    asking(DlgError::Buttons::OkCancel, [this] {
+        EXPECT_EQ(dialog.focusWidget(), quit()->widget());
+        EXPECT_EQ(quit()->widget()->accessibleName(), "OK");
+        EXPECT_EQ(cancel()->widget()->accessibleName(), "Cancel");
+    });
 }
 
 TEST_F(MessageDialog, HoverPicturesFollowEveryMove)
 {
     useButtonsOf(80);
-    showQuestion();
+    asking(DlgError::Buttons::OkCancel, [this] { hoverOverBoth(); });
+}
+
+void MessageDialog::hoverOverBoth()
+{
     const qint64 quitNormal = state.quitPictures.normal.cacheKey();
     const qint64 quitHover = state.quitPictures.hover.cacheKey();
     const qint64 cancelNormal = state.cancelPictures.normal.cacheKey();
@@ -239,14 +252,15 @@ namespace {
 TEST_F(MessageDialog, ButtonsWithoutAnyPictureShowTheirNames)
 {
     // Nothing was read: the configuration could not be loaded.
-    showQuestion();
-    auto caption = [](forms::Control *c) {
-        return qobject_cast<forms::PictureButton *>(c->widget())->plainCaption();
-    };
-    EXPECT_EQ(caption(quit()), "OK");
-    EXPECT_EQ(caption(cancel()), "Cancel");
-    moveOver(quit()->widget()); // an empty hover picture keeps the name too
-    EXPECT_EQ(caption(quit()), "OK");
+    asking(DlgError::Buttons::OkCancel, [this] {
+        auto caption = [](forms::Control *c) {
+            return qobject_cast<forms::PictureButton *>(c->widget())->plainCaption();
+        };
+        EXPECT_EQ(caption(quit()), "OK");
+        EXPECT_EQ(caption(cancel()), "Cancel");
+        moveOver(quit()->widget()); // an empty hover picture keeps the name too
+        EXPECT_EQ(caption(quit()), "OK");
+    });
 }
 
 } // namespace

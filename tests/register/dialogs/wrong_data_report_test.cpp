@@ -3,6 +3,7 @@
 #include "register/dialogs/dlg_error.h"
 #include "register/dialogs/wrong_data_report.h"
 #include "register/validation/data_validation.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/register/validation/validation_fixture.h"
 
 #include "register/layouts/layouts.h"
@@ -11,7 +12,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -148,18 +148,20 @@ TEST_F(WrongData, ModelessDialogWorksWhileTheMainWindowIsDisabled)
     EXPECT_TRUE(window.isEnabled());
 }
 
-TEST_F(WrongData, ModalCallReturnsWhenTheQuestionIsAnswered)
+TEST_F(WrongData, AskingReturnsWhenTheQuestionIsAnswered)
 {
-    dialog.okOnly = false;
-    dialog.isCanceled = true;
-    QTimer::singleShot(0, &dialog, [this] {
-        EXPECT_FALSE(window.isEnabled());
+    // The click on OK answers; the stand-in's own answer would be Cancel.
+    testsupport::DialogAnswers answers({DlgError::Answer::Cancel});
+    answers.whileShown = [this](DlgError &) {
         EXPECT_TRUE(dlg.control("cmdCancel")->isVisibleFlag());
+        EXPECT_TRUE(dialog.isModal());
         QTest::mouseClick(dlg.control("cmdQuit")->widget(), Qt::LeftButton, {}, QPoint(5, 5));
-    });
-    DisplayWrongData(form, dialog, state, "Go on?", true);
-    EXPECT_FALSE(dialog.isCanceled);
-    EXPECT_TRUE(dialog.okOnly);
+    };
+    EXPECT_EQ(dialog.ask("Go on?", DlgError::Buttons::OkCancel), DlgError::Answer::Ok);
+    ASSERT_EQ(answers.asked.size(), 1u);
+    EXPECT_EQ(answers.asked[0].text, "Go on?");
+    EXPECT_FALSE(answers.asked[0].mainWindowEnabled);
+    EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(window.isEnabled());
 }
 

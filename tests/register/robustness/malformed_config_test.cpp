@@ -6,6 +6,7 @@
 #include "register/dialogs/dlg_cancel.h"
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace {
 
@@ -41,17 +41,7 @@ Walk walk(const QString &config, QStringList *problems = nullptr)
     MainForm w(dir.path(), {"/default=1", "/language=English", "/country=Canada"}, services);
     // A message or the register-later dialog must not block the walk.
     Walk result;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&w, &result] {
-        if (w.errorDialog().isVisible()) {
-            result.messages.append(
-                w.errorDialog().form().control(QStringLiteral("lblError"))->text());
-            w.errorDialog().cmdQuit_Click();
-        }
-        if (w.cancelDialog().isVisible())
-            w.cancelDialog().cmdCancel_Click();
-    });
-    answer.start(0);
+    testsupport::DialogAnswers answers;
     w.Form_Load();
     for (int i = 0; i < 25; ++i) {
         const int before = int(w.state().stage) * 100 + w.state().pageIndex;
@@ -62,6 +52,7 @@ Walk walk(const QString &config, QStringList *problems = nullptr)
     }
     result.lastPage = w.state().stage == Stage::Pages && w.state().pageIndex == w.state().pageCount;
     w.cmdPrev_Click();
+    result.messages = answers.texts();
     w.cancelDialog().Form_Activate();
     w.errorDialog().Form_Activate();
     if (problems)

@@ -4,6 +4,7 @@
 #include "register/startup/global_settings.h"
 #include "register/startup/language.h"
 #include "register/wizard/main_form.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdlib>
 
@@ -559,11 +559,12 @@ TEST_F(StartupTest, MissingConfigurationShowsAClearMessage)
 {
     MainForm w(dir.path(), {});
     QString shown;
-    QTimer::singleShot(0, [&] {
-        shown = w.errorDialog().form().control("lblError")->text();
-        w.errorDialog().cmdQuit_Click();
-    });
-    w.Form_Load();
+    {
+        testsupport::DialogAnswers answers;
+        w.Form_Load();
+        ASSERT_EQ(answers.asked.size(), 1u);
+        shown = answers.asked[0].text;
+    }
     EXPECT_TRUE(shown.startsWith("The registration wizard cannot read its configuration."));
     EXPECT_TRUE(shown.contains("config.xml")) << shown.toStdString();
     EXPECT_EQ(w.ctl("cmbCountry")->itemCount(), 0);
@@ -575,11 +576,9 @@ TEST_F(StartupTest, MissingConfigurationShowsAClearMessage)
           std::pair{"/language=German", "Der Registrierungsassistent kann"},
           std::pair{"/language=klingon", "The registration wizard cannot read"}}) {
         MainForm again(dir.path(), {argument});
-        QTimer::singleShot(0, [&] {
-            shown = again.errorDialog().form().control("lblError")->text();
-            again.errorDialog().cmdQuit_Click();
-        });
+        testsupport::DialogAnswers answers;
         again.Form_Load();
+        shown = answers.texts().join(u'|');
         EXPECT_TRUE(shown.startsWith(QString::fromUtf8(opening))) << shown.toStdString();
     }
 }
@@ -588,12 +587,9 @@ TEST_F(StartupTest, BrokenConfigurationNamesLineAndColumn)
 {
     testsupport::writeFile(dir.path(), "config.xml", "<register>\n<language id='x'>\n</register>");
     MainForm w(dir.path(), {});
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        shown = w.errorDialog().form().control("lblError")->text();
-        w.errorDialog().cmdQuit_Click();
-    });
+    testsupport::DialogAnswers answers;
     w.Form_Load();
+    const QString shown = answers.texts().join(u'|');
     EXPECT_TRUE(shown.contains("line 3")) << shown.toStdString();
 }
 

@@ -4,6 +4,7 @@
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
 #include "tests/platform/http/hostile_replies.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/registrations/service_process.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/registration-server/server_process.h"
@@ -20,7 +21,6 @@
 #include <QRadioButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest/QTest>
 
 inline void PrintTo(const QString &text, std::ostream *os)
@@ -77,17 +77,6 @@ const QString kAnswers = QStringLiteral("?ans=2%60Fred%27s%20Garage%7C5%60Yes%7C
                                         "&FirstName=Ann&LastName=Lee&Email=ann%40example%252Ecom"
                                         "&dob=1990/5/17&pname=Demo%20Game&lang=English");
 
-// Fails the test, rather than hanging it, when a step opens a modal dialog.
-void closeUnexpectedModal()
-{
-    QTimer::singleShot(0, qApp, [] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            ADD_FAILURE() << "unexpected modal dialog: " << modal->objectName().toStdString();
-            modal->close();
-        }
-    });
-}
-
 void selectItem(forms::Control *list, const QString &item)
 {
     for (int i = 0; i < list->itemCount(); ++i)
@@ -106,33 +95,30 @@ class SubmissionFlow : public ::testing::Test {
         testsupport::writeFile(dir.path(), "config.xml", kConfig.arg(url, extraObjects));
         services.endProgram = [] {};
         auto w = std::make_unique<MainForm>(dir.path(), QStringList{}, services);
+        // No step on the way may stop at a message.
+        testsupport::DialogAnswers unexpected;
         w->Form_Load();
         MainForm &m = *w;
         selectItem(m.ctl("cmbCountry"), "France");
         selectItem(m.ctl("cmbLanguage"), "English");
-        closeUnexpectedModal();
         m.cmdNext_Click();
         EXPECT_EQ(m.state().stage, Stage::Welcome);
         m.ctl("page_2_dat_0y")->setText("1990");
         m.ctl("page_2_dat_0m")->setText("5");
         m.ctl("page_2_dat_0d")->setText("17");
-        closeUnexpectedModal();
         m.cmdNext_Click();
         EXPECT_EQ(m.state().stage, Stage::Pages);
         m.ctl("txtFirstName")->setText("Ann");
         m.ctl("txtLastName")->setText("Lee");
         m.ctl("txtEmail")->setText("ann@example.com");
-        closeUnexpectedModal();
         m.cmdNext_Click();
         EXPECT_EQ(m.state().pageIndex, 1);
         m.ctl("page_1_txt_2")->setText("Fred's Garage");
         m.ctl("page_1_rad_5opt1")->setValue(1);
         m.ctl("page_1_chk_7opt0")->setValue(1);
-        closeUnexpectedModal();
         m.cmdSubmit_Click();
         EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
-        // Let the last watchdog go by before a test sets up its own.
-        QCoreApplication::processEvents();
+        EXPECT_EQ(unexpected.texts(), QStringList{});
         return w;
     }
 
@@ -348,18 +334,24 @@ TEST_F(SubmissionFlow, ConnectingNoticeStandsWhileTheRequestRuns)
     bool noticeShown = false;
     bool mainEnabled = true;
     QWidget *modal = nullptr;
-    QTimer::singleShot(300, &m, [&] {
+    testsupport::DialogAnswers seen;
+    // The notice stands from before the request goes out until the reply is
+    // in; the repaint asked for here can only happen while the request runs.
+    seen.whileShown = [&](DlgError &notice) {
         m.update();
-        DlgError &notice = m.errorDialog();
         closed = notice.close();
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(&notice, &escape);
         noticeShown = notice.isVisible();
         mainEnabled = m.isEnabled();
         modal = QApplication::activeModalWidget();
-    });
+        counter.paints = 0;
+    };
     m.cmdOk_Click();
 
+    ASSERT_EQ(seen.asked.size(), 1u);
+    EXPECT_EQ(seen.asked[0].buttons, DlgError::Buttons::None);
+    EXPECT_EQ(seen.asked[0].text, m.state().connectToServerText);
     EXPECT_FALSE(closed);
     EXPECT_TRUE(noticeShown);
     EXPECT_FALSE(mainEnabled);
@@ -518,11 +510,7 @@ TEST_F(SubmissionFlow, APrintThatFailsIsReportedAndTheMethodScreenStays)
         MainForm &m = *w;
         m.state().currentLanguage = QString::fromUtf8(c.language);
         m.ctl("optPrint")->setValue(1);
-        QString shown;
-        QTimer::singleShot(0, &m, [&m, &shown] {
-            shown = m.errorDialog().form().control("lblError")->text();
-            m.errorDialog().cmdQuit_Click();
-        });
+        testsupport::DialogAnswers player;
         {
             std::optional<testsupport::FileSizeLimit> limit;
             if (c.fileSizeLimit)
@@ -530,6 +518,11 @@ TEST_F(SubmissionFlow, APrintThatFailsIsReportedAndTheMethodScreenStays)
             m.cmdOk_Click();
         }
         EXPECT_EQ(asked, 1);
+        // The connecting notice, then the message with OK alone.
+        ASSERT_EQ(player.asked.size(), 2u);
+        EXPECT_EQ(player.asked[0].buttons, DlgError::Buttons::None);
+        EXPECT_EQ(player.asked[1].buttons, DlgError::Buttons::Ok);
+        const QString shown = player.asked[1].text;
         EXPECT_TRUE(shown.contains(QString::fromUtf8(c.message))) << shown.toStdString();
         EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
         EXPECT_FALSE(m.ctl("frmThanksPrint")->isVisibleFlag());

@@ -3,10 +3,9 @@
 #include "register/dialogs/dlg_error.h"
 #include "register/validation/age_limit.h"
 #include "register/validation/data_validation.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/register/validation/validation_fixture.h"
 #include "tests/support/test_support.h"
-
-#include <QTimer>
 
 namespace {
 
@@ -185,18 +184,16 @@ class AgeWarning : public ::testing::Test {
     // returns the message shown and whether it offered Cancel.
     std::pair<QString, bool> nextAnswering(bool ok)
     {
-        std::pair<QString, bool> seen;
-        DlgError &dialog = w.errorDialog();
-        QTimer::singleShot(0, &dialog, [&] {
-            seen = {dialog.form().control("lblError")->text(),
-                    dialog.form().control("cmdCancel")->isVisibleFlag()};
-            if (ok || !seen.second)
-                dialog.cmdQuit_Click();
-            else
-                dialog.cmdCancel_Click();
-        });
+        testsupport::DialogAnswers answers({ok ? DlgError::Answer::Ok : DlgError::Answer::Cancel});
+        answers.whileShown = [](DlgError &dialog) {
+            // What the player sees: the Cancel button, not only the offer.
+            EXPECT_EQ(dialog.form().control("cmdCancel")->isVisibleFlag(),
+                      dialog.buttons() == DlgError::Buttons::OkCancel);
+        };
         w.cmdNext_Click();
-        return seen;
+        if (answers.asked.empty())
+            return {};
+        return {answers.asked[0].text, answers.asked[0].buttons == DlgError::Buttons::OkCancel};
     }
 
     QTemporaryDir dir;

@@ -114,7 +114,7 @@ TEST(Navigation, RegionNextNeedsACountryThenALanguage)
     MainForm &w = *f.window;
     const ModalAnswer noCountry = f.answering(true, [&] { w.cmdNext_Click(); });
     EXPECT_TRUE(noCountry.seen);
-    EXPECT_TRUE(noCountry.okOnly);
+    EXPECT_EQ(noCountry.buttons, DlgError::Buttons::Ok);
     EXPECT_EQ(noCountry.text, QStringLiteral("Choose a region"));
     EXPECT_EQ(f.state().stage, Stage::RegionAndLanguage);
     // A refused Next leaves the region screen as it was.
@@ -169,10 +169,11 @@ TEST(Navigation, AnInvalidPageIsReportedAndStays)
     w.cmdNext_Click();
     ASSERT_EQ(f.state().pageIndex, 0);
     // A question the player declined earlier must not leave Cancel on a plain report.
-    w.errorDialog().okOnly = false;
+    f.answering(
+        false, [&] { w.errorDialog().ask(QStringLiteral("Go on?"), DlgError::Buttons::OkCancel); });
     const ModalAnswer answer = f.answering(true, [&] { w.cmdNext_Click(); });
     EXPECT_TRUE(answer.seen);
-    EXPECT_TRUE(answer.okOnly);
+    EXPECT_EQ(answer.buttons, DlgError::Buttons::Ok);
     EXPECT_EQ(answer.text, QStringLiteral("Wrong data"));
     EXPECT_EQ(f.state().stage, Stage::Pages);
     EXPECT_EQ(f.state().pageIndex, 0);
@@ -207,7 +208,8 @@ TEST_P(AgeWarning, MayBeOverriddenWhereAllowed)
 
     const ModalAnswer answer = f.answering(row.pressOk, [&] { w.cmdNext_Click(); });
     EXPECT_TRUE(answer.seen);
-    EXPECT_EQ(answer.okOnly, !row.confirmable);
+    EXPECT_EQ(answer.buttons,
+              row.confirmable ? DlgError::Buttons::OkCancel : DlgError::Buttons::Ok);
     EXPECT_EQ(f.state().stage, row.stage);
 }
 

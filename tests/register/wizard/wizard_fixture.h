@@ -7,6 +7,7 @@
 
 #include "register/dialogs/dlg_error.h"
 #include "register/wizard/main_form.h"
+#include "tests/register/dialogs/dialog_answers.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace wizardtest {
 
@@ -128,11 +128,10 @@ inline QString configDocument(const Setup &s)
            QStringLiteral("\n</register>\n");
 }
 
-// Answers the next modal dialog (the message dialog) as soon as it runs:
-// records what it showed, then presses OK or Cancel.
+// What the message dialog showed when an action opened it.
 struct ModalAnswer {
     bool seen = false;
-    bool okOnly = true;
+    DlgError::Buttons buttons = DlgError::Buttons::Ok;
     QString text;
     // What a screen reader is told of the dialog.
     QAccessible::Role role = QAccessible::NoRole;
@@ -178,27 +177,18 @@ class WizardFixture {
                 languages->setListIndex(i);
     }
 
-    // Runs an action that opens the message dialog modally and answers it.
+    // Runs an action that opens the message dialog and answers its first
+    // message with OK or Cancel (any later one with OK).
     ModalAnswer answering(bool pressOk, const std::function<void()> &action)
     {
-        ModalAnswer answer;
-        DlgError &dialog = window->errorDialog();
-        QTimer::singleShot(0, [&] {
-            if (!dialog.isVisible())
-                return;
-            answer.seen = true;
-            answer.okOnly = dialog.okOnly;
-            answer.text = dialog.form().control(QStringLiteral("lblError"))->text();
-            if (QAccessibleInterface *a = QAccessible::queryAccessibleInterface(&dialog)) {
-                answer.role = a->role();
-                answer.description = a->text(QAccessible::Description);
-            }
-            if (pressOk)
-                dialog.cmdQuit_Click();
-            else
-                dialog.cmdCancel_Click();
-        });
+        testsupport::DialogAnswers answers(
+            {pressOk ? DlgError::Answer::Ok : DlgError::Answer::Cancel});
         action();
+        ModalAnswer answer;
+        if (!answers.asked.empty()) {
+            const auto &first = answers.asked.front();
+            answer = {true, first.buttons, first.text, first.role, first.description};
+        }
         return answer;
     }
 
