@@ -10,7 +10,8 @@ method page, then stops the service and checks what `registrations export
 --config` gives: the header named by the questions' texts and one row with
 every value as it was entered.
 
-Rows: plain HTTP; HTTPS with a certificate of a test authority named by
+Rows: plain HTTP, in English and in French (whose answers land in the same
+columns, named by the first section); HTTPS with a certificate of a test authority named by
 SSL_CERT_FILE; the same service without it, where the wizard shows its error
 page, says on standard error that the certificate was not trusted, and
 nothing is stored.
@@ -32,72 +33,111 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import atspi_session as session  # noqa: E402
 from atspi_session import Failure, Wizard, dump, wait_for  # noqa: E402
 
-# What the player enters, page by page, in the order of the pages. Values
-# carry what the wire format has to escape twice (".?/:=&%"), the list and id
-# separators, quotes and commas for the CSV, letters inside and outside
-# Windows-1252, and leading characters a spreadsheet would evaluate.
-BIRTH = {"Day": "17", "Month": "5", "Year": "1990"}
-PERSONAL = {
-    "First name *": "Zoé",
-    "Last name *": "O'Neil-Ünal",
-    "Address *": "12 Rue de la Paix, Apt. 3",
-    "Address (cont.)": "c/o \"Le Café\" & Co.",
-    "City *": "Paris",
-    "Postal code *": "75002",
-    "Telephone": "+33 1 23 45 67 89",
-    "E-mail *": "zoe.oneil@example.org",
-    "Player name": "zo=e&1?x",
-}
-QUESTIONS_1 = {
-    "texts": {"Your favourite game of all time": "Chess | Go ` 2.0 ✓ 100%"},
-    "combo": ("Where did you hear about Ember Reach?", "A shop"),
-    "option": "Rarely",
-}
-QUESTIONS_2 = {"boxes": ["Adventure", "Puzzle"], "list": ["Laptop", "Console"]}
-QUESTIONS_3 = {
-    "date": ("When did you buy Ember Reach? (day / month / year):", {"Day": "3", "Month": "11",
-                                                                  "Year": "2026"}),
-    "option": "No, thank you",
-    "texts": {"Anything you would like to tell us?": "=SUM(A1) \"must play\"; 10/10, é%2E"},
+# What the player enters, page by page. Values carry what the wire format has
+# to escape twice (".?/:=&%"), the list and id separators, quotes and commas
+# for the CSV, letters inside and outside Windows-1252, and leading
+# characters a spreadsheet would evaluate.
+BIRTH = ("17", "5", "1990")  # day, month, year, as the sample's lists stand
+PERSONAL = ("Zoé", "O'Neil-Ünal", "12 Rue de la Paix, Apt. 3", "c/o \"Le Café\" & Co.", "Paris",
+            "75002", "+33 1 23 45 67 89", "zoe.oneil@example.org", "zo=e&1?x")
+FAVOURITE = "Chess | Go ` 2.0 ✓ 100%"
+BOUGHT = ("3", "11", "2026")
+# Longer than the box's 200 characters: the box keeps the first 200, and the
+# service, which knows that limit, takes them.
+TELL = "=SUM(A1) \"must play\"; 10/10, é%2E " + "0123456789" * 20
+
+# Each language section of the sample as the player meets it: the names its
+# controls are found by (personal fields in the order of PERSONAL) and the
+# captions the player picks, which are what the export shows. French puts a
+# no-break space before "?" and "!".
+SECTIONS = {
+    "english": {
+        "buttons": {"next": "Next", "submit": "Submit", "ok": "OK", "finish": "Finish",
+                    "exit": "Exit"},
+        "parts": ("Day", "Month", "Year"),
+        "birth": "Your date of birth (day / month / year):",
+        "personal": ("First name *", "Last name *", "Address *", "Address (cont.)", "City *",
+                     "Postal code *", "Telephone", "E-mail *", "Player name"),
+        "heard": ("Where did you hear about Ember Reach?", "A shop"),
+        "often": "Rarely",
+        "favourite": "Your favourite game of all time",
+        "kinds": ("Adventure", "Puzzle"),
+        "devices": ("Laptop", "Console"),
+        "bought": "When did you buy Ember Reach? (day / month / year):",
+        "news": "No, thank you",
+        "tell": "Anything you would like to tell us?",
+        "online": "Register online now",
+        "thanks": "Thank you for registering Ember Reach!",
+        "unreached": "We could not reach the registration server.",
+        "language": "English",
+    },
+    "french": {
+        "buttons": {"next": "Suivant", "submit": "Envoyer", "ok": "OK", "finish": "Terminer",
+                    "exit": "Quitter"},
+        "parts": ("Jour", "Mois", "Année"),
+        "birth": "Votre date de naissance (jour / mois / année):",
+        "personal": ("Prénom *", "Nom *", "Adresse *", "Adresse (suite)", "Ville *",
+                     "Code postal *", "Téléphone", "E-mail *", "Nom de joueur"),
+        "heard": ("Où avez-vous entendu parler d'Ember Reach\u00a0?", "Dans un magasin"),
+        "often": "Rarement",
+        "favourite": "Votre jeu préféré de tous les temps",
+        "kinds": ("Aventure", "Réflexion"),
+        "devices": ("Ordinateur portable", "Console"),
+        "bought": "Quand avez-vous acheté Ember Reach\u00a0? (jour / mois / année):",
+        "news": "Non, merci",
+        "tell": "Avez-vous quelque chose à nous dire\u00a0?",
+        "online": "M'enregistrer en ligne maintenant",
+        "thanks": "Merci d'avoir enregistré Ember Reach\u00a0!",
+        "unreached": "Impossible de joindre le serveur d'enregistrement.",
+        "language": "French",
+    },
 }
 
-# The export: every column of the sample's header, and the value the row must
-# hold there (None: checked apart).
-EXPECTED_ROW = [
-    ("FirstName", "Zoé"),
-    ("LastName", "O'Neil-Ünal"),
-    ("dob", "1990/5/17"),
-    ("Address1", "12 Rue de la Paix, Apt. 3"),
-    ("Address2", "c/o \"Le Café\" & Co."),
-    ("City", "Paris"),
-    ("State", ""),
-    ("Zip", "75002"),
-    ("Country", "France"),
-    ("Phone", "+33 1 23 45 67 89"),
-    ("Email", "zoe.oneil@example.org"),
-    ("Login", "zo=e&1?x"),
-    ("Product", "Ember Reach"),
-    ("Where did you hear about Ember Reach?", "A shop"),
-    ("How often do you play games?", "Rarely"),
-    ("Your favourite game of all time", "Chess | Go ` 2.0 ✓ 100%"),
-    ("Which kinds of games do you enjoy? (tick at least one)", "Adventure; Puzzle"),
-    ("Which devices do you play on? (click to select, click again to clear)", "Laptop; Console"),
-    ("When did you buy Ember Reach? (day / month / year)", "2026/11/3"),
-    ("Would you like to receive news about Velmora games?", "No, thank you"),
-    # A formula-looking answer is exported with a leading apostrophe; the
-    # player's "%2E" arrives as "." (the wire format does not escape "%").
-    ("Anything you would like to tell us?", "'=SUM(A1) \"must play\"; 10/10, é."),
-    ("received", None),
-    ("game", "Ember Reach"),
-    ("language", "English"),
-    ("number", "1"),
-]
 
-# name, TLS, whether the wizard is told the test authority, whether it registers.
+def expected_row(section):
+    """Every column of the sample's header (named by its first section,
+    whichever section the player used), and the value the row must hold
+    there (None: checked apart)."""
+    words = SECTIONS[section]
+    return [
+        ("FirstName", PERSONAL[0]),
+        ("LastName", PERSONAL[1]),
+        ("dob", "1990/5/17"),
+        ("Address1", PERSONAL[2]),
+        ("Address2", PERSONAL[3]),
+        ("City", PERSONAL[4]),
+        ("State", ""),
+        ("Zip", PERSONAL[5]),
+        ("Country", "France"),
+        ("Phone", PERSONAL[6]),
+        ("Email", PERSONAL[7]),
+        ("Login", PERSONAL[8]),
+        ("Product", "Ember Reach"),
+        ("Where did you hear about Ember Reach?", words["heard"][1]),
+        ("How often do you play games?", words["often"]),
+        ("Your favourite game of all time", FAVOURITE),
+        ("Which kinds of games do you enjoy? (tick at least one)", "; ".join(words["kinds"])),
+        ("Which devices do you play on? (click to select, click again to clear)",
+         "; ".join(words["devices"])),
+        ("When did you buy Ember Reach? (day / month / year)", "2026/11/3"),
+        ("Would you like to receive news about Velmora games?", words["news"]),
+        # A formula-looking answer is exported with a leading apostrophe; the
+        # player's "%2E" arrives as "." (the wire format does not escape "%").
+        ("Anything you would like to tell us?", "'" + TELL[:200].replace("%2E", ".")),
+        ("received", None),
+        ("game", "Ember Reach"),
+        ("language", words["language"]),
+        ("number", "1"),
+    ]
+
+
+# name, language section, TLS, whether the wizard is told the test
+# authority, whether it registers.
 CASES = [
-    ("plainHttp", False, False, True),
-    ("tlsWithTheAuthorityNamed", True, True, True),
-    ("tlsWithAnUnknownAuthority", True, False, False),
+    ("plainHttp", "english", False, False, True),
+    ("frenchSectionIntoTheSameColumns", "french", False, False, True),
+    ("tlsWithTheAuthorityNamed", "english", True, True, True),
+    ("tlsWithAnUnknownAuthority", "english", True, False, False),
 ]
 
 
@@ -165,41 +205,38 @@ class Service:
         return self.process.returncode
 
 
-def fill_date(wizard, main, caption, parts):
+def fill_date(wizard, main, caption, words, values):
     # The three lists of a date are named by the question and the part.
-    for part, value in parts.items():
+    for part, value in zip(words["parts"], values):
         wizard.set_text(main, f"{caption} {part}", value)
 
 
-def register(wizard, main):
+def register(wizard, main, words):
     """From the region screen to the method page's OK."""
-    wizard.press(main, "Next")
-    fill_date(wizard, main, "Your date of birth (day / month / year):", BIRTH)
-    wizard.press(main, "Next")
-    for name, value in PERSONAL.items():
+    buttons = words["buttons"]
+    wizard.press(main, buttons["next"])
+    fill_date(wizard, main, words["birth"], words, BIRTH)
+    wizard.press(main, buttons["next"])
+    for name, value in zip(words["personal"], PERSONAL):
         wizard.set_text(main, name, value)
-    wizard.press(main, "Next")
+    wizard.press(main, buttons["next"])
 
-    combo, choice = QUESTIONS_1["combo"]
-    wizard.set_text(main, combo, choice)
-    wizard.act(main, "radio button", QUESTIONS_1["option"], "Toggle")
-    for name, value in QUESTIONS_1["texts"].items():
-        wizard.set_text(main, name, value)
-    wizard.press(main, "Next")
+    wizard.set_text(main, *words["heard"])
+    wizard.act(main, "radio button", words["often"], "Toggle")
+    wizard.set_text(main, words["favourite"], FAVOURITE)
+    wizard.press(main, buttons["next"])
 
-    for name in QUESTIONS_2["boxes"] + QUESTIONS_2["list"]:
+    for name in words["kinds"] + words["devices"]:
         wizard.act(main, "check box", name, "Toggle")
-    wizard.press(main, "Next")
+    wizard.press(main, buttons["next"])
 
-    caption, parts = QUESTIONS_3["date"]
-    fill_date(wizard, main, caption, parts)
-    wizard.act(main, "radio button", QUESTIONS_3["option"], "Toggle")
-    for name, value in QUESTIONS_3["texts"].items():
-        wizard.set_text(main, name, value)
-    wizard.press(main, "Submit")
+    fill_date(wizard, main, words["bought"], words, BOUGHT)
+    wizard.act(main, "radio button", words["news"], "Toggle")
+    wizard.set_text(main, words["tell"], TELL)
+    wizard.press(main, buttons["submit"])
 
-    wizard.act(main, "radio button", "Register online now", "Toggle")
-    wizard.press(main, "OK")
+    wizard.act(main, "radio button", words["online"], "Toggle")
+    wizard.press(main, buttons["ok"])
 
 
 def label_shown(wizard, main, start):
@@ -207,11 +244,12 @@ def label_shown(wizard, main, start):
                for _, a in session.walk(main))
 
 
-def check_export(args, folder, registered, problems, name):
+def check_export(args, folder, section, registered, problems, name):
     exported = run([args.registrations, "export", "--db", os.path.join(folder, "db"),
                     "--config", os.path.join(folder, "config.xml"), "--format", "csv"])
     rows = list(csv.reader(io.StringIO(exported.decode("utf-8"), newline="")))
-    header = [column for column, _ in EXPECTED_ROW]
+    expected = expected_row(section)
+    header = [column for column, _ in expected]
     if not rows or rows[0] != header:
         problems.append(f"{name}: header {rows[0] if rows else None}, expected {header}")
         return
@@ -222,18 +260,17 @@ def check_export(args, folder, registered, problems, name):
     if len(rows) != 2:
         problems.append(f"{name}: {len(rows) - 1} rows, expected 1: {rows[1:]}")
         return
-    for (column, expected), value in zip(EXPECTED_ROW, rows[1]):
-        if expected is None:
-            continue
-        if value != expected:
-            problems.append(f"{name}: column {column!r} is {value!r}, expected {expected!r}")
+    for (column, wanted), value in zip(expected, rows[1]):
+        if wanted is not None and value != wanted:
+            problems.append(f"{name}: column {column!r} is {value!r}, expected {wanted!r}")
     received = rows[1][header.index("received")]
     if not re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d(\.\d+)?Z", received):
         problems.append(f"{name}: received {received!r} is not a UTC ISO 8601 time")
 
 
 def run_case(args, case, problems, dumps):
-    name, tls, trusted, registers = case
+    name, section, tls, trusted, registers = case
+    words = SECTIONS[section]
     with tempfile.TemporaryDirectory() as folder:
         # The game folder: the program, its network module and the configuration.
         for program in ("register", "register-services.so"):
@@ -258,19 +295,19 @@ def run_case(args, case, problems, dumps):
         url = f"{'https' if tls else 'http'}://127.0.0.1:{service.port}/register.asp"
         wizard = None
         try:
-            wizard = Wizard(folder, f"/url={url}", "/default=1", "/language=english",
+            wizard = Wizard(folder, f"/url={url}", "/default=1", f"/language={section}",
                             "/country=France", env=env)
             main = wizard.window("filler")
             try:
-                register(wizard, main)
+                register(wizard, main, words)
                 if registers:
-                    wait_for("the thanks page", lambda: label_shown(
-                        wizard, main, "Thank you for registering Ember Reach!"))
-                    wizard.press(main, "Finish")
+                    wait_for("the thanks page",
+                             lambda: label_shown(wizard, main, words["thanks"]))
+                    wizard.press(main, words["buttons"]["finish"])
                 else:
-                    wait_for("the error page", lambda: label_shown(
-                        wizard, main, "We could not reach the registration server."))
-                    wizard.press(main, "Exit")
+                    wait_for("the error page",
+                             lambda: label_shown(wizard, main, words["unreached"]))
+                    wizard.press(main, words["buttons"]["exit"])
             except Failure:
                 dumps.append(dump(f"{name}: the screen when it failed", main))
                 raise
@@ -287,7 +324,7 @@ def run_case(args, case, problems, dumps):
             status = service.stop()
         if status != 0:
             problems.append(f"{name}: the service ended with {status}: {service.log()[-1000:]}")
-        check_export(args, folder, registers, problems, name)
+        check_export(args, folder, section, registers, problems, name)
 
 
 def main():
