@@ -16,7 +16,6 @@ namespace registrations::dashboard {
 
 namespace {
 
-using storage::NumberRange;
 using storage::Period;
 using storage::Tally;
 
@@ -228,17 +227,8 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
         return json(series(*tallies));
     }
 
-    // The remaining aggregates count rows of other tables by registration
-    // number.
-    std::optional<NumberRange> numbers;
-    if (route == u"countries" || route == u"questions") {
-        numbers = m_storage.numberRange(period, &error);
-        if (!numbers)
-            return storageFailure(error);
-    }
-
     if (route == u"countries") {
-        const auto tallies = m_storage.countPerCountry(*numbers, kMaxGroups, &error);
+        const auto tallies = m_storage.countPerCountry(period, kMaxGroups, &error);
         if (!tallies)
             return storageFailure(error);
         return json(series(*tallies));
@@ -260,8 +250,8 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
                 switch (question.kind) {
                 case QuestionKind::Choice:
                 case QuestionKind::Choices: {
-                    const auto values = m_storage.countPerAnswer(
-                        question.page, question.id, *numbers, kMaxOptionValues, &error);
+                    const auto values = m_storage.countPerAnswer(question.page, question.id, period,
+                                                                 kMaxOptionValues, &error);
                     if (!values)
                         return storageFailure(error);
                     QList<qint64> counts(question.options.size(), 0);
@@ -286,7 +276,7 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
                     answered += other;
                     if (question.kind == QuestionKind::Choices) {
                         const auto count =
-                            m_storage.countAnswered(question.page, question.id, *numbers, &error);
+                            m_storage.countAnswered(question.page, question.id, period, &error);
                         if (!count)
                             return storageFailure(error);
                         answered = *count;
@@ -294,15 +284,15 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
                     break;
                 }
                 case QuestionKind::Text: {
-                    const auto values = m_storage.countPerAnswer(question.page, question.id,
-                                                                 *numbers, kTopValues + 1, &error);
+                    const auto values = m_storage.countPerAnswer(question.page, question.id, period,
+                                                                 kTopValues + 1, &error);
                     if (!values)
                         return storageFailure(error);
                     for (const Tally &value : *values)
                         if (!value.key.isEmpty() && shown.size() < kTopValues)
                             shown.append(value);
                     const auto count =
-                        m_storage.countAnswered(question.page, question.id, *numbers, &error);
+                        m_storage.countAnswered(question.page, question.id, period, &error);
                     if (!count)
                         return storageFailure(error);
                     answered = *count;
@@ -311,8 +301,8 @@ Reply AdminApi::api(const QString &route, const QHash<QString, QString> &query) 
                 case QuestionKind::Date: {
                     // A date travels as three entries of one id; its year is
                     // the one of four digits.
-                    const auto values = m_storage.countPerAnswer(
-                        question.page, question.id, *numbers, kMaxOptionValues, &error, 4);
+                    const auto values = m_storage.countPerAnswer(question.page, question.id, period,
+                                                                 kMaxOptionValues, &error, 4);
                     if (!values)
                         return storageFailure(error);
                     for (const Tally &value : *values) {

@@ -1,3 +1,4 @@
+#include "registrations/storage/record.h"
 #include "registrations/storage/storage.h"
 
 #include <algorithm>
@@ -7,45 +8,49 @@ namespace registrations::storage {
 
 namespace {
 
-// The dashboard's statements. The period's receive times are turned into a
-// range of registration numbers once, so that the counts over fields and
-// answers are range scans of their own covering indexes and need no join
-// with the registrations.
-const char *const kCountReceived =
-    "SELECT count(*) FROM registrations WHERE received_ms >= $1 AND received_ms < $2";
-const char *const kNumberRange = "SELECT min(number), max(number) FROM registrations"
-                                 " WHERE received_ms >= $1 AND received_ms < $2";
+constexpr qint64 kDayMs = 24LL * 60 * 60 * 1000;
+
+// The dashboard's statements. Counts are read from the counters the writer
+// keeps per UTC day (record.h: kind 0 registrations, 1 languages, 2
+// countries, 3 answer values, 4 questions answered), so a count over a period
+// reads a few rows per day instead of every answer of every registration.
+// A period is given as a range of days, $1 <= day < $2.
+const char *const kCountReceived = "SELECT CAST(coalesce(sum(tally), 0) AS BIGINT) FROM counters"
+                                   " WHERE kind = 0 AND page = 0 AND entry_id = ''"
+                                   " AND day >= $1 AND day < $2";
 const char *const kFirstReceived = "SELECT min(received_ms) FROM registrations";
-const char *const kPerDay = "SELECT received_ms / 86400000, count(*) FROM registrations"
-                            " WHERE received_ms >= $1 AND received_ms < $2"
-                            " GROUP BY received_ms / 86400000 ORDER BY 1";
-const char *const kPerLanguage = "SELECT language, count(*) FROM registrations"
-                                 " WHERE received_ms >= $1 AND received_ms < $2"
-                                 " GROUP BY language ORDER BY count(*) DESC, language LIMIT $3";
-// The key is written out, not bound: only then can the engine see that the
-// partial index of the countries serves the query.
-const char *const kPerCountry =
-    "SELECT value, count(*) FROM fields"
-    " WHERE key = 'Country' AND registration >= $1 AND registration <= $2"
-    " GROUP BY value ORDER BY count(*) DESC, value LIMIT $3";
-const char *const kPerAnswer =
-    "SELECT value, count(*) FROM answers"
-    " WHERE page = $1 AND entry_id = $2 AND registration >= $3 AND registration <= $4"
-    " GROUP BY value ORDER BY count(*) DESC, value LIMIT $5";
-const char *const kPerAnswerOfLength =
-    "SELECT value, count(*) FROM answers"
-    " WHERE page = $1 AND entry_id = $2 AND registration >= $3 AND registration <= $4"
-    " AND length(value) = $5"
-    " GROUP BY value ORDER BY count(*) DESC, value LIMIT $6";
-const char *const kAnswered =
-    "SELECT count(DISTINCT registration) FROM answers"
-    " WHERE page = $1 AND entry_id = $2 AND registration >= $3 AND registration <= $4"
-    " AND value <> ''";
-const char *const kLatest = "SELECT number, received_ms, game, language FROM registrations"
+const char *const kPerDay = "SELECT day, CAST(sum(tally) AS BIGINT) FROM counters"
+                            " WHERE kind = 0 AND page = 0 AND entry_id = ''"
+                            " AND day >= $1 AND day < $2"
+                            " GROUP BY day HAVING sum(tally) > 0 ORDER BY day";
+// Languages (kind 1) and countries (kind 2) by value.
+const char *const kPerValue = "SELECT value, CAST(sum(tally) AS BIGINT) FROM counters"
+                              " WHERE kind = $1 AND page = 0 AND entry_id = ''"
+                              " AND day >= $2 AND day < $3"
+                              " GROUP BY value HAVING sum(tally) > 0"
+                              " ORDER BY sum(tally) DESC, value LIMIT $4";
+const char *const kPerAnswer = "SELECT value, CAST(sum(tally) AS BIGINT) FROM counters"
+                               " WHERE kind = 3 AND page = $1 AND entry_id = $2"
+                               " AND day >= $3 AND day < $4"
+                               " GROUP BY value HAVING sum(tally) > 0"
+                               " ORDER BY sum(tally) DESC, value LIMIT $5";
+const char *const kPerAnswerOfLength = "SELECT value, CAST(sum(tally) AS BIGINT) FROM counters"
+                                       " WHERE kind = 3 AND page = $1 AND entry_id = $2"
+                                       " AND day >= $3 AND day < $4 AND length(value) = $5"
+                                       " GROUP BY value HAVING sum(tally) > 0"
+                                       " ORDER BY sum(tally) DESC, value LIMIT $6";
+const char *const kAnswered = "SELECT CAST(coalesce(sum(tally), 0) AS BIGINT) FROM counters"
+                              " WHERE kind = 4 AND page = $1 AND entry_id = $2"
+                              " AND day >= $3 AND day < $4";
+const char *const kLatest = "SELECT number, received_ms, game, language, content FROM registrations"
                             " ORDER BY number DESC LIMIT $1";
-const char *const kLatestFields =
-    "SELECT registration, key, value FROM fields WHERE registration >= $1"
-    " AND key IN ('FirstName', 'LastName', 'Email', 'Country')";
+
+// The days a period touches, as a half-open range.
+std::pair<qint64, qint64> days(const Period &period)
+{
+    const qint64 to = dayOf(period.toMs) + (period.toMs % kDayMs != 0 ? 1 : 0);
+    return {dayOf(period.fromMs), to};
+}
 
 qint64 integer(const Value &value)
 {
@@ -87,22 +92,9 @@ std::optional<QList<Row>> Storage::readRows(const char *, std::span<const Value>
 
 std::optional<qint64> Storage::countReceived(const Period &period, QString *error)
 {
-    const std::array<Value, 2> params{period.fromMs, period.toMs};
+    const auto [from, to] = days(period);
+    const std::array<Value, 2> params{from, to};
     return single(readRows(kCountReceived, params, error));
-}
-
-std::optional<NumberRange> Storage::numberRange(const Period &period, QString *error)
-{
-    const std::array<Value, 2> params{period.fromMs, period.toMs};
-    const auto rows = readRows(kNumberRange, params, error);
-    if (!rows)
-        return std::nullopt;
-    NumberRange range;
-    if (!rows->isEmpty() && std::holds_alternative<qint64>(rows->first().value(0))) {
-        range.first = integer(rows->first().value(0));
-        range.last = integer(rows->first().value(1));
-    }
-    return range;
 }
 
 std::optional<std::optional<QDateTime>> Storage::firstReceived(QString *error)
@@ -117,50 +109,55 @@ std::optional<std::optional<QDateTime>> Storage::firstReceived(QString *error)
 
 std::optional<QList<Tally>> Storage::countPerDay(const Period &period, QString *error)
 {
-    const std::array<Value, 2> params{period.fromMs, period.toMs};
+    const auto [from, to] = days(period);
+    const std::array<Value, 2> params{from, to};
     const auto rows = readRows(kPerDay, params, error);
     if (!rows)
         return std::nullopt;
-    QList<Tally> days;
-    days.reserve(rows->size());
+    QList<Tally> result;
+    result.reserve(rows->size());
     const QDate epoch(1970, 1, 1);
     for (const Row &row : *rows)
-        days.append(
+        result.append(
             {epoch.addDays(integer(row.value(0))).toString(Qt::ISODate), integer(row.value(1))});
-    return days;
+    return result;
 }
 
 std::optional<QList<Tally>> Storage::countPerLanguage(const Period &period, int limit,
                                                       QString *error)
 {
-    const std::array<Value, 3> params{period.fromMs, period.toMs, qint64(limit)};
-    return tallies(readRows(kPerLanguage, params, error));
+    const auto [from, to] = days(period);
+    const std::array<Value, 4> params{qint64(CountKind::Language), from, to, qint64(limit)};
+    return tallies(readRows(kPerValue, params, error));
 }
 
-std::optional<QList<Tally>> Storage::countPerCountry(const NumberRange &numbers, int limit,
+std::optional<QList<Tally>> Storage::countPerCountry(const Period &period, int limit,
                                                      QString *error)
 {
-    const std::array<Value, 3> params{numbers.first, numbers.last, qint64(limit)};
-    return tallies(readRows(kPerCountry, params, error));
+    const auto [from, to] = days(period);
+    const std::array<Value, 4> params{qint64(CountKind::Country), from, to, qint64(limit)};
+    return tallies(readRows(kPerValue, params, error));
 }
 
 std::optional<QList<Tally>> Storage::countPerAnswer(int page, const QString &id,
-                                                    const NumberRange &numbers, int limit,
-                                                    QString *error, int valueLength)
+                                                    const Period &period, int limit, QString *error,
+                                                    int valueLength)
 {
+    const auto [from, to] = days(period);
     if (valueLength > 0) {
-        const std::array<Value, 6> params{
-            qint64(page), id, numbers.first, numbers.last, qint64(valueLength), qint64(limit)};
+        const std::array<Value, 6> params{qint64(page),        id,           from, to,
+                                          qint64(valueLength), qint64(limit)};
         return tallies(readRows(kPerAnswerOfLength, params, error));
     }
-    const std::array<Value, 5> params{qint64(page), id, numbers.first, numbers.last, qint64(limit)};
+    const std::array<Value, 5> params{qint64(page), id, from, to, qint64(limit)};
     return tallies(readRows(kPerAnswer, params, error));
 }
 
-std::optional<qint64> Storage::countAnswered(int page, const QString &id,
-                                             const NumberRange &numbers, QString *error)
+std::optional<qint64> Storage::countAnswered(int page, const QString &id, const Period &period,
+                                             QString *error)
 {
-    const std::array<Value, 4> params{qint64(page), id, numbers.first, numbers.last};
+    const auto [from, to] = days(period);
+    const std::array<Value, 4> params{qint64(page), id, from, to};
     return single(readRows(kAnswered, params, error));
 }
 
@@ -171,34 +168,26 @@ std::optional<QList<LatestRegistration>> Storage::latest(int count, QString *err
     if (!rows)
         return std::nullopt;
     QList<LatestRegistration> result;
+    QList<Field> fields;
+    QList<Answer> answers;
     for (const Row &row : *rows) {
         LatestRegistration entry;
         entry.number = integer(row.value(0));
         entry.receivedAt = QDateTime::fromMSecsSinceEpoch(integer(row.value(1)), QTimeZone::utc());
         entry.game = text(row.value(2));
         entry.language = text(row.value(3));
+        decodeContent(text(row.value(4)).toUtf8(), &fields, &answers);
+        for (const Field &field : fields) {
+            if (field.key == u"FirstName")
+                entry.firstName = field.value;
+            else if (field.key == u"LastName")
+                entry.lastName = field.value;
+            else if (field.key == u"Email")
+                entry.email = field.value;
+            else if (field.key == u"Country")
+                entry.country = field.value;
+        }
         result.append(entry);
-    }
-    if (result.isEmpty())
-        return result;
-    const std::array<Value, 1> oldest{result.last().number};
-    const auto fields = readRows(kLatestFields, oldest, error);
-    if (!fields)
-        return std::nullopt;
-    for (const Row &row : *fields) {
-        const qint64 number = integer(row.value(0));
-        // Numbers may have gaps (erasure): find the row by number.
-        auto it = std::find_if(result.begin(), result.end(), [number](const LatestRegistration &r) {
-            return r.number == number;
-        });
-        if (it == result.end())
-            continue;
-        const QString key = text(row.value(1));
-        QString *target = key == u"FirstName"  ? &it->firstName
-                          : key == u"LastName" ? &it->lastName
-                          : key == u"Email"    ? &it->email
-                                               : &it->country;
-        *target = text(row.value(2));
     }
     return result;
 }

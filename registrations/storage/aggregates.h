@@ -47,12 +47,4 @@ struct LatestRegistration {
     QString country;
 };
 
-// The numbers of the registrations received within a period, as an inclusive
-// range. Numbers are given in the order registrations are received, so a
-// period of time is a range of numbers; an empty period gives first > last.
-struct NumberRange {
-    qint64 first = 1;
-    qint64 last = 0;
-};
-
 } // namespace registrations::storage

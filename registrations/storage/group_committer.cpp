@@ -1,5 +1,7 @@
 #include "registrations/storage/group_committer.h"
 
+#include "registrations/storage/record.h"
+
 #include <vector>
 
 namespace registrations::storage {
@@ -21,6 +23,9 @@ GroupCommitter::~GroupCommitter()
 
 void GroupCommitter::submit(Registration registration, Done done)
 {
+    // Encoded here, on the caller's thread, so the one committing thread
+    // only binds bytes.
+    prepareForStorage(registration);
     {
         std::lock_guard lock(m_mutex);
         m_queue.push_back({std::move(registration), std::move(done)});

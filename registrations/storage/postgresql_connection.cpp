@@ -119,6 +119,15 @@ Params &Params::text(const QString &value)
     return *this;
 }
 
+Params &Params::utf8(const QByteArray &value)
+{
+    m_values.push_back(value);
+    m_lengths.push_back(int(value.size()));
+    m_formats.push_back(0);
+    m_null.push_back(false);
+    return *this;
+}
+
 Params &Params::bytes(const QByteArray &value)
 {
     m_values.push_back(value);

@@ -83,6 +83,7 @@ class Params {
   public:
     Params &integer(qint64 value);
     Params &text(const QString &value);
+    Params &utf8(const QByteArray &value); // a text already in UTF-8 (without NUL)
     Params &bytes(const QByteArray &value);
     Params &null();
 

@@ -1,6 +1,7 @@
 #include "registrations/storage/postgresql_storage.h"
 
 #include "registrations/storage/postgresql_connection.h"
+#include "registrations/storage/record.h"
 #include "registrations/storage/statements.h"
 
 #include <QHash>
@@ -34,7 +35,8 @@ const char *const kLockTarget = "SELECT pg_advisory_xact_lock($1)";
 // instance is tried again before its requests are refused.
 constexpr int kTransientRetries = 3;
 
-constexpr qsizetype kRowsPerStatement = 200;
+// Counters changed by one statement (a statement takes at most 65535 parameters).
+constexpr size_t kCountersPerStatement = 500;
 
 QDateTime fromMs(qint64 ms)
 {
@@ -73,6 +75,11 @@ class Cursor {
     qint64 integer(int column) const { return integerValue(m_result.get(), m_row, column); }
     QString text(int column) const { return textValue(m_result.get(), m_row, column); }
     QByteArray bytes(int column) const { return bytesValue(m_result.get(), m_row, column); }
+    QByteArrayView utf8(int column) const
+    {
+        return QByteArrayView(PQgetvalue(m_result.get(), m_row, column),
+                              PQgetlength(m_result.get(), m_row, column));
+    }
     bool next(Failure *failure)
     {
         if (++m_row < m_rows || m_rows == 0)
@@ -160,11 +167,7 @@ class PostgresqlStorage final : public Storage {
             failure = failureOf(conn, begin.get());
         const qint64 earliest = since ? since->toMSecsSinceEpoch() : LLONG_MIN;
         Cursor rows(conn, "walk_registrations");
-        Cursor fields(conn, "walk_fields");
-        Cursor answers(conn, "walk_answers");
-        ok = ok && rows.open(sql::kSelectRegistrations, Params().integer(earliest), &failure) &&
-             fields.open(sql::kSelectFields, Params().integer(earliest), &failure) &&
-             answers.open(sql::kSelectAnswers, Params().integer(earliest), &failure);
+        ok = ok && rows.open(sql::kSelectRegistrations, Params().integer(earliest), &failure);
         bool stopped = false;
         while (ok && !stopped && rows.atRow()) {
             StoredRegistration stored;
@@ -175,21 +178,17 @@ class PostgresqlStorage final : public Storage {
             r.target = rows.bytes(2);
             r.game = rows.text(3);
             r.language = rows.text(4);
-            while (ok && fields.atRow() && fields.integer(0) <= stored.number) {
-                if (fields.integer(0) == stored.number) {
-                    r.fields.append({fields.text(1), fields.text(2)});
-                    if (r.fields.last().key == QLatin1String("Email"))
-                        r.email = r.fields.last().value;
-                }
-                ok = fields.next(&failure);
+            if (!decodeContent(rows.utf8(6), &r.fields, &r.answers)) {
+                ok = false;
+                failure.message = "registration " + std::to_string(stored.number) + " is damaged";
+                break;
             }
-            while (ok && answers.atRow() && answers.integer(0) <= stored.number) {
-                if (answers.integer(0) == stored.number)
-                    r.answers.append({answers.text(2), answers.text(3), int(answers.integer(1))});
-                ok = answers.next(&failure);
+            for (const Field &field : r.fields) {
+                if (field.key == QLatin1String("Email"))
+                    r.email = field.value;
             }
-            stopped = ok && !visit(stored);
-            ok = ok && (stopped || rows.next(&failure));
+            stopped = !visit(stored);
+            ok = stopped || rows.next(&failure);
         }
         Result end(PQexec(conn, "ROLLBACK"));
         if (!ok) {
@@ -201,15 +200,20 @@ class PostgresqlStorage final : public Storage {
 
     std::optional<qint64> eraseEmail(const QString &address, QString *error) override
     {
-        const QString key = emailKey(address);
-        return remove({sql::kEraseFields, sql::kEraseAnswers, sql::kEraseRegistrations},
-                      Params().text(key), error);
+        const Params key = Params().text(emailKey(address));
+        return remove({}, {sql::kSelectErased, key}, {sql::kEraseRegistrations, key}, error);
     }
 
     std::optional<qint64> purgeBefore(const QDateTime &moment, QString *error) override
     {
-        return remove({sql::kPurgeFields, sql::kPurgeAnswers, sql::kPurgeRegistrations},
-                      Params().integer(moment.toMSecsSinceEpoch()), error);
+        // Whole days before the moment's go with their counters; of the
+        // moment's own day only what came before it is taken out.
+        const qint64 ms = moment.toMSecsSinceEpoch();
+        const qint64 day = dayOf(ms);
+        return remove(
+            {sql::kPurgeCounters, Params().integer(day)},
+            {sql::kSelectPurgedOfDay, Params().integer(day * 24 * 60 * 60 * 1000).integer(ms)},
+            {sql::kPurgeRegistrations, Params().integer(ms)}, error);
     }
 
     std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
@@ -281,7 +285,7 @@ class PostgresqlStorage final : public Storage {
         const qsizetype n = qsizetype(batch.size());
         QList<QByteArray> hashes(n);
         for (qsizetype i = 0; i < n; ++i)
-            hashes[i] = targetHash(batch[size_t(i)].target);
+            hashes[i] = targetHashOf(batch[size_t(i)]);
         // Keys are taken in one order by every instance (the hash's), so two
         // batches holding the same targets wait for each other instead of
         // deadlocking. A target repeated inside the batch is stored once, by
@@ -342,7 +346,8 @@ class PostgresqlStorage final : public Storage {
                                                       .text(r.game)
                                                       .text(r.language)
                                                       .text(emailKey(r.email))
-                                                      .integer(retryDay(received)));
+                                                      .integer(retryDay(received))
+                                                      .utf8(contentOf(r)));
             fresh.push_back(i);
         }
         std::vector<Result> inserted;
@@ -350,6 +355,7 @@ class PostgresqlStorage final : public Storage {
             return std::nullopt;
 
         Pipeline rest;
+        CounterChanges counts;
         for (size_t k = 0; k < fresh.size(); ++k) {
             const qsizetype i = fresh[k];
             const qint64 number = integerValue(inserted[k].get(), 0, 0);
@@ -361,27 +367,10 @@ class PostgresqlStorage final : public Storage {
             }
             results[i] = {number, false};
             const Registration &r = batch[size_t(i)];
-            // A registration's fields, then its answers, a few hundred rows
-            // to a statement (a statement takes at most 65535 parameters).
-            for (qsizetype from = 0; from < r.fields.size(); from += kRowsPerStatement) {
-                const qsizetype to = std::min(r.fields.size(), from + kRowsPerStatement);
-                Params params;
-                for (qsizetype f = from; f < to; ++f)
-                    params.integer(number).integer(f).text(r.fields[f].key).text(r.fields[f].value);
-                rest.add(sql::insertRows(sql::kInsertField, int(to - from)), std::move(params));
-            }
-            for (qsizetype from = 0; from < r.answers.size(); from += kRowsPerStatement) {
-                const qsizetype to = std::min(r.answers.size(), from + kRowsPerStatement);
-                Params params;
-                for (qsizetype a = from; a < to; ++a)
-                    params.integer(number)
-                        .integer(a)
-                        .integer(r.answers[a].page)
-                        .text(r.answers[a].id)
-                        .text(r.answers[a].value);
-                rest.add(sql::insertRows(sql::kInsertAnswer, int(to - from)), std::move(params));
-            }
+            countRegistration(counts, r.receivedAt.toMSecsSinceEpoch(), r.language, r.fields,
+                              r.answers, 1);
         }
+        addToCounters(rest, counts);
         for (qsizetype i = 0; i < n; ++i) {
             if (firstOf[i] >= 0) {
                 results[i] = {results[firstOf[i]].number, true};
@@ -411,34 +400,95 @@ class PostgresqlStorage final : public Storage {
         return conn;
     }
 
-    std::optional<qint64> remove(std::initializer_list<const char *> texts, const Params &params,
+    // The counter changes as upserts, a few hundred keys to a statement, in
+    // key order (as every instance writes them, so that two instances wait
+    // for each other rather than deadlock), then the deletion of the
+    // counters a change brought to nothing.
+    static void addToCounters(Pipeline &pipeline, const CounterChanges &counts)
+    {
+        std::vector<std::pair<const CounterKey *, qint64>> changes;
+        for (const auto &[key, change] : counts) {
+            if (change != 0)
+                changes.emplace_back(&key, change);
+        }
+        for (size_t from = 0; from < changes.size(); from += kCountersPerStatement) {
+            const size_t to = std::min(changes.size(), from + kCountersPerStatement);
+            Params params;
+            for (size_t i = from; i < to; ++i) {
+                const CounterKey &key = *changes[i].first;
+                params.integer(key.kind)
+                    .integer(key.page)
+                    .text(key.id)
+                    .integer(key.day)
+                    .text(key.value)
+                    .integer(changes[i].second);
+            }
+            pipeline.add(sql::insertRows(sql::kAddToCounter, int(to - from)), std::move(params));
+        }
+        for (const auto &[key, change] : changes) {
+            if (change < 0)
+                pipeline.add(sql::kDropEmptyCounter, Params()
+                                                         .integer(key->kind)
+                                                         .integer(key->page)
+                                                         .text(key->id)
+                                                         .integer(key->day)
+                                                         .text(key->value));
+        }
+    }
+
+    struct Step {
+        const char *sql = nullptr;
+        Params params;
+    };
+
+    // One deleting transaction: `first` (when given) runs, the registrations
+    // `select` gives (received, language, content) are counted out, `erase`
+    // deletes them; returns how many registrations went.
+    std::optional<qint64> remove(const Step &first, const Step &select, const Step &erase,
                                  QString *error)
     {
         std::lock_guard lock(m_mutex);
         PGconn *conn = connectionOr(error);
         if (!conn)
             return std::nullopt;
-        Pipeline pipeline;
-        pipeline.add("BEGIN");
-        for (const char *text : texts)
-            pipeline.add(text, params);
-        pipeline.add("COMMIT");
-        std::vector<Result> results;
         Failure failure;
-        if (!pipeline.run(m_connection, &results, &failure)) {
+        Pipeline start;
+        start.add("BEGIN");
+        if (first.sql)
+            start.add(first.sql, first.params);
+        start.add(select.sql, select.params);
+        std::vector<Result> selected;
+        CounterChanges counts;
+        bool ok = start.run(m_connection, &selected, &failure);
+        if (ok) {
+            const PGresult *rows = selected.back().get();
+            QList<Field> fields;
+            QList<Answer> answers;
+            for (int r = 0; r < PQntuples(rows); ++r) {
+                decodeContent(QByteArrayView(PQgetvalue(rows, r, 2), PQgetlength(rows, r, 2)),
+                              &fields, &answers);
+                countRegistration(counts, integerValue(rows, r, 0), textValue(rows, r, 1), fields,
+                                  answers, -1);
+            }
+        }
+        Pipeline rest;
+        rest.add(erase.sql, erase.params);
+        addToCounters(rest, counts);
+        rest.add("COMMIT");
+        std::vector<Result> results;
+        ok = ok && rest.run(m_connection, &results, &failure);
+        if (!ok) {
             if (!m_connection.dropIfBroken())
                 Result(PQexec(conn, "ROLLBACK"));
             fail(error, "cannot delete: " + describe(failure));
             return std::nullopt;
         }
-        // The last statement before the commit deletes the registrations.
-        const qint64 removed =
-            QByteArray(PQcmdTuples(results[results.size() - 2].get())).toLongLong();
+        const qint64 removed = QByteArray(PQcmdTuples(results.front().get())).toLongLong();
         // Deleted rows stay in their pages until they are vacuumed; do it now
         // so that erased data does not linger (best effort: autovacuum would
         // come later anyway).
         Result(PQexec(conn, "SET statement_timeout = 0"));
-        Result(PQexec(conn, "VACUUM registrations, fields, answers"));
+        Result(PQexec(conn, "VACUUM registrations, counters"));
         Result(PQexec(conn, "SET statement_timeout = '20s'")); // as the session began
         return removed;
     }

@@ -1,5 +1,6 @@
 #include "registrations/storage/sqlite_storage.h"
 
+#include "registrations/storage/record.h"
 #include "registrations/storage/statements.h"
 
 #include <QFile>
@@ -56,6 +57,12 @@ class Statement {
         record(sqlite3_bind_text(m_statement, index(n), utf8.constData(), int(utf8.size()),
                                  SQLITE_STATIC));
     }
+    void bindText(int n, const QByteArray &utf8)
+    {
+        const QByteArray &kept = m_kept.emplace_back(utf8);
+        record(sqlite3_bind_text(m_statement, index(n), kept.constData(), int(kept.size()),
+                                 SQLITE_STATIC));
+    }
     void bindBlob(int n, const QByteArray &value)
     {
         const QByteArray &kept = m_kept.emplace_back(value);
@@ -98,6 +105,12 @@ class Statement {
         const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
         return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, column));
     }
+    // A text column's UTF-8 bytes, valid until the next step or reset.
+    QByteArrayView bytes(int column) const
+    {
+        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return QByteArrayView(data, sqlite3_column_bytes(m_statement, column));
+    }
     QByteArray blob(int column) const
     {
         const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
@@ -124,8 +137,8 @@ class Statement {
     std::deque<QByteArray> m_kept; // a deque: earlier values stay where they are
 };
 
-// Rows of one table for one multi-row insert: the fields or the answers of a
-// whole batch go in statements of up to this many rows each.
+// Counters changed by one statement: a batch's counts go in statements of up
+// to this many keys each.
 constexpr int kRowsPerInsert = 64;
 
 // Copies the write-ahead log back into the database file on a connection and
@@ -256,10 +269,9 @@ class SqliteStorage final : public Storage {
         }
         QList<Stored> results;
         results.reserve(qsizetype(batch.size()));
-        // The registrations stored anew, with their numbers: their fields and
-        // answers follow, a batch's rows of one table in a few statements.
-        std::vector<std::pair<qint64, const Registration *>> added;
-        added.reserve(batch.size());
+        // The counts of the registrations stored anew, gathered over the batch
+        // and written once per key.
+        CounterChanges counts;
         Statement *find = cached(sql::kFindRecentTarget);
         Statement *repeat = cached(sql::kCountRepeat);
         Statement *insert = cached(sql::kInsertRegistration);
@@ -268,7 +280,7 @@ class SqliteStorage final : public Storage {
             if (!ok)
                 break;
             const qint64 received = r.receivedAt.toMSecsSinceEpoch();
-            const QByteArray hash = targetHash(r.target);
+            const QByteArray hash = targetHashOf(r);
             find->reset();
             find->bindBlob(1, hash);
             find->bindBlob(2, r.target);
@@ -296,6 +308,7 @@ class SqliteStorage final : public Storage {
             insert->bind(5, r.language);
             insert->bind(6, emailKey(r.email));
             insert->bind(7, retryDay(received));
+            insert->bindText(8, contentOf(r));
             if (insert->step() != SQLITE_ROW) {
                 ok = false;
                 break;
@@ -310,21 +323,10 @@ class SqliteStorage final : public Storage {
             insert->reset();
             results.append({number, met});
             if (!met)
-                added.emplace_back(number, &r);
+                countRegistration(counts, received, r.language, r.fields, r.answers, 1);
         }
         if (ok)
-            ok = insertRows(sql::kInsertField, 4, added, &Registration::fields,
-                            [](Statement &s, int n, const Field &f) {
-                                s.bind(n + 3, f.key);
-                                s.bind(n + 4, f.value);
-                            });
-        if (ok)
-            ok = insertRows(sql::kInsertAnswer, 5, added, &Registration::answers,
-                            [](Statement &s, int n, const Answer &a) {
-                                s.bind(n + 3, a.page);
-                                s.bind(n + 4, a.id);
-                                s.bind(n + 5, a.value);
-                            });
+            ok = addToCounters(counts);
         // COMMIT with synchronous=FULL returns once the log is flushed.
         if (!ok || !exec("COMMIT")) {
             const QString reason = lastError();
@@ -340,19 +342,12 @@ class SqliteStorage final : public Storage {
                  QString *error) override
     {
         std::lock_guard lock(m_mutex);
-        // One read transaction, so the three walks see the same rows.
-        if (!exec("BEGIN"))
-            return fail(error, "cannot begin a transaction");
         const qint64 earliest = since ? since->toMSecsSinceEpoch() : LLONG_MIN;
         Statement rows(m_db, sql::kSelectRegistrations);
-        Statement fields(m_db, sql::kSelectFields);
-        Statement answers(m_db, sql::kSelectAnswers);
-        for (Statement *s : {&rows, &fields, &answers})
-            s->bind(1, earliest);
-        int fieldStatus = fields.step();
-        int answerStatus = answers.step();
+        rows.bind(1, earliest);
         int rowStatus;
         bool stopped = false;
+        bool readable = true;
         while (!stopped && (rowStatus = rows.step()) == SQLITE_ROW) {
             StoredRegistration stored;
             stored.number = rows.integer(0);
@@ -362,42 +357,60 @@ class SqliteStorage final : public Storage {
             r.target = rows.blob(2);
             r.game = rows.text(3);
             r.language = rows.text(4);
-            while (fieldStatus == SQLITE_ROW && fields.integer(0) <= stored.number) {
-                if (fields.integer(0) == stored.number) {
-                    r.fields.append({fields.text(1), fields.text(2)});
-                    if (r.fields.last().key == QLatin1String("Email"))
-                        r.email = r.fields.last().value;
-                }
-                fieldStatus = fields.step();
+            if (!decodeContent(rows.bytes(6), &r.fields, &r.answers)) {
+                readable = false;
+                break;
             }
-            while (answerStatus == SQLITE_ROW && answers.integer(0) <= stored.number) {
-                if (answers.integer(0) == stored.number)
-                    r.answers.append({answers.text(2), answers.text(3), int(answers.integer(1))});
-                answerStatus = answers.step();
+            for (const Field &field : r.fields) {
+                if (field.key == QLatin1String("Email"))
+                    r.email = field.value;
             }
             stopped = !visit(stored);
         }
-        const bool ok = stopped || (rowStatus == SQLITE_DONE &&
-                                    (fieldStatus == SQLITE_ROW || fieldStatus == SQLITE_DONE) &&
-                                    (answerStatus == SQLITE_ROW || answerStatus == SQLITE_DONE));
-        const QString reason = lastError();
-        exec("COMMIT");
-        return ok || fail(error, "cannot read the registrations: " + reason);
+        if (!readable)
+            return fail(error, QStringLiteral("cannot read the registrations: registration %1 "
+                                              "is damaged")
+                                   .arg(rows.integer(0)));
+        return stopped || rowStatus == SQLITE_DONE ||
+               fail(error, "cannot read the registrations: " + lastError());
     }
 
     std::optional<qint64> eraseEmail(const QString &address, QString *error) override
     {
+        const QString key = emailKey(address);
         return remove(
-            {sql::kEraseFields, sql::kEraseAnswers, sql::kEraseRegistrations},
-            [&](Statement &s) { s.bind(1, emailKey(address)); }, error);
+            [&](CounterChanges &counts) {
+                Statement erased(m_db, sql::kSelectErased);
+                erased.bind(1, key);
+                if (!takeOut(erased, counts))
+                    return false;
+                Statement rows(m_db, sql::kEraseRegistrations);
+                rows.bind(1, key);
+                return rows.run();
+            },
+            error);
     }
 
     std::optional<qint64> purgeBefore(const QDateTime &moment, QString *error) override
     {
         const qint64 ms = moment.toMSecsSinceEpoch();
+        const qint64 day = dayOf(ms);
         return remove(
-            {sql::kPurgeFields, sql::kPurgeAnswers, sql::kPurgeRegistrations},
-            [&](Statement &s) { s.bind(1, ms); }, error);
+            [&](CounterChanges &counts) {
+                // Whole days before the moment's go with their counters; of
+                // the moment's own day only what came before it is taken out.
+                Statement days(m_db, sql::kPurgeCounters);
+                days.bind(1, day);
+                Statement partial(m_db, sql::kSelectPurgedOfDay);
+                partial.bind(1, day * 24 * 60 * 60 * 1000);
+                partial.bind(2, ms);
+                if (!days.run() || !takeOut(partial, counts))
+                    return false;
+                Statement rows(m_db, sql::kPurgeRegistrations);
+                rows.bind(1, ms);
+                return rows.run();
+            },
+            error);
     }
 
     std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
@@ -473,46 +486,6 @@ class SqliteStorage final : public Storage {
         return it->second.get();
     }
 
-    // The rows of one child table (a registration's fields or answers, in
-    // their order) for every registration in `added`, as multi-row inserts of
-    // up to kRowsPerInsert rows: registration ($1), position ($2), then the
-    // row's own values bound by `bindRow` after the offset it is given.
-    template <typename Row, typename BindRow>
-    bool insertRows(const char *singleRow, int columns,
-                    const std::vector<std::pair<qint64, const Registration *>> &added,
-                    QList<Row> Registration::*rowsOf, BindRow bindRow)
-    {
-        struct Pending {
-            qint64 number;
-            qsizetype position;
-            const Row *row;
-        };
-        std::vector<Pending> pending;
-        for (const auto &[number, r] : added) {
-            const QList<Row> &rows = r->*rowsOf;
-            for (qsizetype i = 0; i < rows.size(); ++i)
-                pending.push_back({number, i, &rows[i]});
-        }
-        for (size_t from = 0; from < pending.size(); from += kRowsPerInsert) {
-            const size_t to = std::min(pending.size(), from + size_t(kRowsPerInsert));
-            Statement *s = cached(sql::insertRows(singleRow, int(to - from)));
-            if (!s)
-                return false;
-            s->reset();
-            for (size_t i = from; i < to; ++i) {
-                const int n = int(i - from) * columns;
-                s->bind(n + 1, pending[i].number);
-                s->bind(n + 2, pending[i].position);
-                bindRow(*s, n, *pending[i].row);
-            }
-            const bool ran = s->run();
-            s->reset();
-            if (!ran)
-                return false;
-        }
-        return true;
-    }
-
     bool exec(const char *text)
     {
         return sqlite3_exec(m_db, text, nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -573,23 +546,87 @@ class SqliteStorage final : public Storage {
         return true;
     }
 
-    std::optional<qint64> remove(std::initializer_list<const char *> texts,
-                                 const std::function<void(Statement &)> &bind, QString *error)
+    // Counts out the registrations a select (received, language, content)
+    // gives, before they are deleted.
+    static bool takeOut(Statement &select, CounterChanges &counts)
+    {
+        int status;
+        QList<Field> fields;
+        QList<Answer> answers;
+        while ((status = select.step()) == SQLITE_ROW) {
+            // A row whose content cannot be read still counts as received
+            // and by language; its answers were never counted readable.
+            decodeContent(select.bytes(2), &fields, &answers);
+            countRegistration(counts, select.integer(0), select.text(1), fields, answers, -1);
+        }
+        return status == SQLITE_DONE;
+    }
+
+    // Adds a batch's counter changes, then drops the counters a change
+    // brought to nothing.
+    bool addToCounters(const CounterChanges &counts)
+    {
+        std::vector<std::pair<const CounterKey *, qint64>> changes;
+        changes.reserve(counts.size());
+        for (const auto &[key, change] : counts) {
+            if (change != 0)
+                changes.emplace_back(&key, change);
+        }
+        for (size_t from = 0; from < changes.size(); from += kRowsPerInsert) {
+            const size_t to = std::min(changes.size(), from + size_t(kRowsPerInsert));
+            Statement *s = cached(sql::insertRows(sql::kAddToCounter, int(to - from)));
+            if (!s)
+                return false;
+            s->reset();
+            for (size_t i = from; i < to; ++i) {
+                const int n = int(i - from) * 6;
+                const CounterKey &key = *changes[i].first;
+                s->bind(n + 1, key.kind);
+                s->bind(n + 2, key.page);
+                s->bind(n + 3, key.id);
+                s->bind(n + 4, key.day);
+                s->bind(n + 5, key.value);
+                s->bind(n + 6, changes[i].second);
+            }
+            const bool ran = s->run();
+            s->reset();
+            if (!ran)
+                return false;
+        }
+        Statement *drop = nullptr;
+        for (const auto &[key, change] : changes) {
+            if (change >= 0)
+                continue;
+            if (!drop && !(drop = cached(sql::kDropEmptyCounter)))
+                return false;
+            drop->reset();
+            drop->bind(1, key->kind);
+            drop->bind(2, key->page);
+            drop->bind(3, key->id);
+            drop->bind(4, key->day);
+            drop->bind(5, key->value);
+            const bool ran = drop->run();
+            drop->reset();
+            if (!ran)
+                return false;
+        }
+        return true;
+    }
+
+    // One deleting transaction: `work` deletes and gathers the counts to take
+    // out; returns how many registrations went.
+    std::optional<qint64> remove(const std::function<bool(CounterChanges &)> &work, QString *error)
     {
         std::lock_guard lock(m_mutex);
         if (!exec("BEGIN IMMEDIATE")) {
             fail(error, "cannot begin a transaction: " + lastError());
             return std::nullopt;
         }
-        bool ok = true;
-        qint64 removed = 0;
-        for (const char *text : texts) {
-            Statement s(m_db, text);
-            bind(s);
-            ok = ok && s.run();
-            // The last statement deletes the registrations themselves.
-            removed = sqlite3_changes64(m_db);
-        }
+        CounterChanges counts;
+        bool ok = work(counts);
+        // The last statement of the work deletes the registrations themselves.
+        const qint64 removed = sqlite3_changes64(m_db);
+        ok = ok && addToCounters(counts);
         if (!ok || !exec("COMMIT")) {
             const QString reason = lastError();
             exec("ROLLBACK");

@@ -91,10 +91,102 @@ constexpr std::array<const char *, 5> kVersion3 = {
     "CREATE INDEX fields_country ON fields (registration, value) WHERE key = 'Country'",
 };
 
-constexpr std::array<Migration, 3> kMigrations = {
+// Version 4: a registration is one row. Its fields and answers move into one
+// column (record.h: {"f":[[key,value],...],"a":[[page,id,value],...]}, in
+// wire order), so that storing one writes one row and a few index entries
+// instead of a row and index entries per field and per answer. The
+// dashboard's counts move to counters kept per UTC day, which the writer
+// brings up to date in the same transaction as the rows they count, and
+// erasure and purge take back out. The counters are made here from the rows
+// as they are.
+constexpr const char *kReceivedFromRows =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally)"
+    " SELECT 0, 0, '', received_day, '', count(*) FROM registrations GROUP BY received_day";
+constexpr const char *kLanguagesFromRows =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally)"
+    " SELECT 1, 0, '', received_day, language, count(*) FROM registrations"
+    " GROUP BY received_day, language";
+constexpr const char *kCountriesFromRows =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally)"
+    " SELECT 2, 0, '', r.received_day, f.value, count(*)"
+    " FROM fields f JOIN registrations r ON r.number = f.registration"
+    " WHERE f.key = 'Country' GROUP BY r.received_day, f.value";
+constexpr const char *kAnswersFromRows =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally)"
+    " SELECT 3, a.page, a.entry_id, r.received_day, a.value, count(*)"
+    " FROM answers a JOIN registrations r ON r.number = a.registration"
+    " GROUP BY a.page, a.entry_id, r.received_day, a.value";
+constexpr const char *kAnsweredFromRows =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally)"
+    " SELECT 4, a.page, a.entry_id, r.received_day, '', count(DISTINCT a.registration)"
+    " FROM answers a JOIN registrations r ON r.number = a.registration"
+    " WHERE a.value <> '' GROUP BY a.page, a.entry_id, r.received_day";
+constexpr const char *kAddContent =
+    "ALTER TABLE registrations ADD COLUMN content TEXT NOT NULL DEFAULT ''";
+
+constexpr std::array<const char *, 13> kVersion4Sqlite = {
+    "CREATE TABLE counters ("
+    " kind INTEGER NOT NULL,"
+    " page INTEGER NOT NULL,"
+    " entry_id TEXT NOT NULL,"
+    " day INTEGER NOT NULL,"
+    " value TEXT NOT NULL,"
+    " tally INTEGER NOT NULL,"
+    " PRIMARY KEY (kind, page, entry_id, day, value)) WITHOUT ROWID",
+    kReceivedFromRows,
+    kLanguagesFromRows,
+    kCountriesFromRows,
+    kAnswersFromRows,
+    kAnsweredFromRows,
+    kAddContent,
+    "UPDATE registrations SET content = json_object("
+    " 'f', json((SELECT json_group_array(json_array(key, value)) FROM"
+    "  (SELECT key, value FROM fields WHERE registration = registrations.number"
+    "   ORDER BY position))),"
+    " 'a', json((SELECT json_group_array(json_array(page, entry_id, value)) FROM"
+    "  (SELECT page, entry_id, value FROM answers WHERE registration = registrations.number"
+    "   ORDER BY position))))",
+    // The older tables and the indexes nothing reads any more.
+    "DROP TABLE fields",
+    "DROP TABLE answers",
+    "DROP INDEX registrations_by_target",
+    "DROP INDEX registrations_by_received",
+    "CREATE INDEX registrations_by_received ON registrations (received_ms)",
+};
+
+constexpr std::array<const char *, 13> kVersion4Postgres = {
+    "CREATE TABLE counters ("
+    " kind INTEGER NOT NULL,"
+    " page INTEGER NOT NULL,"
+    " entry_id TEXT NOT NULL,"
+    " day BIGINT NOT NULL,"
+    " value TEXT NOT NULL,"
+    " tally BIGINT NOT NULL,"
+    " PRIMARY KEY (kind, page, entry_id, day, value))",
+    kReceivedFromRows,
+    kLanguagesFromRows,
+    kCountriesFromRows,
+    kAnswersFromRows,
+    kAnsweredFromRows,
+    kAddContent,
+    "UPDATE registrations r SET content = json_build_object("
+    " 'f', coalesce((SELECT json_agg(json_build_array(key, value) ORDER BY position)"
+    "  FROM fields WHERE registration = r.number), '[]'::json),"
+    " 'a', coalesce((SELECT json_agg(json_build_array(page, entry_id, value) ORDER BY position)"
+    "  FROM answers WHERE registration = r.number), '[]'::json))::text",
+    // The older tables and the indexes nothing reads any more.
+    "DROP TABLE fields",
+    "DROP TABLE answers",
+    "DROP INDEX registrations_by_target",
+    "DROP INDEX registrations_by_received",
+    "CREATE INDEX registrations_by_received ON registrations (received_ms)",
+};
+
+constexpr std::array<Migration, 4> kMigrations = {
     Migration{1, kVersion1Sqlite, kVersion1Postgres},
     Migration{2, kVersion2, kVersion2},
     Migration{3, kVersion3, kVersion3},
+    Migration{4, kVersion4Sqlite, kVersion4Postgres},
 };
 
 } // namespace
@@ -117,36 +209,28 @@ const char *const kCountRepeat = "UPDATE registrations SET repeats = repeats + 1
 
 const char *const kInsertRegistration =
     "INSERT INTO registrations"
-    " (received_ms, target, target_hash, game, language, email_key, received_day)"
-    " VALUES ($1, $2, $3, $4, $5, $6, $7)"
+    " (received_ms, target, target_hash, game, language, email_key, received_day, content)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8)"
     " ON CONFLICT (target_hash, received_day) DO UPDATE SET repeats = registrations.repeats + 1"
     " RETURNING number, repeats";
-const char *const kInsertField =
-    "INSERT INTO fields (registration, position, key, value) VALUES ($1, $2, $3, $4)";
-const char *const kInsertAnswer =
-    "INSERT INTO answers (registration, position, page, entry_id, value)"
-    " VALUES ($1, $2, $3, $4, $5)";
+const char *const kAddToCounter =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally) VALUES ($1, $2, $3, $4, $5, $6)"
+    " ON CONFLICT (kind, page, entry_id, day, value) DO UPDATE"
+    " SET tally = counters.tally + excluded.tally";
+const char *const kDropEmptyCounter =
+    "DELETE FROM counters WHERE kind = $1 AND page = $2 AND entry_id = $3 AND day = $4"
+    " AND value = $5 AND tally <= 0";
 
 const char *const kSelectRegistrations =
-    "SELECT number, received_ms, target, game, language, repeats FROM registrations"
+    "SELECT number, received_ms, target, game, language, repeats, content FROM registrations"
     " WHERE received_ms >= $1 ORDER BY number";
-const char *const kSelectFields = "SELECT f.registration, f.key, f.value FROM fields f"
-                                  " JOIN registrations r ON r.number = f.registration"
-                                  " WHERE r.received_ms >= $1 ORDER BY f.registration, f.position";
-const char *const kSelectAnswers =
-    "SELECT a.registration, a.page, a.entry_id, a.value FROM answers a"
-    " JOIN registrations r ON r.number = a.registration"
-    " WHERE r.received_ms >= $1 ORDER BY a.registration, a.position";
 
-const char *const kEraseFields = "DELETE FROM fields WHERE registration IN"
-                                 " (SELECT number FROM registrations WHERE email_key = $1)";
-const char *const kEraseAnswers = "DELETE FROM answers WHERE registration IN"
-                                  " (SELECT number FROM registrations WHERE email_key = $1)";
+const char *const kSelectErased =
+    "SELECT received_ms, language, content FROM registrations WHERE email_key = $1";
 const char *const kEraseRegistrations = "DELETE FROM registrations WHERE email_key = $1";
-const char *const kPurgeFields = "DELETE FROM fields WHERE registration IN"
-                                 " (SELECT number FROM registrations WHERE received_ms < $1)";
-const char *const kPurgeAnswers = "DELETE FROM answers WHERE registration IN"
-                                  " (SELECT number FROM registrations WHERE received_ms < $1)";
+const char *const kPurgeCounters = "DELETE FROM counters WHERE day < $1";
+const char *const kSelectPurgedOfDay = "SELECT received_ms, language, content FROM registrations"
+                                       " WHERE received_ms >= $1 AND received_ms < $2";
 const char *const kPurgeRegistrations = "DELETE FROM registrations WHERE received_ms < $1";
 
 const char *insertRows(const char *singleRow, int rows)
@@ -159,7 +243,8 @@ const char *insertRows(const char *singleRow, int rows)
         return it->second.c_str();
     const std::string single(singleRow);
     const std::size_t open = single.rfind(" VALUES (");
-    const int columns = int(std::count(single.begin() + open, single.end(), '$'));
+    const std::size_t close = single.find(')', open);
+    const int columns = int(std::count(single.begin() + open, single.begin() + close, '$'));
     std::string text = single.substr(0, open) + " VALUES ";
     int n = 0;
     for (int row = 0; row < rows; ++row) {
@@ -168,6 +253,7 @@ const char *insertRows(const char *singleRow, int rows)
             text += (column ? ", $" : "$") + std::to_string(++n);
         text += ')';
     }
+    text += single.substr(close + 1); // what follows the values (ON CONFLICT ...)
     it->second = std::move(text);
     return it->second.c_str();
 }

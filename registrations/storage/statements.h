@@ -32,32 +32,37 @@ extern const char *const kFindRecentTarget;
 extern const char *const kCountRepeat; // $1 number
 
 // $1 received (ms), $2 target, $3 target hash, $4 game, $5 language,
-// $6 e-mail key, $7 day received. Returns the number and the repeat count:
-// 0 for a new registration; more when the target's key for that day was
-// already taken (another instance stored it at the same moment), and then
-// the number is that registration's.
+// $6 e-mail key, $7 day received, $8 fields and answers (record.h). Returns
+// the number and the repeat count: 0 for a new registration; more when the
+// target's key for that day was already taken (another instance stored it at
+// the same moment), and then the number is that registration's.
 extern const char *const kInsertRegistration;
-extern const char *const kInsertField;  // $1 number, $2 position, $3 key, $4 value
-extern const char *const kInsertAnswer; // $1 number, $2 position, $3 page, $4 id, $5 value
+// $1 kind, $2 page, $3 question id, $4 day, $5 value, $6 how many to add
+// (negative to take out). Concurrent writers add up without losing counts.
+extern const char *const kAddToCounter;
+// The same key, deleted once it counts nothing (an erased value must not stay).
+extern const char *const kDropEmptyCounter;
 
-// An insert of one row ("... VALUES ($1, ..., $N)") widened to `rows` rows,
+// An insert of one row ("... VALUES ($1, ..., $N) [ON CONFLICT ...]") widened to `rows` rows,
 // parameters numbered on: one statement for a registration's fields or
 // answers instead of one per row. The text lives as long as the program, so
 // its address names it (as the constants' do).
 const char *insertRows(const char *singleRow, int rows);
 
-// Export, three ordered walks merged by number; $1 earliest receive time (ms).
-extern const char *const kSelectRegistrations; // number, received, target, game, language, repeats
-extern const char *const kSelectFields;        // registration, key, value
-extern const char *const kSelectAnswers;       // registration, page, id, value
+// Export in number order; $1 earliest receive time (ms).
+// number, received, target, game, language, repeats, fields and answers
+extern const char *const kSelectRegistrations;
 
-// Erasure by e-mail key ($1) and purge by receive time ($1: earliest kept, ms):
-// the rows of the other tables first, then the registrations (the count).
-extern const char *const kEraseFields;
-extern const char *const kEraseAnswers;
+// Erasure by e-mail key ($1): the registrations' counts (received, language,
+// content) are taken back out of the counters, then the rows go.
+extern const char *const kSelectErased;
 extern const char *const kEraseRegistrations;
-extern const char *const kPurgeFields;
-extern const char *const kPurgeAnswers;
+// Purge before a moment: the counters of the whole days before it ($1: the
+// moment's day) go; the registrations of the moment's own day before it
+// ($1, $2: the day's start and the moment, ms) are taken out one by one;
+// then the rows go ($1: earliest kept, ms).
+extern const char *const kPurgeCounters;
+extern const char *const kSelectPurgedOfDay;
 extern const char *const kPurgeRegistrations;
 
 } // namespace registrations::storage::sql

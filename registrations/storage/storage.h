@@ -49,6 +49,11 @@ struct Registration {
     QString email;        // Email, as sent (erasure matches it without regard to letter case)
     QList<Field> fields;
     QList<Answer> answers;
+    // Made from the above on the request's thread (prepareForStorage) so the
+    // single writer only binds bytes; empty when not made yet, and an engine
+    // then makes them itself.
+    QByteArray content; // fields and answers, encoded as they are stored
+    QByteArray hash;    // the target's hash
 };
 
 // A registration as stored.
@@ -106,8 +111,9 @@ class Storage {
 
     // The dashboard's aggregates (aggregates.cpp). Each returns nothing on a
     // storage failure, with the reason in *error.
+    // Counts are kept per UTC day: a period counts the whole days it touches
+    // (the dashboard's periods are whole days).
     std::optional<qint64> countReceived(const Period &period, QString *error);
-    std::optional<NumberRange> numberRange(const Period &period, QString *error);
     // The receive time of the oldest registration; an empty inner value when
     // there is none.
     std::optional<std::optional<QDateTime>> firstReceived(QString *error);
@@ -116,15 +122,13 @@ class Storage {
     // The largest groups first, at most limit of them.
     std::optional<QList<Tally>> countPerLanguage(const Period &period, int limit, QString *error);
     // The Country field's values.
-    std::optional<QList<Tally>> countPerCountry(const NumberRange &numbers, int limit,
-                                                QString *error);
+    std::optional<QList<Tally>> countPerCountry(const Period &period, int limit, QString *error);
     // The answer values of one question; with valueLength above zero only
     // values of that many characters (the year entry of a date).
-    std::optional<QList<Tally>> countPerAnswer(int page, const QString &id,
-                                               const NumberRange &numbers, int limit,
-                                               QString *error, int valueLength = 0);
+    std::optional<QList<Tally>> countPerAnswer(int page, const QString &id, const Period &period,
+                                               int limit, QString *error, int valueLength = 0);
     // Registrations with at least one non-empty answer to the question.
-    std::optional<qint64> countAnswered(int page, const QString &id, const NumberRange &numbers,
+    std::optional<qint64> countAnswered(int page, const QString &id, const Period &period,
                                         QString *error);
     // The newest registrations, newest first.
     std::optional<QList<LatestRegistration>> latest(int count, QString *error);

@@ -131,6 +131,53 @@ QList<Stored> store(Storage &storage, std::vector<Registration> batch)
     return stored.value_or(QList<Stored>{});
 }
 
+// A registration from a country, in a language (the counts' axes).
+Registration counted(const char *target, const char *when, const char *email, const char *country,
+                     const char *language = "english")
+{
+    Registration r = registration(target, when, email);
+    r.language = QString::fromLatin1(language);
+    r.fields.append({QStringLiteral("Country"), QString::fromLatin1(country)});
+    return r;
+}
+
+Period wholeDay(const char *date)
+{
+    const qint64 from = at((std::string(date) + "T00:00:00Z").c_str()).toMSecsSinceEpoch();
+    return {from, from + 24LL * 60 * 60 * 1000};
+}
+
+// Every count the dashboard reads, over one period, as one comparable text.
+std::string counts(Storage &storage, const Period &period)
+{
+    QString error;
+    std::string out;
+    auto add = [&](const char *name, const std::optional<QList<Tally>> &tallies) {
+        out += name;
+        out += tallies ? ":" : ": failed " + error.toStdString();
+        for (const Tally &t : tallies.value_or(QList<Tally>{}))
+            out += " " + t.key.toStdString() + "=" + std::to_string(t.count);
+        out += "\n";
+    };
+    out += "received=" + std::to_string(storage.countReceived(period, &error).value_or(-1)) + "\n";
+    add("days", storage.countPerDay(period, &error));
+    add("languages", storage.countPerLanguage(period, 10, &error));
+    add("countries", storage.countPerCountry(period, 10, &error));
+    for (const auto &[page, id] : {std::pair{1, "1"}, {1, "7"}, {2, "1"}, {2, "2"}, {3, "5"}}) {
+        const std::string question = std::to_string(page) + "/" + id;
+        add(("answers " + question).c_str(),
+            storage.countPerAnswer(page, QString::fromLatin1(id), period, 10, &error));
+        add(("years " + question).c_str(),
+            storage.countPerAnswer(page, QString::fromLatin1(id), period, 10, &error, 4));
+        out +=
+            "answered " + question + "=" +
+            std::to_string(
+                storage.countAnswered(page, QString::fromLatin1(id), period, &error).value_or(-1)) +
+            "\n";
+    }
+    return out;
+}
+
 // The schema as the previous version created it, with one registration.
 std::vector<std::string> previousVersion(Engine engine)
 {
@@ -253,11 +300,13 @@ const Row kRows[] = {
          ASSERT_EQ(rows.size(), 1);
          EXPECT_EQ(rows[0].registration.email, QStringLiteral("other@example.org"));
          EXPECT_EQ(storage.eraseEmail(QStringLiteral("nobody@example.org"), &error), 0);
-         // Nothing of an erased registration is left in any table.
-         EXPECT_EQ(database.scalar("SELECT count(*) FROM fields"),
-                   std::to_string(rows[0].registration.fields.size()));
-         EXPECT_EQ(database.scalar("SELECT count(*) FROM answers"),
-                   std::to_string(rows[0].registration.answers.size()));
+         // Nothing of an erased registration is left in any table: the
+         // counters of their days are gone, those of the one kept remain (it
+         // counts once, by language, by five answer values and by four
+         // questions answered).
+         EXPECT_EQ(database.scalar("SELECT count(*) FROM registrations"), "1");
+         EXPECT_EQ(database.scalar("SELECT count(*) FROM counters"), "11");
+         EXPECT_EQ(database.scalar("SELECT count(DISTINCT day) FROM counters"), "1");
      }},
     {"purge removes what came before a moment",
      [](const Database &, Storage &storage) {
@@ -283,6 +332,66 @@ const Row kRows[] = {
          EXPECT_GT(next[0].number, first.value(0).number);
          EXPECT_EQ(next[1].number, first.value(0).number);
          EXPECT_EQ(all(*reopened).size(), 2);
+     }},
+    {"the dashboard's counts follow what is stored, erased and purged",
+     [](const Database &database, Storage &storage) {
+         Registration blank =
+             counted("c=2", "2026-03-01T18:00:00Z", "y@e.example", "France", "french");
+         blank.answers[0].value.clear(); // asked, left empty: not answered
+         blank.answers.removeAt(2);
+         store(storage, {counted("c=1", "2026-03-01T10:00:00Z", "x@e.example", "Canada"), blank,
+                         counted("c=3", "2026-03-02T09:00:00Z", "X@e.example", "Canada"),
+                         counted("c=4", "2026-03-02T10:00:00Z", "w@e.example", "France"),
+                         counted("c=5", "2026-03-02T15:00:00Z", "z@e.example", "France")});
+         // A Retry is not a registration more.
+         store(storage, {counted("c=5", "2026-03-02T15:00:01Z", "z@e.example", "France")});
+         QString error;
+         const Period all;
+         EXPECT_EQ(storage.countReceived(all, &error), 5);
+         EXPECT_EQ(storage.countReceived(wholeDay("2026-03-02"), &error), 3);
+         EXPECT_EQ(storage.countPerDay(all, &error),
+                   (QList<Tally>{{"2026-03-01", 2}, {"2026-03-02", 3}}));
+         EXPECT_EQ(storage.countPerLanguage(all, 10, &error),
+                   (QList<Tally>{{"english", 4}, {"french", 1}}));
+         EXPECT_EQ(storage.countPerCountry(all, 10, &error),
+                   (QList<Tally>{{"France", 3}, {"Canada", 2}}));
+         EXPECT_EQ(storage.countPerCountry(all, 1, &error), (QList<Tally>{{"France", 3}}));
+         EXPECT_EQ(storage.countPerAnswer(1, "7", all, 10, &error),
+                   (QList<Tally>{{"RPG", 5}, {"Racing", 4}}));
+         EXPECT_EQ(storage.countPerAnswer(1, "1", all, 10, &error),
+                   (QList<Tally>{{"Yes | no ` maybe", 4}, {"", 1}}));
+         EXPECT_EQ(storage.countAnswered(1, "1", all, &error), 4);
+         EXPECT_EQ(storage.countAnswered(1, "7", all, &error), 5);
+         EXPECT_EQ(storage.countAnswered(2, "1", wholeDay("2026-03-01"), &error), 2);
+
+         EXPECT_EQ(storage.eraseEmail(QStringLiteral("x@E.example"), &error), 2);
+         EXPECT_EQ(storage.countReceived(all, &error), 3);
+         EXPECT_EQ(storage.countPerDay(all, &error),
+                   (QList<Tally>{{"2026-03-01", 1}, {"2026-03-02", 2}}));
+         EXPECT_EQ(storage.countPerCountry(all, 10, &error), (QList<Tally>{{"France", 3}}));
+         EXPECT_EQ(storage.countAnswered(1, "1", all, &error), 2);
+         EXPECT_EQ(storage.countPerAnswer(1, "1", all, 10, &error),
+                   (QList<Tally>{{"Yes | no ` maybe", 2}, {"", 1}}));
+
+         // Before noon of the second day: the first day whole, and the
+         // morning's registration of the second.
+         EXPECT_EQ(storage.purgeBefore(at("2026-03-02T12:00:00Z"), &error), 2);
+         EXPECT_EQ(storage.countReceived(all, &error), 1);
+         EXPECT_EQ(storage.countPerDay(all, &error), (QList<Tally>{{"2026-03-02", 1}}));
+         EXPECT_EQ(storage.countPerLanguage(all, 10, &error), (QList<Tally>{{"english", 1}}));
+         EXPECT_EQ(storage.countPerCountry(all, 10, &error), (QList<Tally>{{"France", 1}}));
+         EXPECT_EQ(storage.countPerAnswer(1, "1", all, 10, &error),
+                   (QList<Tally>{{"Yes | no ` maybe", 1}}));
+         EXPECT_EQ(storage.countAnswered(1, "7", all, &error), 1);
+         // What counts nothing any more is not kept either.
+         EXPECT_EQ(database.scalar("SELECT count(*) FROM counters WHERE tally <= 0"), "0");
+         EXPECT_EQ(database.scalar("SELECT count(*) FROM counters WHERE value = 'french'"), "0");
+         const auto latest = storage.latest(5, &error);
+         ASSERT_TRUE(latest) << error.toStdString();
+         ASSERT_EQ(latest->size(), 1);
+         EXPECT_EQ(latest->first().email, QStringLiteral("z@e.example"));
+         EXPECT_EQ(latest->first().firstName, QStringLiteral("Zo\u00eb"));
+         EXPECT_EQ(latest->first().country, QStringLiteral("France"));
      }},
 };
 
@@ -339,6 +448,108 @@ TEST_P(StorageSchema, APreviousVersionIsMigratedWithItsRegistrations)
     EXPECT_EQ(rows[0].registration.email, QStringLiteral("old@b.example"));
     EXPECT_EQ(rows[0].registration.answers,
               (QList<Answer>{{QStringLiteral("3"), QStringLiteral("oui"), 1}}));
+}
+
+// The newest schema before registrations became one row each, filled as that
+// program filled it: registrations with their fields and answers in rows.
+std::vector<std::string> filledVersion3(Engine engine, const std::vector<Registration> &rows)
+{
+    std::vector<std::string> out{sql::kCreateSchemaVersion};
+    for (const sql::Migration &migration : sql::migrations()) {
+        if (migration.version > 3)
+            break;
+        for (const char *text : engine == Engine::Sqlite ? migration.sqlite : migration.postgres)
+            out.emplace_back(text);
+        out.push_back("INSERT INTO schema_version (version) VALUES (" +
+                      std::to_string(migration.version) + ")");
+    }
+    auto quoted = [](const QString &text) {
+        return "'" + QString(text).replace(u'\'', QStringLiteral("''")).toStdString() + "'";
+    };
+    auto bytes = [engine](const QByteArray &data) {
+        const std::string hex = data.toHex().toStdString();
+        return engine == Engine::Sqlite ? "x'" + hex + "'" : "'\\x" + hex + "'";
+    };
+    for (size_t n = 0; n < rows.size(); ++n) {
+        const Registration &r = rows[n];
+        const std::string number = std::to_string(n + 1);
+        const qint64 ms = r.receivedAt.toMSecsSinceEpoch();
+        out.push_back("INSERT INTO registrations (number, received_ms, target, target_hash, game,"
+                      " language, email_key, received_day, repeats) VALUES (" +
+                      number + ", " + std::to_string(ms) + ", " + bytes(r.target) + ", " +
+                      bytes(targetHash(r.target)) + ", " + quoted(r.game) + ", " +
+                      quoted(r.language) + ", " + quoted(emailKey(r.email)) + ", " +
+                      std::to_string(retryDay(ms)) + ", " + std::to_string(n) + ")");
+        // Written last to first: the order is the positions', not the rows'.
+        for (qsizetype i = r.fields.size() - 1; i >= 0; --i)
+            out.push_back("INSERT INTO fields VALUES (" + number + ", " + std::to_string(i) + ", " +
+                          quoted(r.fields[i].key) + ", " + quoted(r.fields[i].value) + ")");
+        for (qsizetype i = r.answers.size() - 1; i >= 0; --i)
+            out.push_back("INSERT INTO answers VALUES (" + number + ", " + std::to_string(i) +
+                          ", " + std::to_string(r.answers[i].page) + ", " +
+                          quoted(r.answers[i].id) + ", " + quoted(r.answers[i].value) + ")");
+    }
+    if (engine == Engine::Postgresql)
+        out.push_back("SELECT setval(pg_get_serial_sequence('registrations', 'number'), " +
+                      std::to_string(rows.size()) + ")");
+    return out;
+}
+
+TEST_P(StorageSchema, AFilledVersion3IsMigratedWithEveryRowAndTheSameCounts)
+{
+    std::vector<Registration> rows = {
+        counted("v=1", "2026-02-27T23:59:59.999Z", "Old@b.example", "Canada"),
+        counted("v=2", "2026-02-28T00:00:00Z", "new@b.example", "Norway", "french"),
+        registration("v=3", "2026-03-01T12:00:00Z", "third@b.example"),
+        registration("v=4", "2026-03-01T13:00:00Z", "fourth@b.example"),
+    };
+    // Values JSON must escape, a date's three entries, a question asked and
+    // left empty, a registration without answers and one without fields.
+    rows[0].answers.append({QStringLiteral("5"), QStringLiteral("\"quoted\" \\ back\tslash\n"), 3});
+    rows[0].answers.append({QStringLiteral("5"), QStringLiteral("1999"), 3});
+    rows[0].answers.append({QStringLiteral("5"), QStringLiteral("12"), 3});
+    rows[1].answers.append({QStringLiteral("5"), QStringLiteral("1999"), 3});
+    rows[1].answers[0].value.clear();
+    rows[2].answers.clear();
+    rows[3].fields.clear();
+    rows[3].email.clear();
+
+    Database old(GetParam());
+    Database fresh(GetParam());
+    std::string why;
+    ASSERT_TRUE(old.ready(&why)) << why;
+    ASSERT_EQ(old.run(filledVersion3(GetParam(), rows)), "");
+    QString error;
+    auto migrated = old.open(&error);
+    ASSERT_TRUE(migrated) << error.toStdString();
+    EXPECT_EQ(migrated->schemaVersion(&error), currentSchemaVersion());
+    auto stored = fresh.open(&error);
+    ASSERT_TRUE(stored) << error.toStdString();
+    store(*stored, rows);
+
+    const auto back = all(*migrated);
+    ASSERT_EQ(back.size(), qsizetype(rows.size()));
+    for (size_t n = 0; n < rows.size(); ++n) {
+        const StoredRegistration &r = back[qsizetype(n)];
+        EXPECT_EQ(r.number, qint64(n + 1));
+        EXPECT_EQ(r.repeats, int(n));
+        EXPECT_EQ(r.registration.target, rows[n].target);
+        EXPECT_EQ(r.registration.receivedAt, rows[n].receivedAt);
+        EXPECT_EQ(r.registration.email, rows[n].email);
+        EXPECT_EQ(r.registration.fields, rows[n].fields) << n;
+        EXPECT_EQ(r.registration.answers, rows[n].answers) << n;
+    }
+    // The counters made from the old rows are those the writer keeps.
+    for (const Period &period : {Period{}, wholeDay("2026-02-27"), wholeDay("2026-02-28"),
+                                 wholeDay("2026-03-01"), wholeDay("2026-03-02")})
+        EXPECT_EQ(counts(*migrated, period), counts(*stored, period)) << period.fromMs;
+    // It goes on numbering after the old rows, and takes a repeat of one.
+    const auto next = store(*migrated, {registration("v=5", "2026-03-01T14:00:00Z"),
+                                        registration("v=4", "2026-03-01T14:00:01Z")});
+    ASSERT_EQ(next.size(), 2);
+    EXPECT_EQ(next[0].number, 5);
+    EXPECT_EQ(next[1].number, 4);
+    EXPECT_TRUE(next[1].repeat);
 }
 
 TEST_P(StorageSchema, ANewerVersionIsRefusedUntouched)

@@ -127,6 +127,39 @@ TEST_F(SqliteStorageTest, AFailedWriteStoresNothingOfTheBatch)
     EXPECT_EQ(store({sample("/r?2")}).value(0).number, 2);
 }
 
+TEST_F(SqliteStorageTest, ADamagedRowStopsTheExportWithItsNumberInsteadOfAnEmptyRegistration)
+{
+    store({sample("/r?1"), sample("/r?2"), sample("/r?3")});
+    // Content that is not what the writer writes: cut short, the wrong
+    // shape, an answer without its page.
+    for (const char *damaged :
+         {"{\"f\":[[\"FirstName\",\"Ann\"]", "[]", "{\"f\":[],\"a\":[[\"7\",\"RPG\"]]}"}) {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &db), SQLITE_OK);
+        sqlite3_stmt *update = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, "UPDATE registrations SET content = ? WHERE number = 2",
+                                     -1, &update, nullptr),
+                  SQLITE_OK);
+        sqlite3_bind_text(update, 1, damaged, -1, SQLITE_STATIC);
+        EXPECT_EQ(sqlite3_step(update), SQLITE_DONE);
+        sqlite3_finalize(update);
+        sqlite3_close(db);
+
+        QList<qint64> seen;
+        QString error;
+        EXPECT_FALSE(m_storage->forEach(
+            std::nullopt,
+            [&](const StoredRegistration &r) {
+                seen.append(r.number);
+                return true;
+            },
+            &error))
+            << damaged;
+        EXPECT_EQ(seen, QList<qint64>{1}) << damaged;
+        EXPECT_TRUE(error.contains(QStringLiteral("registration 2"))) << error.toStdString();
+    }
+}
+
 TEST_F(SqliteStorageTest, LargeBatchesKeepEveryRowInOrderWhileTheLogIsCopiedBack)
 {
     // Batches of many registrations put their fields and answers in several
