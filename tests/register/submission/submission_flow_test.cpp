@@ -197,9 +197,12 @@ TEST_P(OnlineSubmission, ShowsThePageOfTheReply)
     MainForm &m = *w;
     ASSERT_EQ(m.ctl("optOnline")->value(), 1);
 
+    testsupport::DialogAnswers seen;
     testing::internal::CaptureStderr();
     m.cmdOk_Click();
     const QString diagnosis = QString::fromStdString(testing::internal::GetCapturedStderr());
+    // The connecting notice and nothing else: the reply's page says the rest.
+    EXPECT_EQ(seen.texts(), QStringList{m.state().connectToServerText});
 
     EXPECT_EQ(int(m.state().submitResult), c.expectedResult);
     const bool accepted = c.expectedResult == 0;
@@ -365,22 +368,6 @@ TEST_F(SubmissionFlow, ConnectingNoticeStandsWhileTheRequestRuns)
     m.close();
 }
 
-TEST_F(SubmissionFlow, NeitherMethodChosenDoesNothing)
-{
-    auto w = toMethodScreen(refusedUrl());
-    MainForm &m = *w;
-    // The player cannot clear both choices; the code that calls OK directly can.
-    for (const char *name : {"optOnline", "optPrint"}) {
-        auto *button = qobject_cast<QRadioButton *>(m.ctl(name)->widget());
-        button->setAutoExclusive(false);
-        button->setChecked(false);
-    }
-    m.cmdOk_Click();
-    EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
-    EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
-    EXPECT_FALSE(m.errorDialog().isVisible());
-}
-
 // --- The printed form ---
 
 QStringList pdfLines(const QString &path)
@@ -419,6 +406,42 @@ WizardServices printInto(const QString &pdf, int *asked)
     return services;
 }
 
+// The player cannot clear both choices, nor set both; code that sets the
+// options directly can. Neither does nothing; both register online.
+TEST_F(SubmissionFlow, NeitherMethodChosenDoesNothingAndBothRegisterOnline)
+{
+    const struct {
+        const char *name;
+        bool online;
+        bool print;
+        const char *screen; // shown afterwards
+        int notices;
+    } rows[] = {
+        {"neither", false, false, "frmMethod", 0},
+        {"both", true, true, "frmError", 1},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        int printerAsked = 0;
+        auto w =
+            toMethodScreen(refusedUrl(), {}, printInto(dir.filePath("form.pdf"), &printerAsked));
+        MainForm &m = *w;
+        for (const char *name : {"optOnline", "optPrint"})
+            qobject_cast<QRadioButton *>(m.ctl(name)->widget())->setAutoExclusive(false);
+        m.ctl("optOnline")->setValue(r.online ? 1 : 0);
+        m.ctl("optPrint")->setValue(r.print ? 1 : 0);
+        testsupport::DialogAnswers seen;
+        testing::internal::CaptureStderr();
+        m.cmdOk_Click();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(int(seen.asked.size()), r.notices);
+        EXPECT_EQ(printerAsked, 0);
+        EXPECT_TRUE(m.ctl(r.screen)->isVisibleFlag());
+        EXPECT_EQ(m.ctl("cmdOk")->isEnabled(), !r.online);
+        EXPECT_FALSE(m.errorDialog().isVisible());
+    }
+}
+
 TEST_F(SubmissionFlow, PrintsTheFormAndThanks)
 {
     // A long question and enough questions for a second page.
@@ -436,9 +459,11 @@ TEST_F(SubmissionFlow, PrintsTheFormAndThanks)
     auto w = toMethodScreen(refusedUrl(), extra, printInto(pdf, &asked));
     MainForm &m = *w;
     m.ctl("optPrint")->setValue(1);
+    testsupport::DialogAnswers seen;
     m.cmdOk_Click();
 
     EXPECT_EQ(asked, 1);
+    EXPECT_EQ(seen.texts(), QStringList{m.state().connectToServerText});
     EXPECT_TRUE(m.ctl("frmThanksPrint")->isVisibleFlag());
     EXPECT_FALSE(m.ctl("cmdOk")->isEnabled());
     expectCommonEnding(m);
@@ -479,7 +504,10 @@ TEST_F(SubmissionFlow, CancellingThePrinterDialogPrintsNothingAndStays)
     auto w = toMethodScreen(refusedUrl(), {}, services);
     MainForm &m = *w;
     m.ctl("optPrint")->setValue(1);
+    testsupport::DialogAnswers seen;
     m.cmdOk_Click();
+    // Cancelling is the player's own choice: no message follows the notice.
+    EXPECT_EQ(seen.texts(), QStringList{m.state().connectToServerText});
     EXPECT_TRUE(m.ctl("frmMethod")->isVisibleFlag());
     EXPECT_FALSE(m.ctl("frmThanksPrint")->isVisibleFlag());
     EXPECT_TRUE(m.ctl("cmdOk")->isEnabled());
@@ -578,9 +606,12 @@ TEST_P(ThroughTheService, StoresWhatTheWizardSentAndExportsIt)
     const ScopedEnv noProxy("no_proxy", "*");
     auto w = toMethodScreen(url);
     MainForm &m = *w;
+    testsupport::DialogAnswers seen;
     testing::internal::CaptureStderr();
     m.cmdOk_Click();
     const QString diagnosis = QString::fromStdString(testing::internal::GetCapturedStderr());
+    // The connecting notice and nothing else: the reply's page says the rest.
+    EXPECT_EQ(seen.texts(), QStringList{m.state().connectToServerText});
     EXPECT_EQ(int(m.state().submitResult), c.expectedResult);
     EXPECT_EQ(m.ctl("frmThanksOnline")->isVisibleFlag(), c.expectedResult == 0);
     if (c.expectedResult != 0) {
