@@ -3,18 +3,19 @@
 
 Starts `registrations serve` on a free loopback port with a database and the
 sample configuration of its own, and the built `register` under an X server of
-its own, pointed at it. Fills every page of the English section as a player
-would (through the accessibility bus: text typed into the fields, boxes
-ticked, options chosen, a list's entries selected, dates), presses OK on the
-method page, then stops the service and checks what `registrations export
---config` gives: the header named by the questions' texts and one row with
-every value as it was entered.
+its own, pointed at it. Fills every page of a language section as a player
+would (through the accessibility bus: text set in the fields, boxes ticked,
+options chosen, a list's entries selected, dates), presses OK on the method
+page, then stops the service and checks what `registrations export --config`
+gives: the header named by the questions' texts and one row with every value
+as it was entered, or no row when the registration was not taken.
 
-Rows: plain HTTP, in English and in French (whose answers land in the same
-columns, named by the first section); HTTPS with a certificate of a test authority named by
-SSL_CERT_FILE; the same service without it, where the wizard shows its error
-page, says on standard error that the certificate was not trusted, and
-nothing is stored.
+Rows (CASES): plain HTTP, in English and in French (whose answers land in the
+same columns, named by the first section); HTTPS with a certificate of a test
+authority named by SSL_CERT_FILE; the same service without it, where the
+wizard shows its error page and says on standard error that the certificate
+was not trusted; a service whose configuration allows less than the
+wizard's, which refuses the registration.
 """
 
 import argparse
@@ -131,13 +132,22 @@ def expected_row(section):
     ]
 
 
-# name, language section, TLS, whether the wizard is told the test
-# authority, whether it registers.
+# section: the language section the player uses; tls: the service serves
+# HTTPS with a certificate of a test authority; trusted: the wizard is told
+# that authority (SSL_CERT_FILE); service_maxlength: the service reads the
+# configuration with every maxlength="200" lowered to this (a publisher who
+# shipped a smaller limit while older wizards are out); outcome: the page the
+# wizard ends on; said: what its standard error must contain.
 CASES = [
-    ("plainHttp", "english", False, False, True),
-    ("frenchSectionIntoTheSameColumns", "french", False, False, True),
-    ("tlsWithTheAuthorityNamed", "english", True, True, True),
-    ("tlsWithAnUnknownAuthority", "english", True, False, False),
+    {"name": "plainHttp", "section": "english", "outcome": "thanks"},
+    {"name": "frenchSectionIntoTheSameColumns", "section": "french", "outcome": "thanks"},
+    {"name": "tlsWithTheAuthorityNamed", "section": "english", "tls": True, "trusted": True,
+     "outcome": "thanks"},
+    {"name": "tlsWithAnUnknownAuthority", "section": "english", "tls": True,
+     "outcome": "unreached", "said": "certificate"},
+    # The wizard shows an "error`|`" reply as it shows no reply at all.
+    {"name": "serviceWithASmallerLimitRefuses", "section": "english", "service_maxlength": 100,
+     "outcome": "unreached", "said": "HTTP status 400"},
 ]
 
 
@@ -246,7 +256,7 @@ def label_shown(wizard, main, start):
 
 def check_export(args, folder, section, registered, problems, name):
     exported = run([args.registrations, "export", "--db", os.path.join(folder, "db"),
-                    "--config", os.path.join(folder, "config.xml"), "--format", "csv"])
+                    "--config", os.path.join(folder, "service.xml"), "--format", "csv"])
     rows = list(csv.reader(io.StringIO(exported.decode("utf-8"), newline="")))
     expected = expected_row(section)
     header = [column for column, _ in expected]
@@ -269,15 +279,25 @@ def check_export(args, folder, section, registered, problems, name):
 
 
 def run_case(args, case, problems, dumps):
-    name, section, tls, trusted, registers = case
+    name, section, tls = case["name"], case["section"], case.get("tls", False)
+    registers = case["outcome"] == "thanks"
     words = SECTIONS[section]
     with tempfile.TemporaryDirectory() as folder:
         # The game folder: the program, its network module and the configuration.
         for program in ("register", "register-services.so"):
             shutil.copy(os.path.join(os.path.dirname(args.register), program), folder)
         shutil.copy(args.config, os.path.join(folder, "config.xml"))
+        with open(args.config, encoding="utf-8") as f:
+            config = f.read()
+        if case.get("service_maxlength"):
+            lowered = config.replace('maxlength="200"', f'maxlength="{case["service_maxlength"]}"')
+            if lowered == config:
+                raise Failure(f'{name}: the sample has no maxlength="200" to lower')
+            config = lowered
+        with open(os.path.join(folder, "service.xml"), "w", encoding="utf-8") as f:
+            f.write(config)
         arguments = ["--db", os.path.join(folder, "db"), "--config",
-                     os.path.join(folder, "config.xml")]
+                     os.path.join(folder, "service.xml")]
         if tls:
             make_certificates(folder)
             arguments += ["--tls-cert", os.path.join(folder, "server.pem"), "--tls-key",
@@ -290,7 +310,7 @@ def run_case(args, case, problems, dumps):
         os.mkdir(runtime, 0o700)
         env.update(HOME=folder, XDG_CONFIG_HOME=os.path.join(folder, "cfg"),
                    XDG_RUNTIME_DIR=runtime, no_proxy="*")
-        if trusted:
+        if case.get("trusted"):
             env["SSL_CERT_FILE"] = os.path.join(folder, "ca.pem")
         url = f"{'https' if tls else 'http'}://127.0.0.1:{service.port}/register.asp"
         wizard = None
@@ -300,19 +320,15 @@ def run_case(args, case, problems, dumps):
             main = wizard.window("filler")
             try:
                 register(wizard, main, words)
-                if registers:
-                    wait_for("the thanks page",
-                             lambda: label_shown(wizard, main, words["thanks"]))
-                    wizard.press(main, words["buttons"]["finish"])
-                else:
-                    wait_for("the error page",
-                             lambda: label_shown(wizard, main, words["unreached"]))
-                    wizard.press(main, words["buttons"]["exit"])
+                outcome = case["outcome"]
+                wait_for(f"the {outcome} page",
+                         lambda: label_shown(wizard, main, words[outcome]))
+                wizard.press(main, words["buttons"]["finish" if registers else "exit"])
             except Failure:
                 dumps.append(dump(f"{name}: the screen when it failed", main))
                 raise
-            if not registers and "certificate" not in wizard.log_text():
-                problems.append(f"{name}: the wizard did not name the certificate problem: "
+            if case.get("said") and case["said"] not in wizard.log_text():
+                problems.append(f"{name}: the wizard did not say {case['said']!r}: "
                                 f"{wizard.log_text()[-1000:]}")
         except Failure as e:
             problems.append(f"{name}: {e}")
