@@ -1,5 +1,7 @@
 #include "register/submission/request_url.h"
 
+#include "register/pages/page_builder.h"
+#include "register/submission/registration_fields.h"
 #include "tests/register/submission/registration_fixture.h"
 
 #include <gtest/gtest.h>
@@ -212,3 +214,114 @@ TEST(RequestUrl, ProductNamedOnAQuestionPageReplacesTheGameName)
 }
 
 } // namespace
+
+// Pages built by the page builder from their markup, as the wizard builds
+// them, then answered the way the player's clicks change the controls. The
+// items are what the registration reads, in the window's walk order: the
+// request sends the answers, the printed form also the question texts.
+QStringList itemsOf(const QuestionPages &pages)
+{
+    QStringList out;
+    for (const QuestionItem &item : pages.items)
+        out << (item.kind == QuestionItem::Kind::Question ? "Q " : "A ") + item.page + u' ' +
+                   item.id + u' ' + item.text;
+    return out;
+}
+
+TEST(RequestUrl, BuiltPagesAnswerInTheWindowsOrder)
+{
+    struct Case {
+        const char *name;
+        QStringList pages; // objects of question pages 1, 2, ...
+        // Control name (an answer list as "page_spe_cmb_Answer#k") and the
+        // text it is given, or "=1" for an option or box chosen.
+        QList<std::pair<QString, QString>> answers;
+        QStringList items;
+        QString ans;
+        QString pname = QStringLiteral("Demo%20Game"); // a product box renames it
+    };
+    const QString text = QStringLiteral(
+        R"(<object type="text" id="%1" src="" x="100" y="%2" width="1000" height="300" maxlength="0" password="" patten="" optional="1"/>)");
+    const QString label =
+        QStringLiteral(R"(<object type="label" id="%1" src="%2" x="100" y="%3"/>)");
+    const Case cases[] = {
+        {"every kind on one page, labels after their answers, options out of order",
+         {text.arg("2").arg(100) + label.arg("2", "Where?").arg(500) +
+          R"(<object type="checkbox" id="3" src="A|B|C" x="3000|100|100" y="900|900|1300" width="1000" optional="1"/>)"
+          R"(<object type="combo" id="4" src="X|Y" default="Pick" x="100" y="1700" width="2000"/>)"
+          R"(<object type="radiobox" id="5" src="No|Yes" x="3000|100" y="2100|2100" width="1500" default="0"/>)"
+          R"(<object type="list" id="6" src="P|Q|R" x="100" y="2500" wdith="2000" height="1000" optional="1"/>)"
+          R"(<object type="date" id="7" src="d.m.y" text="D.M.Y" x="100" y="3700" patten="" optional="1"/>)" +
+          label.arg("3", "Which?").arg(4100) + label.arg("7", "When?").arg(4500)},
+         {{"page_1_txt_2", "here"},
+          {"page_1_chk_3opt2", "=1"},
+          {"page_1_chk_3opt0", "=1"},
+          {"page_spe_cmb_Answer#1", "Y"},
+          {"page_1_rad_5opt1", "=1"},
+          {"page_1_lst_6opt1", "=1"},
+          {"page_1_dat_7d", "17"},
+          {"page_1_dat_7m", "5"},
+          {"page_1_dat_7y", "2024"}},
+         {"A 1 2 here", "Q 1 2 Where?", "A 1 3 A", "A 1 3 C", "A 1 4 Y", "A 1 5 Yes", "A 1 6 Q",
+          "A 1 7 17", "A 1 7 5", "A 1 7 2024", "Q 1 3 Which?", "Q 1 7 When?"},
+         "2%60here%7C3%60A%7C3%60C%7C4%60Y%7C5%60Yes%7C6%60Q%7C7%6017%7C7%605%7C7%602024"},
+        {"an id used twice shares its controls: one answer, the last caption",
+         {text.arg("2").arg(100) + label.arg("2", "First").arg(500) + text.arg("2").arg(900) +
+          label.arg("2", "Second").arg(1300) +
+          R"(<object type="checkbox" id="3" src="A|B" x="100|100" y="1700|2100" width="1000" optional="1"/>)"
+          R"(<object type="checkbox" id="3" src="C|D|E" x="3000|3000|3000" y="1700|2100|2500" width="1000" optional="1"/>)"},
+         {{"page_1_txt_2", "once"}, {"page_1_chk_3opt1", "=1"}, {"page_1_chk_3opt2", "=1"}},
+         {"A 1 2 once", "Q 1 2 Second", "A 1 3 D", "A 1 3 E"},
+         "2%60once%7C3%60D%7C3%60E"},
+        {"ids: a letter at the end is dropped, a leading letter or a \"_\" is never sent",
+         {text.arg("4y").arg(100) + text.arg("x4").arg(500) + text.arg("4_b").arg(900) +
+          label.arg("4x", "no question").arg(1300) + label.arg("x", "none").arg(1700) +
+          label.arg("5_1", "none either").arg(2100)},
+         {{"page_1_txt_4y", "a"}, {"page_1_txt_x4", "b"}, {"page_1_txt_4_b", "c"}},
+         {"A 1 4 a"},
+         "4%60a"},
+        {"a date left at its starting texts or not a real day sends nothing; two pages in order",
+         {R"(<object type="date" id="1" src="y/m/d" text="Y/M/D" x="100" y="100" patten="" optional="1"/>)"
+          R"(<object type="date" id="2" src="y/m/d" text="Y/M/D" x="100" y="500" patten="" optional="1"/>)",
+          text.arg("1").arg(100) + label.arg("1", "Product").arg(500)},
+         {{"page_1_dat_2y", "2023"},
+          {"page_1_dat_2m", "2"},
+          {"page_1_dat_2d", "30"},
+          {"page_2_txt_1", "Gold"}},
+         {"A 2 1 Gold", "Q 2 1 Product"},
+         "1%60Gold",
+         "Gold"},
+        {"the product box and an answer list on the second page",
+         {label.arg("9", "Nine").arg(100),
+          R"(<object type="combo" id="3" src="X|Y" default="Pick" x="100" y="100" width="2000"/>)" +
+              text.arg("1").arg(500)},
+         {{"page_2_txt_1", "Ember"}, {"page_spe_cmb_Answer#1", "X"}},
+         {"Q 1 9 Nine", "A 2 3 X", "A 2 1 Ember"},
+         "3%60X%7C1%60Ember",
+         "Ember"},
+    };
+    for (const Case &c : cases) {
+        RegistrationFixture f;
+        f.personal({});
+        f.state.pageCount = std::int16_t(c.pages.size());
+        for (int p = 0; p < c.pages.size(); ++p) {
+            const QString title = QStringLiteral("question page %1").arg(p + 1);
+            buildPage(f.form(), f.state, p + 1,
+                      model::describePage("<page>" + c.pages[p] + "</page>", title), f.page(p + 1),
+                      title, QDate(2026, 12, 8));
+        }
+        for (const auto &[name, answer] : c.answers) {
+            const QStringList parts = name.split(u'#');
+            forms::Control *control = f.ctl(parts[0], parts.size() > 1 ? parts[1].toInt() : -1);
+            ASSERT_NE(control, nullptr) << c.name << ": " << name.toStdString();
+            if (answer == QLatin1String("=1"))
+                control->setValue(1);
+            else
+                control->setText(answer);
+        }
+        EXPECT_EQ(itemsOf(readQuestionPages(f.form())), c.items) << c.name;
+        EXPECT_EQ(buildRequestUrl(f.form(), f.state),
+                  "U?ans=" + c.ans + "&pname=" + c.pname + "&lang=English")
+            << c.name;
+    }
+}

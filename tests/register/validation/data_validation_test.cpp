@@ -1,6 +1,9 @@
 // The walk over the page shown: which text boxes take part, in which order,
 // and what a failure leaves behind (the focus and wrongDataMessage).
 #include "register/validation/data_validation.h"
+
+#include "register/pages/containers.h"
+#include "register/pages/page_builder.h"
 #include "tests/register/validation/validation_fixture.h"
 #include "tests/support/test_support.h"
 
@@ -290,6 +293,132 @@ TEST_F(DataValidation, MissingControlsSkipTheirStep)
     holder("txtNothing_optional", "0", frame(0));
     holder("page_x_txt_1_optional", "0", frame(1));
     EXPECT_TRUE(isDataValid(form, state, today));
+}
+
+// Question pages built by the page builder from their markup. The first
+// failing field in the window's walk order wins: its message stands and the
+// focus is on it.
+TEST_F(DataValidation, BuiltPagesFailAtTheFirstFieldInTheWindowsOrder)
+{
+    const QString text = QStringLiteral(
+        R"(<object type="text" id="%1" src="" x="100" y="%2" width="1000" height="300" maxlength="0" password="" patten="%3" optional="%4"/>)");
+    const QString checks = QStringLiteral(
+        R"(<object type="checkbox" id="3" src="A|B" x="3000|100" y="900|900" width="1000" optional="0" error="Tick one"/>)");
+    const struct {
+        const char *name;
+        QStringList pages;                          // question pages 1, 2
+        QList<std::pair<QString, QString>> answers; // "=1": chosen
+        int pageShown;
+        bool valid;
+        QString message; // empty: the general wrong-data text
+        QString focus;   // the control with the focus after a failure
+    } cases[] = {
+        {"required text empty",
+         {text.arg("2").arg(100).arg("", "0")},
+         {},
+         1,
+         false,
+         {},
+         "page_1_txt_2"},
+        {"the first failing field wins, in build order",
+         {text.arg("2").arg(100).arg("", "0") + checks},
+         {},
+         1,
+         false,
+         {},
+         "page_1_txt_2"},
+        {"then the box's own message, the focus on its first option",
+         {text.arg("2").arg(100).arg("", "0") + checks},
+         {{"page_1_txt_2", "x"}},
+         1,
+         false,
+         "Tick one",
+         "page_1_chk_3opt0"},
+        {"a ticked box passes", {checks}, {{"page_1_chk_3opt1", "=1"}}, 1, true, {}, {}},
+        {"a pattern checks a typed answer",
+         {text.arg("2").arg(100).arg("n", "1")},
+         {{"page_1_txt_2", "12a"}},
+         1,
+         false,
+         {},
+         "page_1_txt_2"},
+        {"an id used twice keeps the rules written last",
+         {text.arg("2").arg(100).arg("", "0") + text.arg("2").arg(500).arg("", "1")},
+         {},
+         1,
+         true,
+         {},
+         {}},
+        {"only the page shown is checked",
+         {text.arg("2").arg(100).arg("", "1"), text.arg("2").arg(100).arg("", "0")},
+         {},
+         1,
+         true,
+         {},
+         {}},
+        {"the second page when it is shown",
+         {text.arg("2").arg(100).arg("", "1"), text.arg("2").arg(100).arg("", "0")},
+         {},
+         2,
+         false,
+         {},
+         "page_2_txt_2"},
+        {"an id holding a \"_\" is not checked",
+         {text.arg("4_b").arg(100).arg("", "0")},
+         {},
+         1,
+         true,
+         {},
+         {}},
+        {"a list needs one option unless optional",
+         {R"(<object type="list" id="6" src="P|Q" x="100" y="100" wdith="2000" height="1000" optional="0"/>)"},
+         {},
+         1,
+         false,
+         {},
+         "page_1_lst_6opt0"},
+        {"a completed date that does not exist fails even when optional",
+         {R"(<object type="date" id="7" src="d.m.y" text="D.M.Y" x="100" y="100" patten="" optional="1"/>)"},
+         {{"page_1_dat_7d", "31"}, {"page_1_dat_7m", "2"}, {"page_1_dat_7y", "2023"}},
+         1,
+         false,
+         {},
+         "page_1_dat_7d"},
+        {"a date left at its starting texts passes when optional",
+         {R"(<object type="date" id="7" src="d.m.y" text="D.M.Y" x="100" y="100" patten="" optional="1"/>)"},
+         {},
+         1,
+         true,
+         {},
+         {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveAllObject(form);
+        state.pageCount = std::int16_t(c.pages.size());
+        for (int p = 0; p < c.pages.size(); ++p) {
+            const QString title = QStringLiteral("question page %1").arg(p + 1);
+            buildPage(form, state, p + 1,
+                      model::describePage("<page>" + c.pages[p] + "</page>", title), frame(p + 1),
+                      title, today);
+        }
+        for (const auto &[name, answer] : c.answers) {
+            forms::Control *control = form.control(name);
+            ASSERT_NE(control, nullptr) << name.toStdString();
+            if (answer == QLatin1String("=1"))
+                control->setValue(1);
+            else
+                control->setText(answer);
+        }
+        showPage(2, c.pageShown);
+        const DataVerdict verdict = isDataValid(form, state, today);
+        EXPECT_EQ(verdict.valid, c.valid);
+        if (!c.valid) {
+            EXPECT_EQ(verdict.message, c.message.isEmpty() ? state.dataErrorText : c.message);
+            ASSERT_NE(form.control(c.focus), nullptr);
+            EXPECT_TRUE(hasFocus(form.control(c.focus)));
+        }
+    }
 }
 
 // The personal page as start-up builds it from the configuration.
