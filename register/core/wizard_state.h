@@ -6,6 +6,7 @@
 #include "platform/clock/clock.h"
 #include "platform/pictures/pictures.h"
 #include "platform/xml/xml_document.h"
+#include "register/core/built_questions.h"
 #include "register/model/config_problems.h"
 #include "register/model/configuration.h"
 
@@ -81,6 +82,11 @@ struct WizardState {
     // question pages; the welcome page apart.
     QList<model::PageDefinition> pages;
     model::PageDefinition welcomePage;
+    // What was built for them: the personal fields' controls (recorded by
+    // start-up) and the page objects' controls (recorded by the page build),
+    // each forgotten when built again.
+    built::Questions personalFields;
+    built::Questions pageQuestions;
 
     // Pictures
     pictures::LazyPicture welcomeTitlePicture;

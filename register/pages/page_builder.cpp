@@ -31,7 +31,7 @@ QString pageTitle(int page, int pageCount)
 
 } // namespace
 
-BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
+BuiltPage buildPage(forms::Form &form, WizardState &state, int pageNumber,
                     pages::PageDefinition page, forms::Control *container, const QString &pageTitle,
                     const QDate &today)
 {
@@ -42,7 +42,7 @@ BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
         const pages::PageObject &object = page.objects[k];
         const int source = page.sources.value(k, -1);
         const int before = form.count();
-        std::visit(
+        const Rendered rendered = std::visit(
             Overloaded{
                 [&](const pages::ImageObject &o) {
                     if (!Render_Image(form, state, o, container) && languageHasPictures(state))
@@ -51,16 +51,38 @@ BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
                              QStringLiteral("the picture %1; the image stays empty")
                                  .arg(pictureProblem(state, o.src,
                                                      findLanguagePicture(state, o.src)))});
+                    return Rendered{}; // a picture answers nothing
                 },
-                [&](const pages::LabelObject &o) { Render_Label(form, state, o, container); },
-                [&](const pages::TextObject &o) { Render_TextBox(form, state, o, container); },
-                [&](const pages::DateObject &o) { Render_Date(form, state, o, container, year); },
-                [&](const pages::ComboObject &o) { Render_Combo(form, state, o, container); },
-                [&](const pages::ListObject &o) { Render_ListBox(form, state, o, container); },
-                [&](const pages::CheckObject &o) { Render_CheckBox(form, state, o, container); },
-                [&](const pages::RadioObject &o) { Render_RadioBox(form, state, o, container); },
+                [&](const pages::LabelObject &o) {
+                    return Render_Label(form, state, o, container);
+                },
+                [&](const pages::TextObject &o) {
+                    return Render_TextBox(form, state, o, container);
+                },
+                [&](const pages::DateObject &o) {
+                    return Render_Date(form, state, o, container, year);
+                },
+                [&](const pages::ComboObject &o) {
+                    return Render_Combo(form, state, o, container);
+                },
+                [&](const pages::ListObject &o) {
+                    return Render_ListBox(form, state, o, container);
+                },
+                [&](const pages::CheckObject &o) {
+                    return Render_CheckBox(form, state, o, container);
+                },
+                [&](const pages::RadioObject &o) {
+                    return Render_RadioBox(form, state, o, container);
+                },
             },
             object);
+        if (!rendered.pieces.isEmpty()) {
+            built::Question &question = state.pageQuestions.pageObject(
+                pageNumber, pages::objectCode(object),
+                std::visit([](const auto &o) { return o.id; }, object));
+            for (const Rendered::Piece &piece : rendered.pieces)
+                state.pageQuestions.add(piece.control, question, piece.role, piece.suffix);
+        }
         // The controls this object added straight into the page, holders aside.
         BuiltPage::Placed placed{source, {}, false};
         const QList<forms::Control *> controls = form.controls();
@@ -87,6 +109,8 @@ void LoadPageSetting(forms::Form &form, WizardState &state, const QDate &today)
     // The frames that carry question pages are frmPages 1 to the page limit;
     // a pageCount beyond them is never used to index a frame.
     const int pageCount = std::clamp<int>(state.pageCount, 0, model::kMaxQuestionPages);
+    // Every page is built anew; what an earlier build recorded is forgotten.
+    state.pageQuestions.clear();
     for (int i = 0; i <= pageCount + 1; ++i) {
         const bool welcome = i == pageCount + 1;
         forms::Control *frame =

@@ -37,8 +37,9 @@ struct BuiltPage {
     QList<Placed> placed;
 };
 
-// One page: names its objects for pageNumber and renders what can be built
-// into container.
-BuiltPage buildPage(forms::Form &form, const WizardState &state, int pageNumber,
+// One page: names its objects for pageNumber, renders what can be built
+// into container, and records the controls of each object in
+// state.pageQuestions.
+BuiltPage buildPage(forms::Form &form, WizardState &state, int pageNumber,
                     pages::PageDefinition page, forms::Control *container, const QString &pageTitle,
                     const QDate &today);

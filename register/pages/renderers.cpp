@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+using built::Role;
 using forms::Control;
 using forms::Kind;
 using pages::ColourSetting;
@@ -71,6 +72,12 @@ void fillDateList(Control *list, const QString &part, int currentYear)
     list->addItems(entries);
 }
 
+// What option k adds to its object's id in its name: "opt" and k.
+QString optionSuffix(int k)
+{
+    return names::optionName(QString(), k);
+}
+
 } // namespace
 
 bool Render_Image(forms::Form &form, const WizardState &state, const pages::ImageObject &object,
@@ -98,8 +105,8 @@ bool Render_Image(forms::Form &form, const WizardState &state, const pages::Imag
     return !picture.isNull();
 }
 
-void Render_Label(forms::Form &form, const WizardState &state, const pages::LabelObject &object,
-                  Control *container)
+Rendered Render_Label(forms::Form &form, const WizardState &state, const pages::LabelObject &object,
+                      Control *container)
 {
     Control *c = findOrCreate(form, Kind::Label, object.name, container);
     c->setAutoSize(true);
@@ -109,10 +116,13 @@ void Render_Label(forms::Form &form, const WizardState &state, const pages::Labe
     c->setContainer(container);
     c->setVisible(true);
     c->bringToFront();
+    Rendered rendered;
+    rendered.add(c, Role::Own);
+    return rendered;
 }
 
-void Render_TextBox(forms::Form &form, const WizardState &state, const pages::TextObject &object,
-                    Control *container)
+Rendered Render_TextBox(forms::Form &form, const WizardState &state,
+                        const pages::TextObject &object, Control *container)
 {
     Control *c = findOrCreate(form, Kind::TextBox, object.name, container);
     c->move(object.x, object.y);
@@ -120,7 +130,8 @@ void Render_TextBox(forms::Form &form, const WizardState &state, const pages::Te
     c->resize(object.width, object.height);
     c->setMaxLength(object.maxLength);
     c->setPasswordChar(object.password.left(1));
-    if (names::objectIdField(object.name) == QLatin1String("1")) {
+    // The id up to a "_" it holds, as the box's name carries it.
+    if (object.id.section(u'_', 0, 0) == QLatin1String("1")) {
         c->setText(state.gameName);
         c->setEnabled(state.gameName.isEmpty());
     }
@@ -128,15 +139,21 @@ void Render_TextBox(forms::Form &form, const WizardState &state, const pages::Te
     applyFore(c, object.fore, state);
     applyBack(c, object.back, state);
     c->setContainer(container);
-    setHolder(form, names::holderName(object.name, names::Holder::Pattern), object.patten,
-              container);
-    setHolder(form, names::holderName(object.name, names::Holder::Optional), object.optional,
-              container);
+    Rendered rendered;
+    rendered.add(c, Role::Own);
+    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Pattern),
+                           object.patten, container),
+                 Role::PatternHolder);
+    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Optional),
+                           object.optional, container),
+                 Role::OptionalHolder);
+    return rendered;
 }
 
-void Render_Date(forms::Form &form, const WizardState &state, const pages::DateObject &object,
-                 Control *container, int currentYear)
+Rendered Render_Date(forms::Form &form, const WizardState &state, const pages::DateObject &object,
+                     Control *container, int currentYear)
 {
+    Rendered rendered;
     for (int k = 0; k < 3; ++k) {
         Control *list = findOrCreate(form, Kind::ComboBox,
                                      names::datePartName(object.name, object.parts[k]), container);
@@ -148,6 +165,7 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
         list->setContainer(container);
         applyFore(list, object.fore, state);
         applyBack(list, object.back, state);
+        rendered.add(list, Role::DateList, object.parts[k]);
 
         if (k < 2) {
             Control *separator =
@@ -160,17 +178,21 @@ void Render_Date(forms::Form &form, const WizardState &state, const pages::DateO
             separator->move(list->left() + kDateSeparatorOffset, object.y);
             separator->setVisible(true);
             separator->bringToFront();
+            rendered.add(separator, Role::DateSeparator, names::code::label + object.parts[k]);
         }
         fillDateList(list, object.parts[k], currentYear);
     }
-    setHolder(form, names::holderName(object.name, names::Holder::Pattern), object.patten,
-              container);
-    setHolder(form, names::holderName(object.name, names::Holder::Optional), object.optional,
-              container);
+    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Pattern),
+                           object.patten, container),
+                 Role::PatternHolder);
+    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Optional),
+                           object.optional, container),
+                 Role::OptionalHolder);
+    return rendered;
 }
 
-void Render_Combo(forms::Form &form, const WizardState &state, const pages::ComboObject &object,
-                  Control *container)
+Rendered Render_Combo(forms::Form &form, const WizardState &state, const pages::ComboObject &object,
+                      Control *container)
 {
     const QList<Control *> family = form.family(names::answerFamily);
     Control *c = nullptr;
@@ -199,10 +221,13 @@ void Render_Combo(forms::Form &form, const WizardState &state, const pages::Comb
     c->setWidth(object.width);
     c->setContainer(container);
     c->setVisible(true);
+    Rendered rendered;
+    rendered.add(c, Role::AnswerList);
+    return rendered;
 }
 
-void Render_ListBox(forms::Form &form, const WizardState &state, const pages::ListObject &object,
-                    Control *container)
+Rendered Render_ListBox(forms::Form &form, const WizardState &state,
+                        const pages::ListObject &object, Control *container)
 {
     // The list is a real multiple-selection list: a bordered scroll box whose
     // options are check boxes inside it, named N + "opt" + k. A click toggles
@@ -217,6 +242,8 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
     applyBack(list, object.back, state);
     list->setContainer(container);
     list->setVisible(true);
+    Rendered rendered;
+    rendered.add(list, Role::Own);
 
     const int rowWidth = std::max(0, object.width - 2 * kListPadding - kListScrollBarRoom);
     for (int k = 0; k < object.values.size(); ++k) {
@@ -229,16 +256,21 @@ void Render_ListBox(forms::Form &form, const WizardState &state, const pages::Li
         applyBack(option, object.back, state);
         option->setContainer(list);
         option->setVisible(true);
+        rendered.add(option, Role::Option, optionSuffix(k));
     }
-    setHolder(form, names::holderName(object.name, names::Holder::Optional),
-              object.optional == QLatin1String("1") ? QStringLiteral("0")
-                                                    : QString::number(object.values.size()),
-              container);
+    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Optional),
+                           object.optional == QLatin1String("1")
+                               ? QStringLiteral("0")
+                               : QString::number(object.values.size()),
+                           container),
+                 Role::OptionalHolder);
+    return rendered;
 }
 
-void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::CheckObject &object,
-                     Control *container)
+Rendered Render_CheckBox(forms::Form &form, const WizardState &state,
+                         const pages::CheckObject &object, Control *container)
 {
+    Rendered rendered;
     for (int k = 0; k < object.captions.size(); ++k) {
         Control *box =
             findOrCreate(form, Kind::CheckBox, names::optionName(object.name, k), container);
@@ -249,6 +281,7 @@ void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::C
         box->setVisible(true);
         applyFore(box, object.fore, state);
         applyBack(box, object.back, state);
+        rendered.add(box, Role::Option, optionSuffix(k));
     }
     Control *holder =
         setHolder(form, names::holderName(object.name, names::Holder::Optional),
@@ -257,10 +290,12 @@ void Render_CheckBox(forms::Form &form, const WizardState &state, const pages::C
                   container);
     if (object.error)
         holder->setTag(*object.error);
+    rendered.add(holder, Role::OptionalHolder);
+    return rendered;
 }
 
-void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::RadioObject &object,
-                     Control *container)
+Rendered Render_RadioBox(forms::Form &form, const WizardState &state,
+                         const pages::RadioObject &object, Control *container)
 {
     // The group frame spans the options' positions. With positions in
     // ascending order (as configurations write them) this is the first to the
@@ -276,6 +311,8 @@ void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::R
     frame->setVisible(true);
     frame->bringToFront();
     frame->setBackColor(state.defaultBackColor);
+    Rendered rendered;
+    rendered.add(frame, Role::Group);
 
     for (int k = 0; k < object.captions.size(); ++k) {
         Control *option =
@@ -292,5 +329,7 @@ void Render_RadioBox(forms::Form &form, const WizardState &state, const pages::R
         // make a box of many options quadratic to build.
         option->setContainer(frame);
         option->setVisible(true);
+        rendered.add(option, Role::Option, optionSuffix(k));
     }
+    return rendered;
 }

@@ -18,7 +18,7 @@ struct FieldSpec {
     const char *element;
     QLatin1String label;
     QLatin1String input;
-    QLatin1String holderStem; // as validation names it: "txtFirstname" for txtFirstName
+    QLatin1String holderStem; // what its holders are named after: "txtFirstname" for txtFirstName
     QLatin1String list;       // city and state: the list that may replace the text box
 };
 
@@ -92,6 +92,9 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
     const model::ConfigReader reader = sectionReader(state);
     model::Placement placement(reader, QSize(form.width(), form.height()),
                                QStringLiteral("window"));
+    // Validation finds each field's rules through the record of its controls.
+    built::Questions &record = state.personalFields;
+    record.clear();
 
     for (const FieldSpec &f : kFields) {
         const xml::Node node = fieldElement(reader, f.element);
@@ -125,10 +128,14 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
             applyInputBox(reader, input, node, state);
             applyNumber(reader, node, "maxlength", [input](int v) { input->setMaxLength(v); });
             placement.add(node, {"x2", "y2"}, rectOf(input), true);
-            setHolder(form, names::holderName(stem, names::Holder::Pattern),
-                      trimmedAttribute(node, "patten"), personalPage);
-            setHolder(form, names::holderName(stem, names::Holder::Optional),
-                      trimmedAttribute(node, "optional"), personalPage);
+            built::Question &question = record.personalField(f.holderStem);
+            record.add(input, question, built::Role::Own);
+            record.add(setHolder(form, names::holderName(stem, names::Holder::Pattern),
+                                 trimmedAttribute(node, "patten"), personalPage),
+                       question, built::Role::PatternHolder);
+            record.add(setHolder(form, names::holderName(stem, names::Holder::Optional),
+                                 trimmedAttribute(node, "optional"), personalPage),
+                       question, built::Role::OptionalHolder);
             input->setVisible(true);
             // The list of the pair is not used: it would stand as a stray control.
             if (list)
@@ -152,8 +159,11 @@ void LoadPersonalFields(forms::Form &form, WizardState &state)
             // The text box carries the value (the list copies into it) but is
             // not shown beside the list.
             input->setVisible(false);
-            setHolder(form, names::holderName(f.list, names::Holder::Optional),
-                      trimmedAttribute(node, "optional"), personalPage);
+            // The list's holder is kept for what it says; a list is not
+            // checked, so its question has no input to check.
+            record.add(setHolder(form, names::holderName(f.list, names::Holder::Optional),
+                                 trimmedAttribute(node, "optional"), personalPage),
+                       record.personalField(f.list), built::Role::OptionalHolder);
         } else {
             // Any other type shows the caption only.
             input->setVisible(false);

@@ -34,7 +34,7 @@ QList<PrintedEntry> gatherPrintedEntries(const forms::Form &form, WizardState &s
     if (const std::optional<BirthDate> birth = birthDate(form, state))
         entries.insert(afterNames, {birth->caption, birth->date.value_or(QStringLiteral("N/A"))});
 
-    const QuestionPages pages = readQuestionPages(form);
+    const QuestionPages pages = readQuestionPages(form, state);
     applyProductName(pages, state);
     QStringList questionKeys;
     QHash<QString, QString> questions;

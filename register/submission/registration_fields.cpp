@@ -38,15 +38,16 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-QString textOf(const forms::Form &form, const QString &name)
+QString textOf(const forms::Control *c)
 {
-    const forms::Control *c = form.control(name);
     return c ? c->text() : QString();
 }
 
-bool isAnswerCombo(const forms::Control &c)
+// The ids the registration sends: one that begins with a digit and holds no
+// "_" (the controls of other ids never counted as answers).
+bool isSentId(const QString &id)
 {
-    return c.name().compare(names::answerFamily, Qt::CaseInsensitive) == 0;
+    return !id.isEmpty() && isDigit(id[0]) && !id.contains(u'_');
 }
 
 } // namespace
@@ -64,58 +65,59 @@ QList<PersonalEntry> visiblePersonalFields(const forms::Form &form)
     return entries;
 }
 
-std::optional<BirthDate> birthDate(const forms::Form &form, const WizardState &state)
+std::optional<BirthDate> birthDate(const forms::Form &, const WizardState &state)
 {
-    // The welcome page is numbered after the last question page.
+    // The welcome page is numbered after the last question page; its label
+    // and date 0 ask for the birth date.
     const int welcomePage = int(state.pageCount) + 1;
-    const forms::Control *label =
-        form.control(names::objectName(welcomePage, names::code::label, QStringLiteral("0")));
+    const built::Question *caption =
+        state.pageQuestions.find(welcomePage, names::code::label, QStringLiteral("0"));
+    const forms::Control *label = caption ? caption->input.data() : nullptr;
     if (!label || !label->isVisibleFlag())
         return std::nullopt;
-    const QString date = names::objectName(welcomePage, names::code::date, QStringLiteral("0"));
+    const built::Question *date =
+        state.pageQuestions.find(welcomePage, names::code::date, QStringLiteral("0"));
+    auto part = [date](QStringView p) { return date ? textOf(date->dateList(p)) : QString(); };
     // The composed text is trimmed as a whole, at its ends only: what the
     // player typed inside the lists is sent and printed as typed.
-    const QString text = trimBlanks(textOf(form, names::datePartName(date, u"y")) + u'/' +
-                                    textOf(form, names::datePartName(date, u"m")) + u'/' +
-                                    textOf(form, names::datePartName(date, u"d")));
+    const QString text = trimBlanks(part(u"y") + u'/' + part(u"m") + u'/' + part(u"d"));
     BirthDate birth{label->text(), std::nullopt};
     if (parseYmdDate(text))
         birth.date = text;
     return birth;
 }
 
-QuestionPages readQuestionPages(const forms::Form &form)
+QuestionPages readQuestionPages(const forms::Form &form, const WizardState &state)
 {
     const forms::Control *welcome = form.control(names::frmWelcome);
     const forms::Control *personal = form.control(names::frmPages, 0);
+    const built::Questions &record = state.pageQuestions;
 
     QuestionPages pages;
     for (const forms::Control *c : form.controls()) {
-        const std::optional<names::ObjectName> parts = names::parseObjectName(c->name());
-        if (!parts)
+        const built::Part *part = record.partOf(c);
+        if (!part)
             continue;
         // The welcome page's and the personal page's own objects belong to
         // other parts of the registration. Only the direct container counts.
         const forms::Control *container = c->container();
         if (container && (container == welcome || container == personal))
             continue;
-        const QString &page = parts->page;
-        QString id = parts->id;
+        const built::Question &question = record.question(*part);
+        const QString page = QString::number(question.page);
 
-        // Every answer combo shares one name whose id is no number; the
-        // question it answers is recorded in its Tag. Element 0 is the
-        // design-time template.
-        if (isAnswerCombo(*c)) {
-            if (c->kind() != forms::Kind::ComboBox || c->index() <= 0)
+        // An answer list answers for its object.
+        if (part->role == built::Role::AnswerList) {
+            if (c->kind() != forms::Kind::ComboBox || !isSentId(question.id))
                 continue;
-            const std::optional<names::ObjectName> tag = names::parseObjectName(c->tag());
-            if (!tag || tag->id.isEmpty() || !isDigit(tag->id[0]))
-                continue;
-            pages.items.append({QuestionItem::Kind::Answer, tag->page, tag->id, c->text()});
+            pages.items.append({QuestionItem::Kind::Answer, page, question.id, c->text()});
             continue;
         }
 
-        if (id.isEmpty() || !isDigit(id[0]))
+        // The id as the control carries it: a date list adds its part, an
+        // option "opt" and its number.
+        QString id = question.id + part->suffix;
+        if (!isSentId(id))
             continue;
         switch (c->kind()) {
         case forms::Kind::Label:
@@ -131,11 +133,9 @@ QuestionPages readQuestionPages(const forms::Form &form)
             // A date that is not filled in (still showing its starting texts,
             // or partly chosen) is no answer: its words are not sent.
             if (c->kind() == forms::Kind::ComboBox) {
-                const QString object = c->name().chopped(1);
-                const QString ymd =
-                    textOf(form, names::datePartName(object, u"y")).trimmed() + u'/' +
-                    textOf(form, names::datePartName(object, u"m")).trimmed() + u'/' +
-                    textOf(form, names::datePartName(object, u"d")).trimmed();
+                const QString ymd = textOf(question.dateList(u"y")).trimmed() + u'/' +
+                                    textOf(question.dateList(u"m")).trimmed() + u'/' +
+                                    textOf(question.dateList(u"d")).trimmed();
                 if (!parseYmdDate(ymd))
                     continue;
             }

@@ -28,7 +28,8 @@ struct PersonalEntry {
 // lists keep the boxes filled.
 QList<PersonalEntry> visiblePersonalFields(const forms::Form &form);
 
-// The welcome page's birth date, present when that page's label 0 is visible.
+// The welcome page's birth date, present when that page's label 0 is visible;
+// its label and date as the page build recorded them.
 struct BirthDate {
     QString caption;             // the caption of the welcome page's label 0
     std::optional<QString> date; // year/month/day as typed, when a real date
@@ -51,19 +52,20 @@ struct QuestionPages {
     std::optional<QString> productName;
 };
 
-// Walks the window's controls and keeps those named "page_<page>_<code>_<id>"
-// whose id begins with a digit and whose direct container is neither the
-// welcome frame nor the personal-information frame (frmPages 0):
-//  - a label whose id begins and ends with a digit gives a question text;
+// Walks the window's controls in collection order and keeps those the page
+// build recorded for an object of a question page (state.pageQuestions),
+// except the objects whose direct container is the welcome frame or the
+// personal-information frame (frmPages 0), and those whose id, as their
+// control carries it, does not begin with a digit or holds a "_":
+//  - a label whose id ends with a digit gives a question text;
 //  - a text box gives its text, always, also when empty; an id ending in a
 //    non-digit loses that character, so the boxes of one question share an
-//    id; the three lists of a date ("<id>y", "<id>m", "<id>d") answer alike;
+//    id; the three lists of a date ("<id>y", "<id>m", "<id>d") answer alike,
+//    once the date is a real one;
 //  - a selected option button and a ticked check box (list options are check
 //    boxes too) give their caption; the id is the part before "opt";
-//  - an answer combo (page_spe_cmb_Answer beyond element 0, whose own id is
-//    no number) gives its text, under the page and id of its Tag
-//    "page_<page>_<code>_<id>".
-QuestionPages readQuestionPages(const forms::Form &form);
+//  - an answer list gives its text under its object's page and id.
+QuestionPages readQuestionPages(const forms::Form &form, const WizardState &state);
 
 // Puts the product named on a question page into gameName. A product box
 // left blank keeps the configured name: an empty name would tell the server

@@ -6,7 +6,7 @@
 
 QString buildRequestUrl(const forms::Form &form, WizardState &state)
 {
-    const QuestionPages pages = readQuestionPages(form);
+    const QuestionPages pages = readQuestionPages(form, state);
     applyProductName(pages, state);
 
     // "|" separates the entries and the first grave accent the id from the

@@ -99,11 +99,10 @@ void LoadAgeLimit(forms::Form &form, WizardState &state)
 
     // The welcome page's birth date: its pattern holder carries the minimum
     // age the date check applies. A welcome page without that date has none.
-    const QString holderName = names::holderName(
-        names::objectName(int(state.pageCount) + 1, names::code::date, QStringLiteral("0")),
-        names::Holder::Pattern);
-    if (forms::Control *holder = form.control(holderName))
-        holder->setText(limit.age);
+    if (const built::Question *date = state.pageQuestions.find(
+            int(state.pageCount) + 1, names::code::date, QStringLiteral("0")))
+        if (forms::Control *holder = date->patternHolder)
+            holder->setText(limit.age);
     // Reset too when no entry applies: a country chosen on an earlier pass
     // must not leave its message behind.
     state.agePrompt = limit.prompt;

@@ -13,10 +13,13 @@ using forms::trimBlanks; // blanks only: a tab or non-breaking space is part of 
 
 namespace {
 
-// One pass over the window's controls. Every check answers true when the
-// field fails; the walk then stops. Rules that name a control that does not
-// exist, or read a number that does not convert, skip that step and go on:
-// a page built from a faulty configuration must not trap the player.
+// One pass over the window's controls, in collection order: the first
+// failing field wins. Each hidden holder met on the way stands for the rule
+// of its question (the record of what the pages and the personal page built
+// says which). Every check answers true when the field fails; the walk then
+// stops. Rules whose control was not built, or that read a number that does
+// not convert, skip that step and go on: a page built from a faulty
+// configuration must not trap the player.
 class Walk {
   public:
     Walk(forms::Form &form, WizardState &state, QDate today)
@@ -30,32 +33,42 @@ class Walk {
         forms::Control *welcomePage = m_form.control(names::frmWelcome);
         const bool onPersonalPage = m_state.pageIndex == 0 && m_state.stage == Stage::Pages;
 
-        // A snapshot: the collection order is the walk order, and the first
-        // failing field wins.
+        // A snapshot: the collection order is the walk order.
         const QList<forms::Control *> controls = m_form.controls();
         for (forms::Control *c : controls) {
             if (c->typeName() != QLatin1String("TextBox"))
                 continue;
-            const std::optional<names::HolderName> holder = names::parseHolderName(c->name());
-            if (!holder)
+            const built::Questions *record = &m_state.personalFields;
+            const built::Part *part = record->holderOf(c);
+            if (!part) {
+                record = &m_state.pageQuestions;
+                part = record->holderOf(c);
+            }
+            if (!part)
                 continue;
-            const bool ofObject = holder->object.has_value();
+            const built::Question &question = record->question(*part);
+            // A page object's id that holds a "_" gives a holder that never
+            // counted as one: such a field is not checked.
+            if (!question.isPersonalField() && question.id.contains(u'_'))
+                continue;
+            const Holder which =
+                part->role == built::Role::PatternHolder ? Holder::Pattern : Holder::Optional;
             bool failed = false;
             if (onPersonalPage && personalPage && c->isInside(personalPage)) {
-                if (!ofObject)
-                    failed = personalField(c, *holder);
+                if (question.isPersonalField())
+                    failed = personalField(c, question, which);
                 else
                     // The personal page carries configured objects too (page 0);
                     // they are checked here, where the player can see them.
-                    failed = questionObject(c, *holder);
+                    failed = questionObject(c, question, which);
             } else if (m_state.stage == Stage::Welcome && welcomePage && c->isInside(welcomePage)) {
-                if (ofObject)
-                    failed = welcomeObject(c, *holder);
-            } else if (m_state.stage == Stage::Pages && ofObject) {
+                if (!question.isPersonalField())
+                    failed = welcomeObject(c, question, which);
+            } else if (m_state.stage == Stage::Pages && !question.isPersonalField()) {
                 // Only while the pages are shown: on the welcome screen the
                 // personal page's objects (page 0, pageIndex 0) would otherwise
                 // be checked unseen, and a required one would block Next for good.
-                failed = questionObject(c, *holder);
+                failed = questionObject(c, question, which);
             }
             if (failed)
                 return false;
@@ -67,64 +80,60 @@ class Walk {
     bool tooYoung() const { return m_tooYoung; }
 
   private:
-    // The holders of a personal field: txtFirstname_patten, txtFirstname_optional.
-    bool personalField(forms::Control *holder, const names::HolderName &name)
+    using Holder = names::Holder;
+
+    // A personal field's holders (txtFirstname_patten, txtFirstname_optional).
+    // A field shown as a list (city, state) has no text box to check.
+    bool personalField(forms::Control *holder, const built::Question &field, Holder which)
     {
-        const QString &stem = name.field;
-        forms::Control *input = m_form.control(stem);
-        // Combo boxes of the personal page (city, state lists) are not checked.
-        if (!input || !input->isVisibleFlag() || !stem.startsWith(QLatin1String("txt")))
+        forms::Control *input = field.input;
+        if (!input || !input->isVisibleFlag())
             return false;
         const QString answer = trimBlanks(input->text());
         input->setFocus();
-        if (name.holder == names::Holder::Pattern)
+        if (which == Holder::Pattern)
             return !answer.isEmpty() && patternFails(holder->text(), answer);
         if (holder->text() != QLatin1String("1") && answer.isEmpty())
             return fieldMissing(holder);
         return false;
     }
 
-    bool welcomeObject(forms::Control *holder, const names::HolderName &name)
+    bool welcomeObject(forms::Control *holder, const built::Question &object, Holder which)
     {
-        const QString &type = name.object->code;
         // The welcome page's date 0 is the date of birth the registration sends.
-        if (type == names::code::date)
-            return name.holder == names::Holder::Pattern &&
-                   dateFails(holder, name.field,
-                             /*dateOfBirth=*/name.object->id == QLatin1String("0"));
-        if (type == names::code::text)
-            return textFails(holder, name.field, name.holder, /*patternOnEmpty=*/true);
+        if (object.code == names::code::date)
+            return which == Holder::Pattern &&
+                   dateFails(holder, object, /*dateOfBirth=*/object.id == QLatin1String("0"));
+        if (object.code == names::code::text)
+            return textFails(holder, object, which, /*patternOnEmpty=*/true);
         return false;
     }
 
-    bool questionObject(forms::Control *holder, const names::HolderName &name)
+    bool questionObject(forms::Control *holder, const built::Question &object, Holder which)
     {
-        const std::optional<std::int16_t> page = forms::toInt16(name.object->page);
-        if (!page || *page != m_state.pageIndex)
+        if (object.page != m_state.pageIndex)
             return false;
-        const QString &type = name.object->code;
-        if (type == names::code::date)
-            return name.holder == names::Holder::Pattern &&
-                   dateFails(holder, name.field, /*dateOfBirth=*/false,
-                             /*completedMustExist=*/true);
-        if (type == names::code::text)
-            return textFails(holder, name.field, name.holder, /*patternOnEmpty=*/false);
-        if (type == names::code::check || type == names::code::list)
-            return noOptionChosen(holder, name.field);
+        if (object.code == names::code::date)
+            return which == Holder::Pattern && dateFails(holder, object, /*dateOfBirth=*/false,
+                                                         /*completedMustExist=*/true);
+        if (object.code == names::code::text)
+            return textFails(holder, object, which, /*patternOnEmpty=*/false);
+        if (object.code == names::code::check || object.code == names::code::list)
+            return noOptionChosen(holder, object);
         return false;
     }
 
     // A free-text field. A pattern of "@" or "" carries no check and the walk
     // goes on: one comment box must not switch off the rest of its page.
-    bool textFails(forms::Control *holder, const QString &object, names::Holder which,
+    bool textFails(forms::Control *holder, const built::Question &object, Holder which,
                    bool patternOnEmpty)
     {
-        forms::Control *input = m_form.control(object);
+        forms::Control *input = object.input;
         if (!input)
             return false;
         const QString answer = trimBlanks(input->text());
         input->setFocus();
-        if (which == names::Holder::Pattern)
+        if (which == Holder::Pattern)
             return (patternOnEmpty || !answer.isEmpty()) && patternFails(holder->text(), answer);
         if (holder->text() != QLatin1String("1") && answer.isEmpty())
             return fieldMissing(holder);
@@ -135,26 +144,24 @@ class Walk {
     // completedMustExist, a date chosen in full that does not exist (31
     // February) is wrong data even when the question is optional: it would
     // otherwise be left out of the registration without a word.
-    bool dateFails(forms::Control *patternHolder, const QString &object, bool dateOfBirth = false,
-                   bool completedMustExist = false)
+    bool dateFails(forms::Control *patternHolder, const built::Question &date,
+                   bool dateOfBirth = false, bool completedMustExist = false)
     {
-        forms::Control *day = m_form.control(names::datePartName(object, u"d"));
-        if (day)
+        if (forms::Control *day = date.dateList(u"d"))
             day->setFocus();
-        const QString y = textOf(names::datePartName(object, u"y"));
-        const QString m = textOf(names::datePartName(object, u"m"));
-        const QString d = textOf(names::datePartName(object, u"d"));
+        const QString y = textOf(date.dateList(u"y"));
+        const QString m = textOf(date.dateList(u"m"));
+        const QString d = textOf(date.dateList(u"d"));
         if (completedMustExist && isImpossibleDate(y, m, d))
             return verdict(PatternResult::Fail);
         const PatternResult result = checkDateAnswer(
-            y, m, d, patternHolder->text(),
-            textOf(names::holderName(object, names::Holder::Optional)), m_today, dateOfBirth);
+            y, m, d, patternHolder->text(), textOf(date.optionalHolder), m_today, dateOfBirth);
         return verdict(result);
     }
 
     // Check lists and lists: the holder holds the number of options, or "0"
     // when no choice is needed.
-    bool noOptionChosen(forms::Control *holder, const QString &object)
+    bool noOptionChosen(forms::Control *holder, const built::Question &object)
     {
         if (holder->text() == QLatin1String("0"))
             return false;
@@ -164,7 +171,7 @@ class Walk {
         int sum = 0;
         forms::Control *first = nullptr;
         for (int i = 0; i < *count; ++i) {
-            forms::Control *option = m_form.control(names::optionName(object, i));
+            forms::Control *option = object.option(i);
             if (!option)
                 continue; // adds nothing
             if (!first)
@@ -205,11 +212,7 @@ class Walk {
         return true;
     }
 
-    QString textOf(const QString &name) const
-    {
-        const forms::Control *c = m_form.control(name);
-        return c ? c->text() : QString();
-    }
+    static QString textOf(const forms::Control *c) { return c ? c->text() : QString(); }
 
     forms::Form &m_form;
     WizardState &m_state;

@@ -1,8 +1,8 @@
 #pragma once
 
 // A main window's control collection with the fixed layout, and helpers that
-// add question-page controls the way the page builder names them, so the
-// submission rules can be tried without a configuration.
+// add question-page controls the way the page builder names and records
+// them, so the submission rules can be tried without a configuration.
 
 #include "platform/forms/form.h"
 #include "register/core/wizard_state.h"
@@ -50,12 +50,18 @@ class RegistrationFixture {
     {
         const QString p = QStringLiteral("page_%1_").arg(state.pageCount + 1);
         forms::Control *welcome = ctl(QStringLiteral("frmWelcome"));
+        const int welcomePage = state.pageCount + 1;
         forms::Control *label = m_form.create(forms::Kind::Label, p + "lbl_0", -1, welcome);
         label->setText(QStringLiteral("Date of birth"));
         label->setVisible(labelVisible);
-        m_form.create(forms::Kind::ComboBox, p + "dat_0y", -1, welcome)->setText(y);
-        m_form.create(forms::Kind::ComboBox, p + "dat_0m", -1, welcome)->setText(m);
-        m_form.create(forms::Kind::ComboBox, p + "dat_0d", -1, welcome)->setText(d);
+        record(label, question(welcomePage, "lbl", "0"), built::Role::Own);
+        built::Question &date = question(welcomePage, "dat", "0");
+        for (const auto &[part, text] : {std::pair{"y", y}, {"m", m}, {"d", d}}) {
+            forms::Control *list =
+                m_form.create(forms::Kind::ComboBox, p + "dat_0" + part, -1, welcome);
+            list->setText(text);
+            record(list, date, built::Role::DateList, QLatin1String(part));
+        }
     }
 
     // A question-page date: three editable lists N + part, in the format's
@@ -63,11 +69,16 @@ class RegistrationFixture {
     void date(int pageNo, const QString &id, std::initializer_list<std::pair<char, QString>> parts)
     {
         const QString n = name(pageNo, "dat", id);
+        built::Question &q = question(pageNo, "dat", id);
         for (const auto &[part, text] : parts) {
-            m_form.create(forms::Kind::ComboBox, n + QLatin1Char(part), -1, page(pageNo))
-                ->setText(text);
-            m_form.create(forms::Kind::Label, n + "lbl" + QLatin1Char(part), -1, page(pageNo))
-                ->setText("/");
+            forms::Control *list =
+                m_form.create(forms::Kind::ComboBox, n + QLatin1Char(part), -1, page(pageNo));
+            list->setText(text);
+            record(list, q, built::Role::DateList, QString(QLatin1Char(part)));
+            forms::Control *separator =
+                m_form.create(forms::Kind::Label, n + "lbl" + QLatin1Char(part), -1, page(pageNo));
+            separator->setText("/");
+            record(separator, q, built::Role::DateSeparator, "lbl" + QString(QLatin1Char(part)));
         }
     }
 
@@ -87,24 +98,29 @@ class RegistrationFixture {
     void options(int pageNo, const QString &id, const QStringList &captions, int selected)
     {
         const QString n = name(pageNo, "rad", id);
+        built::Question &q = question(pageNo, "rad", id);
         forms::Control *group =
             m_form.create(forms::Kind::Frame, QStringLiteral("frm_") + n, -1, page(pageNo));
+        record(group, q, built::Role::Group);
         for (int k = 0; k < captions.size(); ++k) {
-            forms::Control *b = m_form.create(forms::Kind::OptionButton,
-                                              n + QStringLiteral("opt%1").arg(k), -1, group);
+            const QString suffix = QStringLiteral("opt%1").arg(k);
+            forms::Control *b = m_form.create(forms::Kind::OptionButton, n + suffix, -1, group);
             b->setText(captions[k]);
             b->setValue(k == selected ? 1 : 0);
+            record(b, q, built::Role::Option, suffix);
         }
     }
     void checks(int pageNo, const QString &id, const QStringList &captions,
                 std::initializer_list<int> ticked)
     {
         const QString n = name(pageNo, "chk", id);
+        built::Question &q = question(pageNo, "chk", id);
         for (int k = 0; k < captions.size(); ++k) {
-            forms::Control *b = m_form.create(forms::Kind::CheckBox,
-                                              n + QStringLiteral("opt%1").arg(k), -1, page(pageNo));
+            const QString suffix = QStringLiteral("opt%1").arg(k);
+            forms::Control *b = m_form.create(forms::Kind::CheckBox, n + suffix, -1, page(pageNo));
             b->setText(captions[k]);
             b->setValue(std::find(ticked.begin(), ticked.end(), k) != ticked.end());
+            record(b, q, built::Role::Option, suffix);
         }
     }
     // A list: ListBox "<N>" holding CheckBox options "<N>opt<k>".
@@ -112,12 +128,15 @@ class RegistrationFixture {
               std::initializer_list<int> selected)
     {
         const QString n = name(pageNo, "lst", id);
+        built::Question &q = question(pageNo, "lst", id);
         forms::Control *box = m_form.create(forms::Kind::ListBox, n, -1, page(pageNo));
+        record(box, q, built::Role::Own);
         for (int k = 0; k < captions.size(); ++k) {
-            forms::Control *b =
-                m_form.create(forms::Kind::CheckBox, n + QStringLiteral("opt%1").arg(k), -1, box);
+            const QString suffix = QStringLiteral("opt%1").arg(k);
+            forms::Control *b = m_form.create(forms::Kind::CheckBox, n + suffix, -1, box);
             b->setText(captions[k]);
             b->setValue(std::find(selected.begin(), selected.end(), k) != selected.end());
+            record(b, q, built::Role::Option, suffix);
         }
     }
     // An answer combo: the next element of page_spe_cmb_Answer, Tag = N.
@@ -128,6 +147,7 @@ class RegistrationFixture {
             forms::Kind::ComboBox, QStringLiteral("page_spe_cmb_Answer"), index, page(pageNo));
         c->setTag(name(pageNo, "cbo", id));
         c->setText(answer);
+        record(c, question(pageNo, "cbo", id), built::Role::AnswerList);
     }
 
     WizardState state;
@@ -139,7 +159,17 @@ class RegistrationFixture {
     }
     forms::Control *add(forms::Kind kind, int pageNo, const char *code, const QString &id)
     {
-        return m_form.create(kind, name(pageNo, code, id), -1, page(pageNo));
+        forms::Control *c = m_form.create(kind, name(pageNo, code, id), -1, page(pageNo));
+        record(c, question(pageNo, code, id), built::Role::Own);
+        return c;
+    }
+    built::Question &question(int pageNo, const char *code, const QString &id)
+    {
+        return state.pageQuestions.pageObject(pageNo, QLatin1String(code), id);
+    }
+    void record(forms::Control *c, built::Question &q, built::Role role, const QString &suffix = {})
+    {
+        state.pageQuestions.add(c, q, role, suffix);
     }
 
     QWidget m_window;

@@ -319,7 +319,7 @@ TEST(RequestUrl, BuiltPagesAnswerInTheWindowsOrder)
             else
                 control->setText(answer);
         }
-        EXPECT_EQ(itemsOf(readQuestionPages(f.form())), c.items) << c.name;
+        EXPECT_EQ(itemsOf(readQuestionPages(f.form(), f.state)), c.items) << c.name;
         EXPECT_EQ(buildRequestUrl(f.form(), f.state),
                   "U?ans=" + c.ans + "&pname=" + c.pname + "&lang=English")
             << c.name;

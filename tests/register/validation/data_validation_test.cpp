@@ -64,7 +64,10 @@ TEST_F(DataValidation, PersonalFieldsThatAreHiddenOrNotTextBoxesAreNotChecked)
 {
     showPage(2, 0);
     personalField("txtFirstName", "txtFirstname", "", "", "0")->setVisible(false);
-    holder("cmbCity_optional", "0", frame(0)); // the city list's holder
+    // The city list's holder: a list is not checked.
+    state.personalFields.add(holder("cmbCity_optional", "0", frame(0)),
+                             state.personalFields.personalField(QLatin1String("cmbCity")),
+                             built::Role::OptionalHolder);
     EXPECT_TRUE(isDataValid(form, state, today));
     form.control("txtFirstName")->setVisible(true);
     EXPECT_FALSE(isDataValid(form, state, today));
@@ -286,11 +289,20 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
 TEST_F(DataValidation, MissingControlsSkipTheirStep)
 {
     showPage(2, 1);
-    // Holders whose field is gone, a date without lists or optional holder.
-    holder("page_1_txt_7_optional", "0", frame(1));
-    holder("page_1_txt_8_patten", "n", frame(1));
-    holder("page_1_dat_9_patten", "13", frame(1));
-    holder("txtNothing_optional", "0", frame(0));
+    // Holders whose field is gone, a date without lists or optional holder,
+    // a holder nothing recorded.
+    auto recorded = [this](built::Questions &record, built::Question &q, built::Role role,
+                           const char *name, const char *text,
+                           forms::Control *in) { record.add(holder(name, text, in), q, role); };
+    built::Questions &objects = state.pageQuestions;
+    recorded(objects, question(1, "txt", "7"), built::Role::OptionalHolder, "page_1_txt_7_optional",
+             "0", frame(1));
+    recorded(objects, question(1, "txt", "8"), built::Role::PatternHolder, "page_1_txt_8_patten",
+             "n", frame(1));
+    recorded(objects, question(1, "dat", "9"), built::Role::PatternHolder, "page_1_dat_9_patten",
+             "13", frame(1));
+    recorded(state.personalFields, state.personalFields.personalField(QLatin1String("txtNothing")),
+             built::Role::OptionalHolder, "txtNothing_optional", "0", frame(0));
     holder("page_x_txt_1_optional", "0", frame(1));
     EXPECT_TRUE(isDataValid(form, state, today));
 }
@@ -394,7 +406,9 @@ TEST_F(DataValidation, BuiltPagesFailAtTheFirstFieldInTheWindowsOrder)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
+        // As the wizard does between two builds.
         RemoveAllObject(form);
+        state.pageQuestions.clear();
         state.pageCount = std::int16_t(c.pages.size());
         for (int p = 0; p < c.pages.size(); ++p) {
             const QString title = QStringLiteral("question page %1").arg(p + 1);

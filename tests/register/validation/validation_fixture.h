@@ -1,8 +1,8 @@
 #pragma once
 
 // A main window with the fixed layout and no configuration, into whose page
-// frames a test puts exactly the fields and holders it needs, named as the
-// page build names them.
+// frames a test puts exactly the fields and holders it needs, named and
+// recorded as the page build and start-up name and record them.
 
 #include "platform/forms/form.h"
 #include "register/wizard/main_form.h"
@@ -47,6 +47,21 @@ class ValidationFixture : public ::testing::Test {
         h->setText(text);
         return h;
     }
+    // The question of a page object, and its two holders recorded for it.
+    built::Question &question(int page, const char *type, const QString &id)
+    {
+        return state.pageQuestions.pageObject(page, QLatin1String(type), id);
+    }
+    void holders(built::Question &q, const QString &n, const QString *pattern,
+                 const QString &optional, forms::Control *in, const QString &tag = {})
+    {
+        if (pattern)
+            state.pageQuestions.add(holder(n + QStringLiteral("_patten"), *pattern, in), q,
+                                    built::Role::PatternHolder);
+        forms::Control *h = holder(n + QStringLiteral("_optional"), optional, in);
+        h->setTag(tag);
+        state.pageQuestions.add(h, q, built::Role::OptionalHolder);
+    }
 
     // A text field with its two holders; the optional holder's Tag is the
     // field's own message.
@@ -57,8 +72,9 @@ class ValidationFixture : public ::testing::Test {
         const QString n = objectName(page, "txt", id);
         forms::Control *input = form.create(forms::Kind::TextBox, n, -1, frame(page));
         input->setText(answer);
-        holder(n + QStringLiteral("_patten"), pattern, frame(page));
-        holder(n + QStringLiteral("_optional"), optional, frame(page))->setTag(tag);
+        built::Question &q = question(page, "txt", id);
+        state.pageQuestions.add(input, q, built::Role::Own);
+        holders(q, n, &pattern, optional, frame(page), tag);
         return input;
     }
 
@@ -69,11 +85,14 @@ class ValidationFixture : public ::testing::Test {
     {
         const QString n = objectName(page, "dat", id);
         const QString texts[] = {year, month, day};
-        for (int i = 0; i < 3; ++i)
-            form.create(forms::Kind::ComboBox, n + QStringLiteral("ymd")[i], -1, frame(page))
-                ->setText(texts[i]);
-        holder(n + QStringLiteral("_patten"), pattern, frame(page));
-        holder(n + QStringLiteral("_optional"), optional, frame(page));
+        built::Question &q = question(page, "dat", id);
+        for (int i = 0; i < 3; ++i) {
+            const QString part = QStringLiteral("ymd").mid(i, 1);
+            forms::Control *list = form.create(forms::Kind::ComboBox, n + part, -1, frame(page));
+            list->setText(texts[i]);
+            state.pageQuestions.add(list, q, built::Role::DateList, part);
+        }
+        holders(q, n, &pattern, optional, frame(page));
         return form.control(n + u'd');
     }
 
@@ -83,13 +102,19 @@ class ValidationFixture : public ::testing::Test {
                                          const QString &holderText, const QString &tag = {})
     {
         const QString n = objectName(page, type, id);
+        built::Question &q = question(page, type, id);
         forms::Control *in = frame(page);
-        if (QLatin1String(type) == QLatin1String("lst"))
+        if (QLatin1String(type) == QLatin1String("lst")) {
             in = form.create(forms::Kind::ListBox, n, -1, in);
+            state.pageQuestions.add(in, q, built::Role::Own);
+        }
         QList<forms::Control *> boxes;
-        for (int k = 0; k < options; ++k)
-            boxes << form.create(forms::Kind::CheckBox, n + QStringLiteral("opt%1").arg(k), -1, in);
-        holder(n + QStringLiteral("_optional"), holderText, frame(page))->setTag(tag);
+        for (int k = 0; k < options; ++k) {
+            const QString suffix = QStringLiteral("opt%1").arg(k);
+            boxes << form.create(forms::Kind::CheckBox, n + suffix, -1, in);
+            state.pageQuestions.add(boxes.last(), q, built::Role::Option, suffix);
+        }
+        holders(q, n, nullptr, holderText, frame(page), tag);
         return boxes;
     }
 
@@ -101,8 +126,14 @@ class ValidationFixture : public ::testing::Test {
         forms::Control *field = form.control(QLatin1String(input));
         field->setText(answer);
         field->setVisible(true);
-        holder(QLatin1String(stem) + QStringLiteral("_patten"), pattern, frame(0));
-        holder(QLatin1String(stem) + QStringLiteral("_optional"), optional, frame(0));
+        built::Question &q = state.personalFields.personalField(QLatin1String(stem));
+        state.personalFields.add(field, q, built::Role::Own);
+        state.personalFields.add(
+            holder(QLatin1String(stem) + QStringLiteral("_patten"), pattern, frame(0)), q,
+            built::Role::PatternHolder);
+        state.personalFields.add(
+            holder(QLatin1String(stem) + QStringLiteral("_optional"), optional, frame(0)), q,
+            built::Role::OptionalHolder);
         return field;
     }
 
