@@ -1,6 +1,7 @@
 #include "register/pages/answer_names.h"
 
 #include "platform/forms/form.h"
+#include "register/core/built_questions.h"
 #include "register/core/control_names.h"
 #include "register/core/spoken_words.h"
 #include "register/core/wizard_state.h"
@@ -14,18 +15,22 @@ template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;
 
 // The caption of the page's label that shares the object's id, as a name;
 // empty when the page has no such label.
-QString questionOf(const forms::Form &form, int pageNumber, QLatin1String code,
-                   const QString &object)
+QString questionOf(const built::Questions &record, int pageNumber, const QString &id)
 {
-    // The id is whatever follows the object's prefix; it may hold a "_".
-    const QString prefix = names::objectName(pageNumber, code, QString());
-    if (!object.startsWith(prefix))
-        return {};
-    const forms::Control *label =
-        form.control(names::objectName(pageNumber, names::code::label, object.mid(prefix.size())));
+    const built::Question *caption = record.find(pageNumber, names::code::label, id);
+    const forms::Control *label = caption ? caption->input.data() : nullptr;
     if (!label || label->kind() != forms::Kind::Label)
         return {};
     return words::captionAsName(label->text());
+}
+
+// The controls of the object's question: objects of one page with the same
+// type and id share them.
+const built::Question *builtFor(const built::Questions &record, int pageNumber,
+                                const pages::PageObject &object)
+{
+    return record.find(pageNumber, pages::objectCode(object),
+                       std::visit([](const auto &o) { return o.id; }, object));
 }
 
 void name(forms::Control *c, const QString &spoken)
@@ -34,11 +39,10 @@ void name(forms::Control *c, const QString &spoken)
         c->setAccessibleName(spoken);
 }
 
-void describeOptions(const forms::Form &form, const QString &object, qsizetype count,
-                     const QString &question)
+void describeOptions(const built::Question &built, qsizetype count, const QString &question)
 {
     for (int k = 0; k < count; ++k)
-        if (forms::Control *option = form.control(names::optionName(object, k)))
+        if (forms::Control *option = built.option(k))
             option->setAccessibleDescription(question);
 }
 
@@ -55,46 +59,38 @@ QString datePartWord(const QString &language, const QString &part)
 
 } // namespace
 
-void nameAnswers(forms::Form &form, const WizardState &state, int pageNumber,
+void nameAnswers(forms::Form &, const WizardState &state, int pageNumber,
                  const QList<pages::PageObject> &objects)
 {
-    using namespace names;
+    const built::Questions &record = state.pageQuestions;
     for (const pages::PageObject &object : objects) {
+        const built::Question *built = builtFor(record, pageNumber, object);
+        if (!built)
+            continue; // a picture or a label: nothing to name
+        const QString question = questionOf(record, pageNumber, built->id);
         std::visit(
             Overloaded{
                 [](const pages::ImageObject &) {},
                 [](const pages::LabelObject &) {},
-                [&](const pages::TextObject &o) {
-                    name(form.control(o.name), questionOf(form, pageNumber, code::text, o.name));
-                },
+                [&](const pages::TextObject &) { name(built->input, question); },
                 [&](const pages::DateObject &o) {
-                    const QString question = questionOf(form, pageNumber, code::date, o.name);
                     for (int k = 0; k < 3; ++k) {
                         // A part that is no date part has no word: its list
                         // is named by the text it starts with.
                         const QString word = datePartWord(state.currentLanguage, o.parts[k]);
-                        name(form.control(datePartName(o.name, o.parts[k])),
+                        name(built->dateList(o.parts[k]),
                              words::captionWithWord(question, word.isEmpty() ? o.texts[k] : word));
                     }
                 },
-                [&](const pages::ComboObject &o) {
-                    const QString question = questionOf(form, pageNumber, code::combo, o.name);
-                    for (forms::Control *c : form.family(answerFamily))
-                        if (c->tag() == o.name)
-                            name(c, question);
-                },
-                [&](const pages::ListObject &o) {
-                    name(form.control(o.name), questionOf(form, pageNumber, code::list, o.name));
-                },
+                [&](const pages::ComboObject &) { name(built->input, question); },
+                [&](const pages::ListObject &) { name(built->input, question); },
                 [&](const pages::CheckObject &o) {
-                    describeOptions(form, o.name, o.captions.size(),
-                                    questionOf(form, pageNumber, code::check, o.name));
+                    describeOptions(*built, o.captions.size(), question);
                 },
                 [&](const pages::RadioObject &o) {
-                    const QString question = questionOf(form, pageNumber, code::radio, o.name);
-                    if (forms::Control *group = form.control(groupFrameName(o.name)))
-                        group->setAccessibleDescription(question);
-                    describeOptions(form, o.name, o.captions.size(), question);
+                    if (built->group)
+                        built->group->setAccessibleDescription(question);
+                    describeOptions(*built, o.captions.size(), question);
                 },
             },
             object);

@@ -17,6 +17,7 @@ class Form;
 struct WizardState;
 
 // Names the answers of the objects of page pageNumber, once they are all
-// built (a label may follow its answer in the markup).
+// built (a label may follow its answer in the markup), through the controls
+// the page build recorded for each (state.pageQuestions).
 void nameAnswers(forms::Form &form, const WizardState &state, int pageNumber,
                  const QList<pages::PageObject> &objects);

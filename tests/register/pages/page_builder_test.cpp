@@ -164,3 +164,57 @@ TEST_F(PageBuilder, LookupsStayExactThroughRemovals)
     EXPECT_EQ(form.control(QStringLiteral("box0")), again);
     EXPECT_EQ(form.controls().last(), again);
 }
+
+// What a screen reader is told of each answer of a built page: its question
+// is the page's label with the same id, wherever that label stands, and an id
+// used twice names the controls the two objects share once.
+TEST_F(PageBuilder, EveryAnswerIsToldTheLabelOfItsId)
+{
+    state.currentLanguage = QStringLiteral("English");
+    state.pageCount = 1;
+    state.pages[0] = {};
+    state.pages[1] = page(R"(<page>
+        <object type="text" id="1" src="" x="1" y="2" width="3" height="4" maxlength="0" patten="" password="" optional="1"/>
+        <object type="date" id="2" src="m-d-q" text="M-D-Q" x="1" y="500" patten="" optional="1"/>
+        <object type="combo" id="3" src="a|b" x="1" y="900" width="3" default="?"/>
+        <object type="list" id="4" src="a|b" x="1" y="1300" wdith="3000" height="900" optional="1"/>
+        <object type="checkbox" id="5" src="a|b" x="1|1" y="2300|2600" width="3" optional="1"/>
+        <object type="radiobox" id="6" src="a|b" x="1|1" y="2900|3200" width="3" default="0"/>
+        <object type="checkbox" id="5" src="c|d|e" x="2000|2000|2000" y="2300|2600|2900" width="3" optional="1"/>
+        <object type="text" id="7" src="" x="1" y="3600" width="3" height="4" maxlength="0" patten="" password="" optional="1"/>
+        <object type="label" id="1" src="Name" x="4000" y="2"/>
+        <object type="label" id="2" src="Born" x="4000" y="500"/>
+        <object type="label" id="3" src="Heard" x="4000" y="900"/>
+        <object type="label" id="4" src="Plays on" x="4000" y="1300"/>
+        <object type="label" id="5" src="Likes" x="4000" y="2300"/>
+        <object type="label" id="6" src="Online" x="4000" y="2900"/></page>)");
+    state.welcomePage = {};
+    LoadPageSetting(form, state, kToday);
+
+    const struct {
+        const char *control;
+        int index; // an element of a family, or -1
+        const char *name;
+        const char *description;
+    } rows[] = {
+        {"page_1_txt_1", -1, "Name", ""},
+        {"page_1_dat_2m", -1, "Born: Month", ""},
+        {"page_1_dat_2d", -1, "Born: Day", ""},
+        {"page_1_dat_2q", -1, "Born: Q", ""}, // no date part: the text it starts with
+        {"page_spe_cmb_Answer", 1, "Heard", ""},
+        {"page_1_lst_4", -1, "Plays on", ""},
+        {"page_1_lst_4opt1", -1, "", ""},
+        {"page_1_chk_5opt0", -1, "", "Likes"},
+        {"page_1_chk_5opt2", -1, "", "Likes"},
+        {"frm_page_1_rad_6", -1, "", "Online"},
+        {"page_1_rad_6opt1", -1, "", "Online"},
+        {"page_1_txt_7", -1, "", ""}, // no label of its id
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.control);
+        const forms::Control *c = form.control(QLatin1String(row.control), row.index);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->widget()->accessibleName(), QLatin1String(row.name));
+        EXPECT_EQ(c->widget()->accessibleDescription(), QLatin1String(row.description));
+    }
+}
