@@ -192,6 +192,27 @@ TEST_F(MessageDialog, EachWayOfLeavingGivesItsAnswer)
     }
 }
 
+// The latest stand-in answers until it goes; the one before it then
+// answers again (a test's answers inside a fixture's, the walk's per dialog).
+TEST_F(MessageDialog, TheLatestStandInAnswersUntilItGoes)
+{
+    using A = DlgError::Answer;
+    QStringList order;
+    const SkinnedDialog::StandIn outer([&](SkinnedDialog &) {
+        order << "outer";
+        dialog.answer(A::Ok);
+    });
+    {
+        const SkinnedDialog::StandIn inner([&](SkinnedDialog &) {
+            order << "inner";
+            dialog.answer(A::Cancel);
+        });
+        EXPECT_EQ(dialog.ask("first", DlgError::Buttons::OkCancel), A::Cancel);
+    }
+    EXPECT_EQ(dialog.ask("second", DlgError::Buttons::OkCancel), A::Ok);
+    EXPECT_EQ(order, (QStringList{"inner", "outer"}));
+}
+
 TEST_F(MessageDialog, OkIsFocusedAndNamedForTheKeyboard)
 {
     asking(DlgError::Buttons::OkCancel, [this] {
