@@ -1,9 +1,9 @@
 #include "registrations/http/http_server.h"
 
-#include <QDateTime>
-
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <ctime>
 #include <microhttpd.h>
 #include <mutex>
 #include <netdb.h>
@@ -30,6 +30,7 @@ struct Exchange {
     qsizetype bytesIn = 0;
     qsizetype bytesOut = 0;
     QString note;
+    QString client; // the client's address, once it has been looked up
 };
 
 QString addressText(const sockaddr *address)
@@ -94,17 +95,28 @@ struct Server::Private {
     {
         if (!options.logRequests)
             return;
+        // Written with the C library rather than QString's argument chain:
+        // it runs once per request, on the threads that serve them.
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        tm utc{};
+        gmtime_r(&now.tv_sec, &utc);
+        char status[16] = "-";
+        if (exchange.status)
+            std::snprintf(status, sizeof status, "%d", exchange.status);
+        const QByteArray address = client.toUtf8();
+        const QByteArray note = exchange.note.isEmpty() ? QByteArray("-") : exchange.note.toUtf8();
         // Never the query: it carries the player's personal data.
-        const QByteArray line =
-            QStringLiteral("%1 %2 %3 %4 in=%5 out=%6\n")
-                .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), client,
-                     exchange.status ? QString::number(exchange.status) : QStringLiteral("-"),
-                     exchange.note.isEmpty() ? QStringLiteral("-") : exchange.note)
-                .arg(exchange.bytesIn)
-                .arg(exchange.bytesOut)
-                .toUtf8();
+        char line[512];
+        const int length = std::snprintf(
+            line, sizeof line, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ %s %s %s in=%lld out=%lld\n",
+            utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+            int(now.tv_nsec / 1000000), address.constData(), status, note.constData(),
+            static_cast<long long>(exchange.bytesIn), static_cast<long long>(exchange.bytesOut));
+        if (length <= 0)
+            return;
         std::lock_guard lock(logMutex);
-        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        std::fwrite(line, 1, std::min(size_t(length), sizeof line - 1), stderr);
         std::fflush(stderr);
     }
 
@@ -124,7 +136,8 @@ struct Server::Private {
         auto *exchange = static_cast<Exchange *>(*context);
         if (!exchange)
             return;
-        static_cast<Private *>(cls)->log(*exchange, clientAddress(connection));
+        static_cast<Private *>(cls)->log(
+            *exchange, exchange->client.isEmpty() ? clientAddress(connection) : exchange->client);
         delete exchange;
         *context = nullptr;
     }
@@ -175,7 +188,8 @@ struct Server::Private {
         if (!wholeTarget(*exchange, version))
             return queueReply(*exchange, {400, "error`|`Malformed request line", {}});
 
-        Request request{QByteArray(method), exchange->target, clientAddress(connection)};
+        exchange->client = clientAddress(connection);
+        Request request{QByteArray(method), exchange->target, exchange->client};
         self->handler(request, [exchange](Reply reply) {
             std::lock_guard lock(exchange->mutex);
             exchange->reply = std::move(reply);

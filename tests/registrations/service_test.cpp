@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -58,6 +59,12 @@ TEST_F(ServiceTest, AnswersWithTheNumberAndExportsTheRow)
     // The log names the request by its number, never by what the player typed.
     const QString log = m_service->errors();
     EXPECT_TRUE(log.contains(QStringLiteral(" 200 #1 "))) << log.toStdString();
+    // One line: UTC time to the millisecond, address, status, number, bytes.
+    static const QRegularExpression line(
+        QStringLiteral(
+            R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z 127\.0\.0\.1 200 #1 in=\d+ out=6$)"),
+        QRegularExpression::MultilineOption);
+    EXPECT_TRUE(line.match(log).hasMatch()) << log.toStdString();
     for (const char *personal : {"Ann", "Lee", "example", "1990", "Garage"})
         EXPECT_FALSE(log.contains(QLatin1String(personal))) << personal;
 }
