@@ -98,28 +98,44 @@ QByteArray percentDecode(QByteArrayView text)
 
 QString bytesToText(QByteArrayView bytes)
 {
-    QString text;
-    text.reserve(bytes.size());
+    // Each byte gives at most one UTF-16 unit (a four-byte sequence gives
+    // two), so the text is written into room for as many units as bytes.
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    char16_t *const start = out;
+    const auto at = [&](qsizetype k) { return char32_t(static_cast<unsigned char>(bytes[k])); };
     for (qsizetype i = 0; i < bytes.size();) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const char32_t byte = at(i);
         if (byte < 0x80) {
-            text += QChar(byte);
+            *out++ = char16_t(byte);
             ++i;
             continue;
         }
-        if (const qsizetype length = utf8SequenceLength(bytes, i)) {
-            text += QString::fromUtf8(bytes.sliced(i, length));
-            i += length;
+        const qsizetype length = utf8SequenceLength(bytes, i);
+        if (length == 0) {
+            *out++ = windows1252(static_cast<unsigned char>(byte));
+            ++i;
             continue;
         }
-        text += QChar(windows1252(byte));
-        ++i;
+        char32_t code = length == 2 ? byte & 0x1F : length == 3 ? byte & 0x0F : byte & 0x07;
+        for (qsizetype k = 1; k < length; ++k)
+            code = (code << 6) | (at(i + k) & 0x3F);
+        if (QChar::requiresSurrogates(code)) {
+            *out++ = QChar::highSurrogate(code);
+            *out++ = QChar::lowSurrogate(code);
+        } else {
+            *out++ = char16_t(code);
+        }
+        i += length;
     }
+    text.truncate(out - start);
     return text;
 }
 
-QString decodeValueEscapes(const QString &text)
+QString decodeValueEscapes(QStringView text)
 {
+    if (!text.contains(u'%'))
+        return text.toString();
     static constexpr struct {
         char16_t high;
         char16_t low;
@@ -149,24 +165,31 @@ QString decodeValueEscapes(const QString &text)
     return result;
 }
 
+QString decodeValueEscapes(const QString &text)
+{
+    return text.contains(u'%') ? decodeValueEscapes(QStringView(text)) : text;
+}
+
 QList<Field> decodeQuery(QByteArrayView rawQuery)
 {
     const QString query = bytesToText(percentDecode(rawQuery));
     QList<Field> fields;
-    for (const QString &piece : query.split(u'&', Qt::SkipEmptyParts)) {
+    fields.reserve(16);
+    for (const QStringView piece : QStringView(query).tokenize(u'&', Qt::SkipEmptyParts)) {
         const qsizetype equals = piece.indexOf(u'=');
         if (equals < 0)
-            fields.append({piece, QString()});
+            fields.append({piece.toString(), QString()});
         else
-            fields.append({piece.left(equals), decodeValueEscapes(piece.mid(equals + 1))});
+            fields.append(
+                {piece.first(equals).toString(), decodeValueEscapes(piece.sliced(equals + 1))});
     }
     return fields;
 }
 
-QString decodeAnswerEscapes(const QString &text)
+QString decodeAnswerEscapes(QStringView text)
 {
     if (!text.contains(u'%'))
-        return text;
+        return text.toString();
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -189,18 +212,23 @@ QString decodeAnswerEscapes(const QString &text)
     return result;
 }
 
+QString decodeAnswerEscapes(const QString &text)
+{
+    return text.contains(u'%') ? decodeAnswerEscapes(QStringView(text)) : text;
+}
+
 QList<Answer> splitAnswers(const QString &answers)
 {
     QList<Answer> result;
     if (answers.isEmpty())
         return result;
-    for (const QString &entry : answers.split(u'|')) {
+    for (const QStringView entry : QStringView(answers).tokenize(u'|')) {
         const qsizetype accent = entry.indexOf(u'`');
         if (accent < 0)
             result.append({QString(), decodeAnswerEscapes(entry)});
         else
-            result.append({decodeAnswerEscapes(entry.left(accent)),
-                           decodeAnswerEscapes(entry.mid(accent + 1))});
+            result.append({decodeAnswerEscapes(entry.first(accent)),
+                           decodeAnswerEscapes(entry.sliced(accent + 1))});
     }
     return result;
 }

@@ -37,6 +37,7 @@ QString bytesToText(QByteArrayView bytes);
 // case) back to ". ? / : = &"; every other "%" stays. A "%26" that the user
 // typed cannot be told apart from an encoded "&": the protocol is ambiguous.
 QString decodeValueEscapes(const QString &text);
+QString decodeValueEscapes(QStringView text);
 
 // Both layers over a raw query (the part after "?"): the URL layer over the
 // whole query, then the structure split at "&" and at the first "=" of each
@@ -55,6 +56,7 @@ QList<Answer> splitAnswers(const QString &answers);
 
 // The two answer escapes alone: %7C to "|" and %60 to a grave accent.
 QString decodeAnswerEscapes(const QString &text);
+QString decodeAnswerEscapes(QStringView text);
 
 // Control characters as \xNN (\uNNNN above 0xFF), and so the line and
 // paragraph separators and the marks that change the direction of text, so
