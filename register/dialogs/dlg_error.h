@@ -22,7 +22,8 @@ class DlgError : public SkinnedDialog {
     // window, which stays disabled until the player answers, and returns the
     // answer. A question (OkCancel) answers Ok only when OK was pressed:
     // Cancel, Escape and the close box all answer Cancel. A message with OK
-    // alone answers Ok however it is left.
+    // alone answers Ok however it is left. Asked with None, the message gets
+    // OK alone: only showNotice stands without a button.
     Answer ask(const QString &message, Buttons buttons = Buttons::Ok);
 
     // The notice shown while the wizard connects: no button, application-
