@@ -74,6 +74,19 @@ void Questions::add(forms::Control *control, Question &question, Role role, cons
 {
     if (!control)
         return;
+    const bool holder = role == Role::PatternHolder || role == Role::OptionalHolder;
+    Entry &entry = (holder ? m_holders : m_parts)[control];
+    // A control already recorded keeps its first part, unless that entry
+    // outlived its control and the address is being used again.
+    const bool known = entry.control.data() == control && entry.part.question >= 0;
+    // Recorded for this very question: a later object of the same name found
+    // it again, and the question holds it already.
+    if (known && entry.part.question == question.number)
+        return;
+    if (!known) {
+        entry.control = control;
+        entry.part = Part{question.number, role, suffix};
+    }
     switch (role) {
     case Role::Own:
     case Role::AnswerList:
@@ -85,8 +98,7 @@ void Questions::add(forms::Control *control, Question &question, Role role, cons
             question.dateLists.append({suffix, control});
         break;
     case Role::Option:
-        if (!question.options.contains(control))
-            question.options.append(control);
+        question.options.append(control);
         break;
     case Role::Group:
         if (!question.group)
@@ -103,14 +115,6 @@ void Questions::add(forms::Control *control, Question &question, Role role, cons
     case Role::DateSeparator:
         break;
     }
-    const bool holder = role == Role::PatternHolder || role == Role::OptionalHolder;
-    Entry &entry = (holder ? m_holders : m_parts)[control];
-    // A control already recorded keeps its first part, unless that entry
-    // outlived its control and the address is being used again.
-    if (entry.control && entry.part.question >= 0)
-        return;
-    entry.control = control;
-    entry.part = Part{question.number, role, suffix};
 }
 
 const Part *Questions::live(const QHash<const forms::Control *, Entry> &map,
