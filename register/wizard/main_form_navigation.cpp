@@ -140,7 +140,7 @@ void MainForm::showStep(const WizardStep &step)
         // Back to the region screen: the pages are discarded with their
         // answers and built again, for the language then chosen, by Next.
         ctl(names::imgWelcomeTitle)->setVisible(false);
-        HideAllFrames(m_form);
+        HideAllFrames(m_form, m_state);
         SetContainer(m_form, m_state, nullptr);
         RemoveAllObject(m_form);
         focusRegionScreen(m_form);

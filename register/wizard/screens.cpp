@@ -116,16 +116,21 @@ void arrangePageKeyboard(forms::Form &form, Control *frame)
 
 } // namespace
 
-void HideAllFrames(forms::Form &form)
+void HideAllFrames(forms::Form &form, const WizardState &state)
 {
-    for (Control *c : form.controls())
-        if (c->kind() == Kind::Frame && !names::isGroupFrame(c->name()))
+    for (Control *c : form.controls()) {
+        if (c->kind() != Kind::Frame)
+            continue;
+        // An option group's frame goes with its page frame.
+        const built::Part *part = state.pageQuestions.partOf(c);
+        if (!part || part->role != built::Role::Group)
             c->setVisible(false);
+    }
 }
 
 void DisplayWelcomePage(forms::Form &form, WizardState &state)
 {
-    HideAllFrames(form);
+    HideAllFrames(form, state);
     Control *frame = ctl(form, names::frmWelcome);
     fillWindow(form, frame);
     ctl(form, names::cmdPrev)->setVisible(true);
@@ -143,7 +148,7 @@ void DisplayWelcomePage(forms::Form &form, WizardState &state)
 
 void DisplayPage(forms::Form &form, WizardState &state)
 {
-    HideAllFrames(form);
+    HideAllFrames(form, state);
     Control *frame = ctl(form, names::frmPages, state.pageIndex);
     if (!frame)
         return;
@@ -156,7 +161,7 @@ void DisplayPage(forms::Form &form, WizardState &state)
 
 void DisplayMethodChoosePage(forms::Form &form, WizardState &state)
 {
-    HideAllFrames(form);
+    HideAllFrames(form, state);
     Control *ok = ctl(form, names::cmdOk);
     ok->setVisible(true);
     ok->setEnabled(true);
@@ -177,7 +182,7 @@ namespace {
 
 void displayThanks(forms::Form &form, WizardState &state, QLatin1String frameName, bool backToBack)
 {
-    HideAllFrames(form);
+    HideAllFrames(form, state);
     Control *frame = ctl(form, frameName);
     fillWindow(form, frame);
     backgroundInto(form, frame);
@@ -209,7 +214,7 @@ void DisplayErrorOnline(forms::Form &form, WizardState &state)
 {
     Control *frame = ctl(form, names::frmError);
     frame->setEnabled(true);
-    HideAllFrames(form);
+    HideAllFrames(form, state);
     frame->setVisible(true);
     fillWindow(form, frame);
     backgroundInto(form, frame);

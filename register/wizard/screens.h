@@ -13,8 +13,9 @@ class Form;
 struct WizardState;
 
 // Hides every frame of the window except the option-group frames of the
-// question pages (named "frm_page..."), which go with their page frame.
-void HideAllFrames(forms::Form &form);
+// question pages (as the page build recorded them), which go with their page
+// frame.
+void HideAllFrames(forms::Form &form, const WizardState &state);
 
 // The welcome screen, with Previous and Next.
 void DisplayWelcomePage(forms::Form &form, WizardState &state);
