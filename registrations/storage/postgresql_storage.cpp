@@ -423,7 +423,8 @@ class PostgresqlStorage final : public Storage {
                     .text(key.value)
                     .integer(changes[i].second);
             }
-            pipeline.add(sql::insertRows(sql::kAddToCounter, int(to - from)), std::move(params));
+            pipeline.add(sql::insertRows(sql::kAddToCounterPostgres, int(to - from)),
+                         std::move(params));
         }
         for (const auto &[key, change] : changes) {
             if (change < 0)

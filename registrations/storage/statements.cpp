@@ -182,11 +182,24 @@ constexpr std::array<const char *, 13> kVersion4Postgres = {
     "CREATE INDEX registrations_by_received ON registrations (received_ms)",
 };
 
-constexpr std::array<Migration, 4> kMigrations = {
+// Version 5, PostgreSQL only: a B-tree index entry there holds at most about
+// 2.7 KB, and a text box's answer or a hostile e-mail field may be longer;
+// storing one would fail its whole batch. Counters are kept unique by the
+// hashes of their question id and value, and e-mail keys are indexed by a
+// hash index, which holds only a hash of the key. SQLite has no such limit.
+constexpr std::array<const char *, 4> kVersion5Postgres = {
+    "DROP INDEX registrations_by_email",
+    "CREATE INDEX registrations_by_email ON registrations USING hash (email_key)",
+    "ALTER TABLE counters DROP CONSTRAINT counters_pkey",
+    "CREATE UNIQUE INDEX counters_key ON counters (kind, page, day, md5(entry_id), md5(value))",
+};
+
+constexpr std::array<Migration, 5> kMigrations = {
     Migration{1, kVersion1Sqlite, kVersion1Postgres},
     Migration{2, kVersion2, kVersion2},
     Migration{3, kVersion3, kVersion3},
     Migration{4, kVersion4Sqlite, kVersion4Postgres},
+    Migration{5, {}, kVersion5Postgres},
 };
 
 } // namespace
@@ -216,6 +229,10 @@ const char *const kInsertRegistration =
 const char *const kAddToCounter =
     "INSERT INTO counters (kind, page, entry_id, day, value, tally) VALUES ($1, $2, $3, $4, $5, $6)"
     " ON CONFLICT (kind, page, entry_id, day, value) DO UPDATE"
+    " SET tally = counters.tally + excluded.tally";
+const char *const kAddToCounterPostgres =
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally) VALUES ($1, $2, $3, $4, $5, $6)"
+    " ON CONFLICT (kind, page, day, md5(entry_id), md5(value)) DO UPDATE"
     " SET tally = counters.tally + excluded.tally";
 const char *const kDropEmptyCounter =
     "DELETE FROM counters WHERE kind = $1 AND page = $2 AND entry_id = $3 AND day = $4"

@@ -40,6 +40,8 @@ extern const char *const kInsertRegistration;
 // $1 kind, $2 page, $3 question id, $4 day, $5 value, $6 how many to add
 // (negative to take out). Concurrent writers add up without losing counts.
 extern const char *const kAddToCounter;
+// The same on PostgreSQL, whose counters are unique by hashes (version 5).
+extern const char *const kAddToCounterPostgres;
 // The same key, deleted once it counts nothing (an erased value must not stay).
 extern const char *const kDropEmptyCounter;
 

@@ -393,6 +393,37 @@ const Row kRows[] = {
          EXPECT_EQ(latest->first().firstName, QStringLiteral("Zo\u00eb"));
          EXPECT_EQ(latest->first().country, QStringLiteral("France"));
      }},
+    {"a free-text answer of thousands of characters is stored and counted",
+     [](const Database &, Storage &storage) {
+         // Text that does not compress: what a text box may hold at its longest.
+         QString text;
+         quint32 seed = 12345;
+         for (int i = 0; i < 32767; ++i) {
+             seed = seed * 1103515245u + 12345u;
+             text += QChar(u'!' + (seed >> 16) % 90);
+         }
+         Registration r = registration("l=1", "2026-03-01T10:00:00Z");
+         r.answers.append({QStringLiteral("9"), text, 3});
+         // A hostile e-mail field as long (the key erasure looks rows up by).
+         const QString address = text + QStringLiteral("@b.example");
+         Registration other = registration("l=2", "2026-03-01T10:00:01Z");
+         other.email = address;
+         other.fields[1].value = address;
+         const auto stored = store(storage, {r, other});
+         ASSERT_EQ(stored.size(), 2);
+         const auto rows = all(storage);
+         ASSERT_EQ(rows.size(), 2);
+         EXPECT_EQ(rows[0].registration.answers.last().value, text);
+         QString error;
+         const auto values = storage.countPerAnswer(3, QStringLiteral("9"), Period{}, 5, &error);
+         ASSERT_TRUE(values) << error.toStdString();
+         EXPECT_EQ(values->size(), 1);
+         EXPECT_EQ(values->value(0).key, text);
+         EXPECT_EQ(storage.eraseEmail(address.toUpper(), &error), 1) << error.toStdString();
+         EXPECT_EQ(storage.eraseEmail(QStringLiteral("a@b.example"), &error), 1);
+         EXPECT_EQ(storage.countAnswered(3, QStringLiteral("9"), Period{}, &error), 0);
+         EXPECT_TRUE(all(storage).isEmpty());
+     }},
 };
 
 class StorageContract : public ::testing::TestWithParam<std::tuple<Engine, Row>> {};
