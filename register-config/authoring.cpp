@@ -131,6 +131,28 @@ void unknownPatterns(Finder &f, const xml::Node &node, const QString &section)
              QStringLiteral("the answer is not checked"));
 }
 
+// The wizard sends a question's answers only under an id that begins with a
+// digit and holds no "_" (and checks the question only when its id holds no
+// "_"); any other id loses the player's answers without a word. A warning:
+// the wizard's behaviour is what receivers have always seen.
+void unsentId(Finder &f, const xml::Node &object, const QString &section, int page,
+              const QString &id)
+{
+    const bool digitFirst = !id.isEmpty() && id[0] >= u'0' && id[0] <= u'9';
+    if (digitFirst && !id.contains(u'_'))
+        return;
+    f.report(object, {"type", "id"}, section,
+             digitFirst
+                 ? QStringLiteral("question page %1: the id \"%2\" holds a \"_\"").arg(page).arg(id)
+                 : QStringLiteral("question page %1: the id \"%2\" does not begin with a "
+                                  "digit")
+                       .arg(page)
+                       .arg(id),
+             digitFirst ? QStringLiteral("the wizard neither checks nor sends its answers")
+                        : QStringLiteral("the wizard never sends its answers"),
+             QStringLiteral("id-not-sent"));
+}
+
 // Question ids: the request carries each answer under its id alone, so two
 // questions of one id in a section, on one page or on two, cannot be told
 // apart by whoever receives it.
@@ -154,6 +176,7 @@ void duplicateIds(Finder &f, const xml::Node &section)
             const std::optional<QString> id = object.attribute(QStringLiteral("id"));
             if (!id)
                 continue;
+            unsentId(f, object, name, p + 1, *id);
             const auto earlier = seen.constFind(*id);
             if (earlier == seen.constEnd()) {
                 seen.insert(*id, Seen{p + 1, object.line()});

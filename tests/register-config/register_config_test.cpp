@@ -564,6 +564,24 @@ INSTANTIATE_TEST_SUITE_P(
                   "114), and the request does not say which page an answer comes from; the server "
                   "cannot tell the two answers apart [id-across-pages]\n",
                   ""},
+        // Answers the wizard would never send (and, with a "_", never check).
+        CheckCase{"IdNeverSent",
+                  changed(R"(type="text" id="2")", R"(type="text" id="x2")", R"(country="Canada")"),
+                  {},
+                  0,
+                  "config.xml:118:7: <object type=\"text\" id=\"x2\"> in the section \"english, "
+                  "Canada\": question page 2: the id \"x2\" does not begin with a digit; the "
+                  "wizard never sends its answers [id-not-sent]\n",
+                  ""},
+        CheckCase{
+            "IdHoldingAnUnderscore",
+            changed(R"(type="text" id="2")", R"(type="text" id="2_b")", R"(country="Canada")"),
+            {},
+            0,
+            "config.xml:118:7: <object type=\"text\" id=\"2_b\"> in the section \"english, "
+            "Canada\": question page 2: the id \"2_b\" holds a \"_\"; the wizard neither "
+            "checks nor sends its answers [id-not-sent]\n",
+            ""},
         CheckCase{"EmptyText",
                   changed(R"(src="Question 1")", R"(src="")"),
                   {},
