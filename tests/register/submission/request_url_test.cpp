@@ -239,6 +239,7 @@ TEST(RequestUrl, BuiltPagesAnswerInTheWindowsOrder)
         QStringList items;
         QString ans;
         QString pname = QStringLiteral("Demo%20Game"); // a product box renames it
+        QString personalPage = {};                     // objects of page 0
     };
     const QString text = QStringLiteral(
         R"(<object type="text" id="%1" src="" x="100" y="%2" width="1000" height="300" maxlength="0" password="" patten="" optional="1"/>)");
@@ -299,11 +300,32 @@ TEST(RequestUrl, BuiltPagesAnswerInTheWindowsOrder)
          {"Q 1 9 Nine", "A 2 3 X", "A 2 1 Ember"},
          "3%60X%7C1%60Ember",
          "Ember"},
+        // Only the objects whose own container is a question page answer;
+        // the options of a group or a list on the personal page have their
+        // group or list as container, and so have always been sent.
+        {"the personal page's objects send nothing but a chosen option or list entry",
+         {text.arg("1").arg(100)},
+         {{"page_0_txt_5", "typed"},
+          {"page_0_chk_8opt0", "=1"},
+          {"page_0_rad_6opt1", "=1"},
+          {"page_0_lst_7opt0", "=1"},
+          {"page_1_txt_1", "Gold"}},
+         {"A 0 6 Yes", "A 0 7 P", "A 1 1 Gold"},
+         "6%60Yes%7C7%60P%7C1%60Gold",
+         "Gold",
+         text.arg("5").arg(100) + label.arg("5", "Five").arg(500) +
+             R"(<object type="radiobox" id="6" src="No|Yes" x="100|2000" y="900|900" width="1500" default="0"/>)"
+             R"(<object type="list" id="7" src="P|Q" x="100" y="1300" wdith="2000" height="1000" optional="1"/>)"
+             R"(<object type="checkbox" id="8" src="A|B" x="100|100" y="2500|2900" width="1000" optional="1"/>)"},
     };
     for (const Case &c : cases) {
         RegistrationFixture f;
         f.personal({});
         f.state.pageCount = std::int16_t(c.pages.size());
+        if (!c.personalPage.isEmpty())
+            buildPage(f.form(), f.state, 0,
+                      model::describePage("<page>" + c.personalPage + "</page>", "personal"),
+                      f.page(0), "personal", QDate(2026, 12, 8));
         for (int p = 0; p < c.pages.size(); ++p) {
             const QString title = QStringLiteral("question page %1").arg(p + 1);
             buildPage(f.form(), f.state, p + 1,
