@@ -400,17 +400,13 @@ VisitResult walk(const QString &appPath, const Visit &visit, const ScreenSink &s
     // The welcome page read the age limit of one country only. Every entry of
     // the age list is read once more, through the same reader, so that a
     // mistake in any country's entry is found whichever country was chosen.
-    forms::Control *countryField = main.ctl(names::txtCountry);
     QStringList ageCountries;
     const xml::Node ages = state.configDoc.selectSingleNode(QStringLiteral("//age"));
     for (const xml::Node &entry : ages.children(QStringLiteral("object")))
         if (const std::optional<QString> name = entry.attribute(QStringLiteral("country")))
             ageCountries.append(*name);
     ageCountries.append(QStringLiteral("Other"));
-    for (const QString &name : ageCountries) {
-        countryField->setText(name);
-        LoadAgeLimit(main.form(), state);
-    }
+    LoadAgeLimits(main.form(), state, ageCountries);
 
     result.problems = state.problems.all();
     return result;

@@ -114,6 +114,7 @@ void Control::attach(QWidget *widget)
 {
     m_widget = widget;
     setParent(widget);
+    m_form->m_byWidget.insert(widget, this);
     // What was set while the widget waited; no signal tells of it again.
     if (!m_enabled)
         widget->setEnabled(false);
@@ -640,11 +641,9 @@ Control *Control::container() const
     // The first widget up the parent chain that is a control's own (a list
     // box's options live in its scroll area's inner widgets; controls that
     // wait for their widget are children of the widget they will go into).
-    for (QWidget *p = m_widget->parentWidget(); p && p != m_form->window(); p = p->parentWidget()) {
-        for (QObject *o : p->children())
-            if (auto *c = qobject_cast<Control *>(o); c && c->m_widget == p)
-                return c;
-    }
+    for (QWidget *p = m_widget->parentWidget(); p && p != m_form->window(); p = p->parentWidget())
+        if (Control *c = m_form->controlOf(p))
+            return c;
     return nullptr;
 }
 

@@ -176,16 +176,9 @@ void Form::buildWidget(Control *c)
     for (QObject *o : parent->children()) {
         if (o == w || !o->isWidgetType())
             continue;
-        // The control whose widget this is (a widget's children may also
-        // hold controls that wait to be built inside it).
-        for (QObject *k : o->children()) {
-            auto *s = qobject_cast<Control *>(k);
-            if (!s || s->m_widget != o)
-                continue;
-            if (s->m_stack > c->m_stack && (!above || s->m_stack < above->m_stack))
-                above = s;
-            break;
-        }
+        Control *s = controlOf(o);
+        if (s && s->m_stack > c->m_stack && (!above || s->m_stack < above->m_stack))
+            above = s;
     }
     if (above)
         w->stackUnder(above->m_widget);
@@ -290,7 +283,19 @@ void Form::compact()
         it->removeIf(gone);
         it = it->isEmpty() ? m_byName.erase(it) : std::next(it);
     }
+    m_byWidget.removeIf([](const auto &entry) { return !entry.value(); });
     m_removed = 0;
+}
+
+Control *Form::controlOf(const QObject *widget) const
+{
+    const auto it = m_byWidget.constFind(widget);
+    if (it == m_byWidget.cend())
+        return nullptr;
+    // A widget freed and another made at its address: only the control that
+    // holds this very widget now answers.
+    Control *c = it->data();
+    return c && c->m_widget == widget ? c : nullptr;
 }
 
 int Form::width() const

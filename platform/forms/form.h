@@ -101,12 +101,18 @@ class Form : public QObject {
     // Drops the entries of controls that are gone, once they outnumber the
     // live ones: removing many controls stays linear.
     void compact();
+    // The control whose own widget `widget` is; nothing for any other widget
+    // (the inside of a list's scroll area, a combo box's edit field). One
+    // lookup, however many controls share the widget's parent.
+    Control *controlOf(const QObject *widget) const;
 
     QPointer<QWidget> m_window;
     QList<QPointer<Control>> m_controls;
     // The same controls by case-folded name, in collection order: a lookup
     // by name costs the same with two thousand page controls as with ten.
     QHash<QString, QList<QPointer<Control>>> m_byName;
+    // Each built control by its widget (entries of controls gone are null).
+    QHash<const QObject *, QPointer<Control>> m_byWidget;
     int m_removed = 0;
     int m_width = 0, m_height = 0;
     qint64 m_stackClock = 0;

@@ -6,6 +6,7 @@
 // empty list, never an error. pugixml stays behind this header.
 
 #include <QByteArray>
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -49,6 +50,11 @@ class Node {
     QList<std::pair<QString, QString>> attributes() const;
     bool belongsTo(const class Document &doc) const { return m_doc == &doc; }
     friend bool operator==(const Node &a, const Node &b) { return a.m_node == b.m_node; }
+    // Nodes as keys: equal nodes are the same element of the same content.
+    friend size_t qHash(const Node &node, size_t seed = 0) noexcept
+    {
+        return ::qHash(static_cast<const void *>(node.m_node), seed);
+    }
     // 1-based line of the element in the loaded text (0 when unknown).
     int line() const;
     // 1-based column of the element's "<" on that line, in characters (0 when

@@ -64,19 +64,41 @@ xml::Node ConfigReader::sourceOf(const xml::Node &node) const
 {
     if (!m_source || !node || !node.belongsTo(m_doc))
         return node;
-    // The copy has the same elements in the same order: follow the positions
-    // among siblings from the root down in config.xml.
-    QList<int> steps;
-    for (xml::Node n = node; n.parent(); n = n.parent())
-        steps.prepend(int(n.parent().elements().indexOf(n)));
-    xml::Node out = m_source;
-    for (int i : steps) {
-        const QList<xml::Node> children = out.elements();
-        if (i < 0 || i >= children.size())
-            return {};
-        out = children[i];
+    if (m_sourcesGeneration != m_doc.generation()) {
+        m_sources.clear();
+        m_sourcesGeneration = m_doc.generation();
     }
-    return out;
+    // The copy has the same elements in the same order: the element at the
+    // same position among its siblings as in config.xml. Up from the node to
+    // the nearest element whose place is known (the copy's root stands for
+    // the section itself), then down again, matching up each level's children.
+    QList<xml::Node> below;
+    xml::Node at = node;
+    xml::Node source;
+    for (;;) {
+        if (const auto known = m_sources.constFind(at); known != m_sources.cend()) {
+            source = *known;
+            break;
+        }
+        const xml::Node parent = at.parent();
+        if (!parent) {
+            source = m_source;
+            break;
+        }
+        below.append(at);
+        at = parent;
+    }
+    while (!below.isEmpty()) {
+        if (!source)
+            return {};
+        const QList<xml::Node> copies = at.elements();
+        const QList<xml::Node> sources = source.elements();
+        for (qsizetype i = 0; i < copies.size(); ++i)
+            m_sources.insert(copies[i], sources.value(i));
+        at = below.takeLast();
+        source = m_sources.value(at);
+    }
+    return source;
 }
 
 bool ConfigReader::misplaced(const xml::Node &node) const

@@ -13,6 +13,7 @@
 #include "register/model/colour.h"
 #include "register/model/config_problems.h"
 
+#include <QHash>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -86,6 +87,12 @@ class ConfigReader {
     ConfigProblems &m_log;
     xml::Node m_source;
     QString m_section;
+    // Elements of the copy whose place in config.xml is known, with that
+    // element: the children of a parent are matched up all at once, the first
+    // time one of them is asked for, so a section of thousands of reports
+    // pays for each list of siblings once. Kept for one content of the copy.
+    mutable QHash<xml::Node, xml::Node> m_sources;
+    mutable quint64 m_sourcesGeneration = 0;
 };
 
 // Controls placed on one window or frame, checked together: a control that

@@ -7,7 +7,12 @@
 #include "register/core/wizard_state.h"
 #include "register/model/config_reader.h"
 
+#include <QHash>
+#include <QList>
 #include <QSet>
+#include <QString>
+
+#include <optional>
 
 namespace {
 
@@ -18,25 +23,55 @@ struct AgeLimit {
     QString option;
 };
 
-// The entry for the country: the first <object> whose country attribute
-// equals it exactly, else the <else> element; a null node when neither.
-xml::Node entryFor(const model::ConfigReader &reader, const xml::Node &ages, const QString &country)
-{
-    for (const xml::Node &object : ages.children(QStringLiteral("object"))) {
-        const std::optional<QString> name =
-            reader.required(object, "country", QStringLiteral("the entry is passed over"));
-        if (name && *name == country)
-            return object;
+// The age list read once: its entries, and for each country named the first
+// entry that names it exactly. Looking an entry up reports what a pass from
+// the top down to it meets (entries without a country), as reading the list
+// in order does, but each entry is passed over once however many countries
+// are looked up.
+class AgeEntries {
+  public:
+    AgeEntries(const model::ConfigReader &reader, const xml::Node &ages)
+        : m_reader(reader), m_ages(ages), m_objects(ages.children(QStringLiteral("object")))
+    {
+        m_names.reserve(m_objects.size());
+        for (qsizetype i = 0; i < m_objects.size(); ++i) {
+            const std::optional<QString> name = m_objects[i].attribute(QStringLiteral("country"));
+            m_names.append(name);
+            if (name && !m_first.contains(*name))
+                m_first.insert(*name, i);
+        }
     }
-    const xml::Node fallback = ages.firstChild(QStringLiteral("else"));
-    if (!fallback) {
-        reader.report(
-            ages, {},
-            QStringLiteral("has no <object> for the country \"%1\" and no <else>").arg(country),
-            QStringLiteral("no age limit applies"));
+
+    // The entry for the country: the first <object> whose country attribute
+    // equals it exactly, else the <else> element; a null node when neither.
+    xml::Node entryFor(const QString &country)
+    {
+        const qsizetype match = m_first.value(country, -1);
+        const qsizetype end = match >= 0 ? match : m_objects.size();
+        for (; m_passed < end; ++m_passed)
+            if (!m_names[m_passed])
+                m_reader.required(m_objects[m_passed], "country",
+                                  QStringLiteral("the entry is passed over"));
+        if (match >= 0)
+            return m_objects[match];
+        const xml::Node fallback = m_ages.firstChild(QStringLiteral("else"));
+        if (!fallback) {
+            m_reader.report(
+                m_ages, {},
+                QStringLiteral("has no <object> for the country \"%1\" and no <else>").arg(country),
+                QStringLiteral("no age limit applies"));
+        }
+        return fallback;
     }
-    return fallback;
-}
+
+  private:
+    const model::ConfigReader &m_reader;
+    xml::Node m_ages;
+    QList<xml::Node> m_objects;
+    QList<std::optional<QString>> m_names;
+    QHash<QString, qsizetype> m_first;
+    qsizetype m_passed = 0; // entries before this one were passed over already
+};
 
 // An entry for a country the country list does not offer can only apply to a
 // player who types that very name under "Other": most likely a misspelling.
@@ -85,26 +120,44 @@ AgeLimit limitOf(const model::ConfigReader &reader, const xml::Node &entry)
 void LoadAgeLimit(forms::Form &form, WizardState &state)
 {
     const forms::Control *countryField = form.control(names::txtCountry);
-    const QString country = countryField ? countryField->text() : QString();
+    LoadAgeLimits(form, state, {countryField ? countryField->text() : QString()});
+}
 
-    AgeLimit limit;
+void LoadAgeLimits(forms::Form &form, WizardState &state, const QStringList &countries)
+{
+    forms::Control *countryField = form.control(names::txtCountry);
     const model::ConfigReader reader(state.configDoc, state.problems);
     const xml::Node ages =
         reader.require(QStringLiteral("//age"), QStringLiteral("no age limit applies"));
+    std::optional<AgeEntries> entries;
     if (ages) {
         checkCountries(reader, ages);
-        if (const xml::Node entry = entryFor(reader, ages, country))
-            limit = limitOf(reader, entry);
+        entries.emplace(reader, ages);
     }
+    for (const QString &typed : countries) {
+        // The country as the field holds it, which is what the player's
+        // entry is compared with.
+        QString country = typed;
+        if (countryField) {
+            if (countryField->text() != typed)
+                countryField->setText(typed);
+            country = countryField->text();
+        }
+        AgeLimit limit;
+        if (entries)
+            if (const xml::Node entry = entries->entryFor(country))
+                limit = limitOf(reader, entry);
 
-    // The welcome page's birth date: its pattern holder carries the minimum
-    // age the date check applies. A welcome page without that date has none.
-    if (const built::Question *date = state.pageQuestions.find(
-            int(state.pageCount) + 1, names::code::date, QStringLiteral("0")))
-        if (forms::Control *holder = date->patternHolder)
-            holder->setText(limit.age);
-    // Reset too when no entry applies: a country chosen on an earlier pass
-    // must not leave its message behind.
-    state.agePrompt = limit.prompt;
-    state.ageOption = limit.option;
+        // The welcome page's birth date: its pattern holder carries the
+        // minimum age the date check applies. A welcome page without that
+        // date has none.
+        if (const built::Question *date = state.pageQuestions.find(
+                int(state.pageCount) + 1, names::code::date, QStringLiteral("0")))
+            if (forms::Control *holder = date->patternHolder)
+                holder->setText(limit.age);
+        // Reset too when no entry applies: a country chosen on an earlier
+        // pass must not leave its message behind.
+        state.agePrompt = limit.prompt;
+        state.ageOption = limit.option;
+    }
 }

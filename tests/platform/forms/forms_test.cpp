@@ -67,6 +67,46 @@ TEST_F(FormsTest, RemovingAContainerRemovesWhatItHolds)
     EXPECT_EQ(form.count(), 0);
 }
 
+TEST_F(FormsTest, EachControlKnowsTheControlItStandsIn)
+{
+    Control *frame = form.createDesign(Kind::Frame, "frmPages", 1);
+    Control *list = form.create(Kind::ListBox, "page_1_lst_1", -1, frame);
+    Control *option = form.create(Kind::CheckBox, "page_1_lst_1opt0", -1, list);
+    Control *group = form.create(Kind::Frame, "frm_page_1_rad_2", -1, frame);
+    Control *radio = form.create(Kind::OptionButton, "page_1_rad_2opt0", -1, group);
+    Control *text = form.createHidden(Kind::TextBox, "page_1_txt_3", -1, frame);
+    Control *onWindow = form.create(Kind::Label, "lblTitle");
+    // A control made where a removed one stood does not inherit its place.
+    Control *gone = form.create(Kind::Frame, "frmGone");
+    form.create(Kind::Label, "lblGone", -1, gone);
+    form.remove(gone);
+    Control *after = form.create(Kind::Frame, "frmAfter");
+    Control *inAfter = form.create(Kind::Label, "lblAfter", -1, after);
+    const struct {
+        Control *control;
+        Control *container;
+        Control *inside; // an outer container, or null
+    } cases[] = {
+        {list, frame, nullptr},    {option, list, frame},     {group, frame, nullptr},
+        {radio, group, frame},     {text, frame, nullptr},    {onWindow, nullptr, nullptr},
+        {frame, nullptr, nullptr}, {inAfter, after, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.control->name().toStdString());
+        EXPECT_EQ(c.control->container(), c.container);
+        if (c.inside) {
+            EXPECT_TRUE(c.control->isInside(c.inside));
+        }
+        // Built or waiting, the answer is the same.
+        c.control->widget();
+        EXPECT_EQ(c.control->container(), c.container);
+    }
+    // Moved into the window's other frame, the option follows.
+    option->setContainer(group);
+    EXPECT_EQ(option->container(), group);
+    EXPECT_FALSE(option->isInside(list));
+}
+
 TEST_F(FormsTest, LookupIgnoresLetterCaseAndKnowsArrays)
 {
     form.createDesign(Kind::TextBox, "txtFirstName");

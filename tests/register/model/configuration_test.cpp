@@ -158,6 +158,13 @@ TEST(ConfigurationModel, FaultsAreReportedOnceWithTheirPlace)
          "config.xml:3:141: <page> in the section \"english\": is page 21 of 21; a section holds "
          "at most 20 pages; this page and every later one are left out",
          20, 0},
+        // Placed by the element's position among its siblings in the section
+        // as written: a later page, after other objects, inside a group.
+        {"AFaultDeepInALaterPageKeepsItsPlace",
+         R"(<page/><page><object type="label" id="1" src="" x="1" y="2"/><b><object type="button" id="9" src="" x="1" y="2"/></b></page>)",
+         "config.xml:3:65: <object type=\"button\" id=\"9\"> in the section \"english\": question "
+         "page 2: the type is not known; the object is skipped",
+         2, 0},
         {"AColourThatIsNoNumber", R"(<thanksonline src="Thanks" x="1" y="2" forecolor="#FF0000"/>)",
          "config.xml:3:1: <thanksonline forecolor=\"#FF0000\"> in the section \"english\": "
          "\"#FF0000\" is not a colour of hexadecimal digits BBGGRR (a leading \"#\" is not "

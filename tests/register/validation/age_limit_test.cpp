@@ -58,6 +58,63 @@ TEST_F(AgeLimit, CountryEntryOrElse)
     }
 }
 
+// Read for several countries at once (as the configuration check reads every
+// entry), the age list gives each country what it gives that country alone,
+// and reports the same problems in the same order.
+TEST_F(AgeLimit, SeveralCountriesAtOnceAsEachAlone)
+{
+    const QString faulty = QStringLiteral(R"(<register>
+  <age>
+    <object age="13" option="1" prompt="No country"/>
+    <object country="Germany" age="x" option="1" prompt="p"/>
+    <object country="Peru" age="14" option="1" prompt="Under 14?"/>
+    <object age="12"/>
+    <object country="Peru" age="99" option="1" prompt="never"/>
+    <object country="Chile" age="15" prompt="no option"/>
+  </age>
+</register>)");
+    const struct {
+        const QString *markup;
+        QStringList countries;
+    } cases[] = {
+        {&kAges, {"Germany", "United States", "Germany", "Other"}},
+        {&kAges, {"Peru"}},
+        {&faulty, {"Peru", "Chile", "Germany", "Peru", "Other"}},
+        {&faulty, {"Chile", "Germany"}},
+        {&faulty, {"Other"}},
+        {&faulty, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.countries.join(u',').toStdString());
+        state.problems.clear();
+        QString age = QStringLiteral("unset"), prompt, option;
+        for (const QString &country : c.countries) {
+            load(*c.markup, country);
+            age = minimumAge();
+            prompt = state.agePrompt;
+            option = state.ageOption;
+        }
+        const QList<model::ConfigProblem> aloneProblems = state.problems.all();
+
+        state.problems.clear();
+        state.configDoc.loadXml(*c.markup);
+        form.control("page_3_dat_0_patten")->setText(QStringLiteral("unset"));
+        LoadAgeLimits(form, state, c.countries);
+        QStringList problems, expected;
+        for (const model::ConfigProblem &p : state.problems.all())
+            problems << p.toString();
+        for (const model::ConfigProblem &p : aloneProblems)
+            expected << p.toString();
+        EXPECT_EQ(problems, expected);
+        EXPECT_EQ(minimumAge(), age);
+        if (!c.countries.isEmpty()) {
+            EXPECT_EQ(form.control("txtCountry")->text(), c.countries.last());
+            EXPECT_EQ(state.agePrompt, prompt);
+            EXPECT_EQ(state.ageOption, option);
+        }
+    }
+}
+
 TEST_F(AgeLimit, WithoutAUsableEntryNoLimitApplies)
 {
     const struct {
