@@ -27,6 +27,15 @@ void LoadCountry(forms::Form &form, WizardState &state)
             list->addItem(pieces[i]);
             if (trimBlanks(pieces[i]).toLower() == current)
                 remembered = i;
+            // The reminder hands the chosen country back on a command line,
+            // where a blank followed by "/" always opens a new argument.
+            if (pieces[i].contains(QLatin1String(" /")))
+                reader.report(node, {},
+                              QStringLiteral("the country \"%1\" holds \" /\", which no command "
+                                             "line can carry")
+                                  .arg(pieces[i]),
+                              QStringLiteral("a reminder leaves the country out and the relaunched "
+                                             "wizard takes <default_country> instead"));
         }
     }
     list->addItem(QStringLiteral("Other"));

@@ -100,10 +100,13 @@ class Walk {
 
     bool welcomeObject(forms::Control *holder, const built::Question &object, Holder which)
     {
-        // The welcome page's date 0 is the date of birth the registration sends.
+        // The welcome page's date 0 is the date of birth the registration
+        // sends. A birth date that does not exist would be sent empty, and
+        // would pass by the age limit unjudged.
         if (object.code == names::code::date)
             return which == Holder::Pattern &&
-                   dateFails(holder, object, /*dateOfBirth=*/object.id == QLatin1String("0"));
+                   dateFails(holder, object, /*dateOfBirth=*/object.id == QLatin1String("0"),
+                             /*completedMustExist=*/true);
         if (object.code == names::code::text)
             return textFails(holder, object, which, /*patternOnEmpty=*/true);
         return false;

@@ -530,6 +530,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "carry; a reminder leaves the name out and the relaunched wizard reads it here "
                   "again\n",
                   ""},
+        // Nor could it hand back a country of the list that holds " /".
+        CheckCase{"CountryWithBlankAndSlash",
+                  twoSections().replace("Canada|France", "Canada|Bosnia /Herzegovina|France"),
+                  {},
+                  1,
+                  "config.xml:7:3: <country>: the country \"Bosnia /Herzegovina\" holds \" /\", "
+                  "which no command line can carry; a reminder leaves the country out and the "
+                  "relaunched wizard takes <default_country> instead\n",
+                  ""},
         // Mistakes the wizard passes over silently, each one located line.
         CheckCase{"MisspeltOptionalAttributes",
                   changed(R"(maxlength="40" patten="" optional="1")",

@@ -163,25 +163,34 @@ TEST_F(AgeLimit, BirthDateIsJudgedAgainstTheCountrysAge)
         const char *country;
         int year;
         bool valid;
-        const char *message;
+        const char *message; // null: the wrong-data message, not the age warning
+        const char *month = "12";
+        const char *day = "31";
+        const char *optional = "0";
     } cases[] = {
         {"Germany", 2008, true, ""}, // 16 by calendar year, birthday still to come
         {"Germany", 2009, false, "At least 16 in Germany."},
         {"United States", 2011, true, ""},
         {"United States", 2012, false, "Under 13?`Ask a parent."},
+        // A birth date that does not exist is no way past the age limit,
+        // even where the date may be left out.
+        {"Germany", 2009, false, nullptr, "2", "31", "1"},
+        {"Germany", 2000, false, nullptr, "2", "30", "1"},
+        {"Germany", 2000, true, "", "2", "29", "1"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.country);
         load(kAges, c.country);
+        form.control("page_3_dat_0_optional")->setText(c.optional);
         form.control("page_3_dat_0y")->setText(QString::number(c.year));
-        form.control("page_3_dat_0m")->setText("12");
-        form.control("page_3_dat_0d")->setText("31");
+        form.control("page_3_dat_0m")->setText(c.month);
+        form.control("page_3_dat_0d")->setText(c.day);
         state.wrongDataMessage.clear();
         EXPECT_EQ(isDataValid(form, state, today).valid, c.valid);
         if (!c.valid) {
-            EXPECT_EQ(state.wrongDataMessage, c.message);
+            EXPECT_EQ(state.wrongDataMessage, c.message ? c.message : state.dataErrorText);
             // The navigation tells the age warning from other failures so.
-            EXPECT_EQ(state.wrongDataMessage, state.agePrompt);
+            EXPECT_EQ(state.wrongDataMessage == state.agePrompt, c.message != nullptr);
             EXPECT_TRUE(hasFocus(birthDay));
         }
     }

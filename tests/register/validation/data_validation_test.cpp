@@ -246,6 +246,7 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
         const char *pattern, *optional;
         bool valid;
         bool ageMessage;
+        bool welcome = false; // on the welcome page, else on a question page
     } cases[] = {
         {"emptyOptional", "", "", "", "d", "1", true, false},
         {"emptyRequired", "", "", "", "d", "0", false, false},
@@ -264,12 +265,18 @@ TEST_F(DataValidation, DateObjectFollowsItsHolders)
         {"tooYoung", "2012", "1", "1", "13", "0", false, true},
         // A date of birth after today is wrong data, not a question of age.
         {"birthDateInTheFuture", "2031", "7", "4", "13", "0", false, false},
+        {"welcomeThirtyFirstOfFebruaryOptional", "2019", "2", "31", "", "1", false, false, true},
+        {"welcomePartlyChosenOptional", "2019", "Month", "31", "", "1", true, false, true},
+        {"welcomeEmptyOptional", "", "", "", "", "1", true, false, true},
     };
     int id = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const int page = 1 + (id % 2);
-        showPage(2, page);
+        const int page = c.welcome ? kPageCount + 1 : 1 + (id % 2);
+        if (c.welcome)
+            showPage(1, 0);
+        else
+            showPage(2, page);
         const QString objectId = QString::number(++id);
         forms::Control *day =
             dateObject(page, objectId, c.year, c.month, c.day, c.pattern, c.optional);
