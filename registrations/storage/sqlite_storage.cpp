@@ -229,9 +229,13 @@ QDateTime fromMs(qint64 ms)
 
 class SqliteStorage final : public Storage {
   public:
-    SqliteStorage(sqlite3 *db, const QByteArray &path) : m_db(db), m_checkpointer(path) {}
+    SqliteStorage(sqlite3 *db, const QByteArray &path)
+        : m_db(db), m_path(path), m_checkpointer(path)
+    {
+    }
     ~SqliteStorage() override
     {
+        sqlite3_close_v2(m_reader);
         sqlite3_wal_hook(m_db, nullptr, nullptr);
         m_checkpointer.stop();
         m_statements.clear(); // finalized before the connection closes
@@ -341,9 +345,12 @@ class SqliteStorage final : public Storage {
                  const std::function<bool(const StoredRegistration &)> &visit,
                  QString *error) override
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_readMutex);
+        sqlite3 *db = reader(error);
+        if (!db)
+            return false;
         const qint64 earliest = since ? since->toMSecsSinceEpoch() : LLONG_MIN;
-        Statement rows(m_db, sql::kSelectRegistrations);
+        Statement rows(db, sql::kSelectRegistrations);
         rows.bind(1, earliest);
         int rowStatus;
         bool stopped = false;
@@ -372,7 +379,7 @@ class SqliteStorage final : public Storage {
                                               "is damaged")
                                    .arg(rows.integer(0)));
         return stopped || rowStatus == SQLITE_DONE ||
-               fail(error, "cannot read the registrations: " + lastError());
+               fail(error, "cannot read the registrations: " + lastError(db));
     }
 
     std::optional<qint64> eraseEmail(const QString &address, QString *error) override
@@ -416,10 +423,13 @@ class SqliteStorage final : public Storage {
     std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
                                        QString *error) override
     {
-        std::lock_guard lock(m_mutex);
-        Statement s(m_db, statement);
+        std::lock_guard lock(m_readMutex);
+        sqlite3 *db = reader(error);
+        if (!db)
+            return std::nullopt;
+        Statement s(db, statement);
         if (!s.prepared()) {
-            fail(error, "cannot prepare a query: " + lastError());
+            fail(error, "cannot prepare a query: " + lastError(db));
             return std::nullopt;
         }
         for (int n = 1; n <= int(params.size()); ++n) {
@@ -449,7 +459,7 @@ class SqliteStorage final : public Storage {
             rows.append(std::move(row));
         }
         if (status != SQLITE_DONE) {
-            fail(error, "cannot read a query's rows: " + lastError());
+            fail(error, "cannot read a query's rows: " + lastError(db));
             return std::nullopt;
         }
         return rows;
@@ -491,7 +501,29 @@ class SqliteStorage final : public Storage {
         return sqlite3_exec(m_db, text, nullptr, nullptr, nullptr) == SQLITE_OK;
     }
 
-    QString lastError() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+    QString lastError() const { return lastError(m_db); }
+    static QString lastError(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+    // The connection exports and the dashboard read through, opened on first
+    // use (m_readMutex held). In write-ahead logging a reader and the writer
+    // do not wait for each other, so a long export (a CSV download over a
+    // slow link) does not hold up the registrations being committed.
+    sqlite3 *reader(QString *error)
+    {
+        if (m_reader)
+            return m_reader;
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(m_path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK) {
+            fail(error, "cannot open the database for reading: " +
+                            (db ? lastError(db) : QStringLiteral("out of memory")));
+            sqlite3_close_v2(db);
+            return nullptr;
+        }
+        sqlite3_busy_timeout(db, 10000);
+        m_reader = db;
+        return m_reader;
+    }
 
     bool fail(QString *error, const QString &reason) const
     {
@@ -639,7 +671,10 @@ class SqliteStorage final : public Storage {
     }
 
     sqlite3 *m_db;
-    std::mutex m_mutex;
+    std::mutex m_mutex; // the writing connection
+    const QByteArray m_path;
+    sqlite3 *m_reader = nullptr;
+    std::mutex m_readMutex; // the reading connection
     std::map<const char *, std::unique_ptr<Statement>> m_statements;
     Checkpointer m_checkpointer;
 };
