@@ -5,6 +5,7 @@
 #include "registrations/storage/statements.h"
 
 #include <QHash>
+#include <QRandomGenerator>
 #include <QTimeZone>
 #include <QtEndian>
 
@@ -37,6 +38,17 @@ constexpr int kTransientRetries = 3;
 
 // Counters changed by one statement (a statement takes at most 65535 parameters).
 constexpr size_t kCountersPerStatement = 500;
+
+// The slots a counter is spread over (statements.cpp, version 6). Each batch
+// adds to one slot picked at random, so two instances' batches meet on the
+// same rows, and wait for each other's commit, only one time in this many.
+constexpr quint32 kCounterSlots = 16;
+
+// Taken by erasure and purge before they read what they take out of the
+// counters: writers wait until they commit, so that a counter's slots can be
+// summed and dropped when they count nothing without another instance adding
+// to one of them in between. Readers are not held up.
+const char *const kHoldCounterWriters = "LOCK TABLE counters IN SHARE ROW EXCLUSIVE MODE";
 
 QDateTime fromMs(qint64 ms)
 {
@@ -370,7 +382,7 @@ class PostgresqlStorage final : public Storage {
             countRegistration(counts, r.receivedAt.toMSecsSinceEpoch(), r.language, r.fields,
                               r.answers, 1);
         }
-        addToCounters(rest, counts);
+        addToCounters(rest, counts, int(QRandomGenerator::global()->bounded(kCounterSlots)));
         for (qsizetype i = 0; i < n; ++i) {
             if (firstOf[i] >= 0) {
                 results[i] = {results[firstOf[i]].number, true};
@@ -400,11 +412,11 @@ class PostgresqlStorage final : public Storage {
         return conn;
     }
 
-    // The counter changes as upserts, a few hundred keys to a statement, in
-    // key order (as every instance writes them, so that two instances wait
-    // for each other rather than deadlock), then the deletion of the
-    // counters a change brought to nothing.
-    static void addToCounters(Pipeline &pipeline, const CounterChanges &counts)
+    // The counter changes as upserts into one slot, a few hundred keys to a
+    // statement, in key order (as every instance writes them, so that two
+    // instances on the same slot wait for each other rather than deadlock),
+    // then the deletion of the counters a change brought to nothing.
+    static void addToCounters(Pipeline &pipeline, const CounterChanges &counts, int slot)
     {
         std::vector<std::pair<const CounterKey *, qint64>> changes;
         for (const auto &[key, change] : counts) {
@@ -421,7 +433,8 @@ class PostgresqlStorage final : public Storage {
                     .text(key.id)
                     .integer(key.day)
                     .text(key.value)
-                    .integer(changes[i].second);
+                    .integer(changes[i].second)
+                    .integer(slot);
             }
             pipeline.add(sql::insertRows(sql::kAddToCounterPostgres, int(to - from)),
                          std::move(params));
@@ -452,37 +465,21 @@ class PostgresqlStorage final : public Storage {
         PGconn *conn = connectionOr(error);
         if (!conn)
             return std::nullopt;
-        Failure failure;
-        Pipeline start;
-        start.add("BEGIN");
-        if (first.sql)
-            start.add(first.sql, first.params);
-        start.add(select.sql, select.params);
-        std::vector<Result> selected;
-        CounterChanges counts;
-        bool ok = start.run(m_connection, &selected, &failure);
-        if (ok) {
-            const PGresult *rows = selected.back().get();
-            QList<Field> fields;
-            QList<Answer> answers;
-            for (int r = 0; r < PQntuples(rows); ++r) {
-                decodeContent(QByteArrayView(PQgetvalue(rows, r, 2), PQgetlength(rows, r, 2)),
-                              &fields, &answers);
-                countRegistration(counts, integerValue(rows, r, 0), textValue(rows, r, 1), fields,
-                                  answers, -1);
-            }
-        }
-        Pipeline rest;
-        rest.add(erase.sql, erase.params);
-        addToCounters(rest, counts);
-        rest.add("COMMIT");
         std::vector<Result> results;
-        ok = ok && rest.run(m_connection, &results, &failure);
-        if (!ok) {
+        for (int attempt = 0;; ++attempt) {
+            Failure failure;
+            if (tryRemove(first, select, erase, &results, &failure))
+                break;
             if (!m_connection.dropIfBroken())
                 Result(PQexec(conn, "ROLLBACK"));
-            fail(error, "cannot delete: " + describe(failure));
-            return std::nullopt;
+            else
+                conn = nullptr;
+            // A deadlock with a writer (which may hold a registration's row
+            // while it waits for the counters) is run again, as a batch is.
+            if (!conn || !failure.transient() || attempt >= kTransientRetries) {
+                fail(error, "cannot delete: " + describe(failure));
+                return std::nullopt;
+            }
         }
         const qint64 removed = QByteArray(PQcmdTuples(results.front().get())).toLongLong();
         // Deleted rows stay in their pages until they are vacuumed; do it now
@@ -492,6 +489,35 @@ class PostgresqlStorage final : public Storage {
         Result(PQexec(conn, "VACUUM registrations, counters"));
         Result(PQexec(conn, "SET statement_timeout = '20s'")); // as the session began
         return removed;
+    }
+
+    bool tryRemove(const Step &first, const Step &select, const Step &erase,
+                   std::vector<Result> *results, Failure *failure)
+    {
+        Pipeline start;
+        start.add("BEGIN");
+        start.add(kHoldCounterWriters);
+        if (first.sql)
+            start.add(first.sql, first.params);
+        start.add(select.sql, select.params);
+        std::vector<Result> selected;
+        if (!start.run(m_connection, &selected, failure))
+            return false;
+        CounterChanges counts;
+        const PGresult *rows = selected.back().get();
+        QList<Field> fields;
+        QList<Answer> answers;
+        for (int r = 0; r < PQntuples(rows); ++r) {
+            decodeContent(QByteArrayView(PQgetvalue(rows, r, 2), PQgetlength(rows, r, 2)), &fields,
+                          &answers);
+            countRegistration(counts, integerValue(rows, r, 0), textValue(rows, r, 1), fields,
+                              answers, -1);
+        }
+        Pipeline rest;
+        rest.add(erase.sql, erase.params);
+        addToCounters(rest, counts, 0);
+        rest.add("COMMIT");
+        return rest.run(m_connection, results, failure);
     }
 
     bool migrate(PGconn *conn, QString *error)

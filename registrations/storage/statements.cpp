@@ -194,12 +194,28 @@ constexpr std::array<const char *, 4> kVersion5Postgres = {
     "CREATE UNIQUE INDEX counters_key ON counters (kind, page, day, md5(entry_id), md5(value))",
 };
 
-constexpr std::array<Migration, 5> kMigrations = {
+// Version 6, PostgreSQL only: a counter may be kept in several rows, its
+// slots, and is their sum. Every batch of registrations adds to the counters
+// it touches at once, so with one row per counter the busiest ones (the day's
+// registrations, its language, the common answers) stay locked by one
+// writer's transaction until its commit is flushed, and several service
+// instances on one database store one after the other. Each batch adds to a
+// slot picked for it; the rows there before are slot 0. SQLite, written by
+// one process at a time, keeps one row per counter.
+constexpr std::array<const char *, 3> kVersion6Postgres = {
+    "ALTER TABLE counters ADD COLUMN slot INTEGER NOT NULL DEFAULT 0",
+    "DROP INDEX counters_key",
+    "CREATE UNIQUE INDEX counters_key ON counters (kind, page, day, md5(entry_id), md5(value), "
+    "slot)",
+};
+
+constexpr std::array<Migration, 6> kMigrations = {
     Migration{1, kVersion1Sqlite, kVersion1Postgres},
     Migration{2, kVersion2, kVersion2},
     Migration{3, kVersion3, kVersion3},
     Migration{4, kVersion4Sqlite, kVersion4Postgres},
     Migration{5, {}, kVersion5Postgres},
+    Migration{6, {}, kVersion6Postgres},
 };
 
 } // namespace
@@ -231,12 +247,14 @@ const char *const kAddToCounter =
     " ON CONFLICT (kind, page, entry_id, day, value) DO UPDATE"
     " SET tally = counters.tally + excluded.tally";
 const char *const kAddToCounterPostgres =
-    "INSERT INTO counters (kind, page, entry_id, day, value, tally) VALUES ($1, $2, $3, $4, $5, $6)"
-    " ON CONFLICT (kind, page, day, md5(entry_id), md5(value)) DO UPDATE"
+    "INSERT INTO counters (kind, page, entry_id, day, value, tally, slot)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7)"
+    " ON CONFLICT (kind, page, day, md5(entry_id), md5(value), slot) DO UPDATE"
     " SET tally = counters.tally + excluded.tally";
 const char *const kDropEmptyCounter =
     "DELETE FROM counters WHERE kind = $1 AND page = $2 AND entry_id = $3 AND day = $4"
-    " AND value = $5 AND tally <= 0";
+    " AND value = $5 AND (SELECT sum(tally) FROM counters WHERE kind = $1 AND page = $2"
+    " AND entry_id = $3 AND day = $4 AND value = $5) <= 0";
 
 const char *const kSelectRegistrations =
     "SELECT number, received_ms, target, game, language, repeats, content FROM registrations"

@@ -40,9 +40,14 @@ extern const char *const kInsertRegistration;
 // $1 kind, $2 page, $3 question id, $4 day, $5 value, $6 how many to add
 // (negative to take out). Concurrent writers add up without losing counts.
 extern const char *const kAddToCounter;
-// The same on PostgreSQL, whose counters are unique by hashes (version 5).
+// The same on PostgreSQL, whose counters are unique by hashes (version 5)
+// and kept in slots (version 6), $7 the slot: writers on different slots do
+// not wait for each other.
 extern const char *const kAddToCounterPostgres;
-// The same key, deleted once it counts nothing (an erased value must not stay).
+// The counter of that key ($1..$5), every slot of it, deleted once its slots
+// together count nothing (an erased value must not stay). On PostgreSQL the
+// caller keeps writers out of the counters meanwhile, so that the sum it
+// reads is the one it deletes.
 extern const char *const kDropEmptyCounter;
 
 // An insert of one row ("... VALUES ($1, ..., $N) [ON CONFLICT ...]") widened to `rows` rows,

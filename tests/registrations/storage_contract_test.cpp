@@ -13,6 +13,8 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <thread>
+
 namespace {
 
 using namespace registrations::storage;
@@ -38,6 +40,7 @@ class Database {
         }
         return true;
     }
+    Engine engine() const { return m_engine; }
     std::unique_ptr<Storage> open(QString *error) const { return openStorage(m_location, error); }
     // Runs statements in one transaction; "" or the error.
     std::string run(const std::vector<std::string> &statements) const
@@ -194,6 +197,24 @@ std::vector<std::string> previousVersion(Engine engine)
     out.push_back("INSERT INTO fields VALUES (1, 0, 'Email', 'old@b.example')");
     out.push_back("INSERT INTO answers VALUES (1, 0, 1, '3', 'oui')");
     return out;
+}
+
+// Counters whose rows together count nothing or less: none should be kept.
+const char *const kEmptyCounters =
+    "SELECT count(*) FROM (SELECT kind FROM counters GROUP BY kind, page, entry_id, day, value"
+    " HAVING sum(tally) <= 0) AS empty";
+
+// `count` registrations of one country, sent by one player, as batches of two.
+std::vector<std::vector<Registration>> batchesOf(const char *country, const char *email, int count)
+{
+    std::vector<std::vector<Registration>> batches;
+    for (int i = 0; i < count; ++i) {
+        if (i % 2 == 0)
+            batches.emplace_back();
+        const std::string target = std::string("b=") + country + std::to_string(i);
+        batches.back().push_back(counted(target.c_str(), "2026-03-01T12:00:00Z", email, country));
+    }
+    return batches;
 }
 
 struct Row {
@@ -384,7 +405,7 @@ const Row kRows[] = {
                    (QList<Tally>{{"Yes | no ` maybe", 1}}));
          EXPECT_EQ(storage.countAnswered(1, "7", all, &error), 1);
          // What counts nothing any more is not kept either.
-         EXPECT_EQ(database.scalar("SELECT count(*) FROM counters WHERE tally <= 0"), "0");
+         EXPECT_EQ(database.scalar(kEmptyCounters), "0");
          EXPECT_EQ(database.scalar("SELECT count(*) FROM counters WHERE value = 'french'"), "0");
          const auto latest = storage.latest(5, &error);
          ASSERT_TRUE(latest) << error.toStdString();
@@ -423,6 +444,87 @@ const Row kRows[] = {
          EXPECT_EQ(storage.eraseEmail(QStringLiteral("a@b.example"), &error), 1);
          EXPECT_EQ(storage.countAnswered(3, QStringLiteral("9"), Period{}, &error), 0);
          EXPECT_TRUE(all(storage).isEmpty());
+     }},
+    {"two instances on one database count what they store together, and erase it from either",
+     [](const Database &database, Storage &first) {
+         QString error;
+         auto second = database.open(&error);
+         ASSERT_TRUE(second) << error.toStdString();
+         // Batches taking turns between the instances, every one touching the
+         // same day's counters; a third of the players erase later.
+         for (int b = 0; b < 8; ++b) {
+             std::vector<Registration> batch;
+             for (int k = 0; k < 3; ++k) {
+                 const std::string target = "i=" + std::to_string(b) + "." + std::to_string(k);
+                 const std::string email =
+                     "p" + std::to_string(b) + std::to_string(k) + "@e.example";
+                 batch.push_back(counted(target.c_str(), "2026-03-01T10:00:00Z",
+                                         k == 0 ? "shared@e.example" : email.c_str(),
+                                         b % 3 == 0 ? "France" : "Canada"));
+             }
+             store(b % 2 ? *second : first, batch);
+         }
+         // The other instance's Retry is the same registration, not one more.
+         const auto again =
+             store(*second, {counted("i=0.1", "2026-03-01T10:00:05Z", "p01@e.example", "France")});
+         ASSERT_EQ(again.size(), 1);
+         EXPECT_TRUE(again[0].repeat);
+         const Period all;
+         EXPECT_EQ(first.countReceived(all, &error), 24);
+         EXPECT_EQ(second->countPerCountry(all, 10, &error),
+                   (QList<Tally>{{"Canada", 15}, {"France", 9}}));
+         if (database.engine() == Engine::Postgresql) {
+             // The day's busiest counter is spread over rows that the
+             // instances' batches do not both hold locked until they commit.
+             EXPECT_NE(database.scalar("SELECT count(*) FROM counters WHERE kind = 0"), "1");
+         }
+
+         // At the same time: one instance stores, the other erases players
+         // (the shared one, then one whose every registration it stored itself
+         // while the first was storing).
+         std::thread writer([&] {
+             for (const auto &batch : batchesOf("Norway", "n@e.example", 40))
+                 store(first, batch);
+         });
+         QString eraseError;
+         const auto sharedGone =
+             second->eraseEmail(QStringLiteral("shared@e.example"), &eraseError);
+         for (const auto &batch : batchesOf("Japan", "j@e.example", 40))
+             store(*second, batch);
+         const auto japanGone = second->eraseEmail(QStringLiteral("j@e.example"), &eraseError);
+         writer.join();
+         EXPECT_EQ(sharedGone, 8) << eraseError.toStdString();
+         EXPECT_EQ(japanGone, 40) << eraseError.toStdString();
+
+         // Every count the dashboard reads is the one a single instance gives
+         // for the registrations left stored, and nothing of the erased ones
+         // stays in the counters.
+         const auto rows = [&] {
+             QList<StoredRegistration> out;
+             EXPECT_TRUE(first.forEach(
+                 {},
+                 [&](const StoredRegistration &r) {
+                     out.append(r);
+                     return true;
+                 },
+                 &error));
+             return out;
+         }();
+         EXPECT_EQ(rows.size(), 56);
+         EXPECT_EQ(first.countReceived(all, &error), rows.size());
+         Database alone(database.engine());
+         std::string why;
+         ASSERT_TRUE(alone.ready(&why)) << why;
+         auto single = alone.open(&error);
+         ASSERT_TRUE(single) << error.toStdString();
+         std::vector<Registration> kept;
+         for (const StoredRegistration &r : rows)
+             kept.push_back(r.registration);
+         store(*single, kept);
+         EXPECT_EQ(counts(first, all), counts(*single, all));
+         EXPECT_EQ(counts(*second, wholeDay("2026-03-01")), counts(*single, all));
+         EXPECT_EQ(database.scalar("SELECT count(*) FROM counters WHERE value = 'Japan'"), "0");
+         EXPECT_EQ(database.scalar(kEmptyCounters), "0");
      }},
 };
 
