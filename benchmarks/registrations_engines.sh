@@ -10,6 +10,10 @@
 # commits, as SQLite's synchronous=FULL). Prints registrations per second,
 # latency percentiles, commits per registration and the ratios, with the load
 # average before and after.
+#
+# BASELINE=path/to/another/registrations runs the PostgreSQL cases with that
+# program too, in the same run (each on a database of its own), turn about
+# with this build's, so that a change is compared under the same load.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -17,6 +21,8 @@ seconds=${2:-10}
 connections=${CONNECTIONS:-32}
 bin=$build/bin/registrations
 [ -x "$bin" ] || { echo "build registrations first ($bin)" >&2; exit 1; }
+baseline=${BASELINE:-}
+[ -z "$baseline" ] || [ -x "$baseline" ] || { echo "no program at BASELINE=$baseline" >&2; exit 1; }
 command -v wrk >/dev/null || { echo "wrk is missing (apt-get install wrk)" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -34,19 +40,21 @@ admin=$(tools/pg-cluster.sh create "$work/pg" $([ "${PG_FSYNC:-on}" = on ] && ec
 db_uri() { echo "${admin/\/postgres\?//$1?}"; }
 sql() { psql -X -q -At "$1" -c "$2"; }
 
-# Starts one instance on $1; prints its port.
+# Starts one instance of program $1 on database $2 and adds its port to
+# `ports`. Not run in $(...): the server's pid must reach `pids` in this
+# shell, or it would never be stopped.
 start() {
     local out="$work/serve.$RANDOM"
-    "$bin" serve --db "$1" --listen 127.0.0.1:0 >"$out" 2>/dev/null &
+    "$1" serve --db "$2" --listen 127.0.0.1:0 >"$out" 2>/dev/null &
     pids+=($!)
     for _ in $(seq 1 200); do
         if grep -q '^listening on ' "$out" 2>/dev/null; then
-            sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$out"
+            ports+=("$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$out")")
             return
         fi
         sleep 0.05
     done
-    echo "the service did not start on $1" >&2
+    echo "the service did not start on $2" >&2
     exit 1
 }
 
@@ -82,43 +90,55 @@ echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) processors
 results=()
 
 # SQLite: one instance, one file.
-port=$(start "$work/registrations.db")
-line=$(load "$port")
+ports=()
+start "$bin" "$work/registrations.db"
+line=$(load "${ports[@]}")
 stop_all
 rows=$(sqlite3 "$work/registrations.db" "SELECT count(*) FROM registrations")
-results+=("sqlite 1 $line $rows -")
+results+=("sqlite 1 $line $rows - build")
 
+programs=("build=$bin")
+[ -z "$baseline" ] || programs=("baseline=$baseline" "${programs[@]}")
 for instances in 1 2; do
-    name=bench$instances
-    sql "$admin" "CREATE DATABASE $name"
-    uri=$(db_uri $name)
-    ports=()
-    for _ in $(seq 1 "$instances"); do ports+=("$(start "$uri")"); done
-    before=$(sql "$admin" "SELECT xact_commit FROM pg_stat_database WHERE datname = '$name'")
-    line=$(load "${ports[@]}")
-    stop_all
-    after=$(sql "$admin" "SELECT xact_commit FROM pg_stat_database WHERE datname = '$name'")
-    rows=$(sql "$uri" "SELECT count(*) FROM registrations")
-    results+=("postgresql $instances $line $rows $((after - before))")
+    for entry in "${programs[@]}"; do
+        label=${entry%%=*}
+        program=${entry#*=}
+        name=bench_${label}_$instances
+        sql "$admin" "CREATE DATABASE $name"
+        uri=$(db_uri "$name")
+        ports=()
+        for _ in $(seq 1 "$instances"); do start "$program" "$uri"; done
+        before=$(sql "$admin" "SELECT xact_commit FROM pg_stat_database WHERE datname = '$name'")
+        line=$(load "${ports[@]}")
+        stop_all
+        after=$(sql "$admin" "SELECT xact_commit FROM pg_stat_database WHERE datname = '$name'")
+        rows=$(sql "$uri" "SELECT count(*) FROM registrations")
+        results+=("postgresql $instances $line $rows $((after - before)) $label")
+    done
 done
 
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-printf '%-12s %9s %10s %8s %8s %8s %8s %9s %13s\n' engine instances "reg/s" "p50 ms" "p90 ms" \
-    "p99 ms" refused stored "regs/commit"
-base=""
+printf '%-12s %9s %10s %8s %8s %8s %8s %9s %13s %9s\n' engine instances "reg/s" "p50 ms" "p90 ms" \
+    "p99 ms" refused stored "regs/commit" program
+declare -A rps_of
 for r in "${results[@]}"; do
-    read -r engine n rps p50 p90 p99 errors rows commits <<<"$r"
+    read -r engine n rps p50 p90 p99 errors rows commits label <<<"$r"
     per="-"
     [ "$commits" != "-" ] && [ "$commits" -gt 0 ] && per=$(awk -v r="$rows" -v c="$commits" 'BEGIN { printf "%.1f", r / c }')
-    printf '%-12s %9s %10s %8s %8s %8s %8s %9s %13s\n' "$engine" "$n" "$rps" "$p50" "$p90" "$p99" \
-        "$errors" "$rows" "$per"
+    printf '%-12s %9s %10s %8s %8s %8s %8s %9s %13s %9s\n' "$engine" "$n" "$rps" "$p50" "$p90" "$p99" \
+        "$errors" "$rows" "$per" "$label"
+    rps_of[$engine.$n.$label]=$rps
 done
 echo
-read -r _ _ sqlite_rps _ <<<"${results[0]}"
-read -r _ _ pg1_rps _ <<<"${results[1]}"
-read -r _ _ pg2_rps _ <<<"${results[2]}"
-awk -v s="$sqlite_rps" -v a="$pg1_rps" -v b="$pg2_rps" 'BEGIN {
+awk -v s="${rps_of[sqlite.1.build]}" -v a="${rps_of[postgresql.1.build]}" -v b="${rps_of[postgresql.2.build]}" 'BEGIN {
     printf "RATIO postgresql x1 / sqlite: %.2f\n", a / s
     printf "RATIO postgresql x2 / postgresql x1: %.2f\n", b / a
     printf "RATIO postgresql x2 / sqlite: %.2f\n", b / s }'
+if [ -n "$baseline" ]; then
+    awk -v a="${rps_of[postgresql.1.baseline]}" -v b="${rps_of[postgresql.2.baseline]}" \
+        -v c="${rps_of[postgresql.1.build]}" -v d="${rps_of[postgresql.2.build]}" 'BEGIN {
+        printf "RATIO baseline postgresql x2 / x1: %.2f\n", b / a
+        printf "RATIO build / baseline, postgresql x1: %.2f\n", c / a
+        printf "RATIO build / baseline, postgresql x2: %.2f\n", d / b }'
+fi
