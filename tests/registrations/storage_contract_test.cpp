@@ -9,10 +9,12 @@
 
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <QtEndian>
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -41,6 +43,7 @@ class Database {
         return true;
     }
     Engine engine() const { return m_engine; }
+    std::string location() const { return m_location.toStdString(); }
     std::unique_ptr<Storage> open(QString *error) const { return openStorage(m_location, error); }
     // Runs statements in one transaction; "" or the error.
     std::string run(const std::vector<std::string> &statements) const
@@ -696,6 +699,69 @@ TEST_P(StorageSchema, ANewerVersionIsRefusedUntouched)
     QString error;
     EXPECT_FALSE(database.open(&error));
     EXPECT_TRUE(error.contains(QStringLiteral("schema version 99"))) << error.toStdString();
+}
+
+// Another instance deadlocks with a batch: the batch, chosen as the victim,
+// is run again and stored once, never refused while it can still be stored.
+TEST(PostgresqlBatch, ABatchThatLosesADeadlockIsRunAgainAndStoredOnce)
+{
+    Database database(Engine::Postgresql);
+    std::string why;
+    ASSERT_TRUE(database.ready(&why)) << why;
+    QString error;
+    auto storage = database.open(&error);
+    ASSERT_TRUE(storage) << error.toStdString();
+    std::vector<Registration> batch = {registration("d=1", "2026-03-01T10:00:00Z"),
+                                       registration("d=2", "2026-03-01T10:00:01Z")};
+    // The batch locks its targets in the order of their hashes; the other
+    // session takes the second first, then, once the batch waits for it, the
+    // first.
+    std::vector<qint64> keys;
+    for (const Registration &r : batch)
+        keys.push_back(qFromBigEndian<qint64>(targetHash(r.target).constData()));
+    if (targetHash(batch[1].target) < targetHash(batch[0].target))
+        std::swap(keys[0], keys[1]);
+
+    PGconn *other = PQconnectdb(database.location().c_str());
+    ASSERT_EQ(PQstatus(other), CONNECTION_OK) << PQerrorMessage(other);
+    auto run = [other](const std::string &statement) {
+        PGresult *result = PQexec(other, statement.c_str());
+        const ExecStatusType status = PQresultStatus(result);
+        std::string out = status == PGRES_TUPLES_OK && PQntuples(result) > 0
+                              ? PQgetvalue(result, 0, 0)
+                              : (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK
+                                     ? ""
+                                     : "error: " + std::string(PQresultErrorMessage(result)));
+        PQclear(result);
+        return out;
+    };
+    // The batch's session finds the deadlock first and is the one rolled back.
+    EXPECT_EQ(run("SET deadlock_timeout = '30s'"), "");
+    EXPECT_EQ(run("BEGIN"), "");
+    EXPECT_EQ(run("SELECT pg_advisory_xact_lock(" + std::to_string(keys[1]) + ")"), "");
+
+    std::optional<QList<Stored>> stored;
+    QString storeError;
+    std::thread writer([&] { stored = storage->store(batch, &storeError); });
+    bool waiting = false;
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+         !waiting && std::chrono::steady_clock::now() < until;)
+        waiting =
+            run("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' AND NOT granted") == "1";
+    EXPECT_TRUE(waiting);
+    // Granted only once the batch's transaction let go of it: rolled back.
+    EXPECT_EQ(run("SELECT pg_advisory_xact_lock(" + std::to_string(keys[0]) + ")"), "");
+    EXPECT_EQ(run("COMMIT"), "");
+    writer.join();
+    PQfinish(other);
+
+    ASSERT_TRUE(stored) << storeError.toStdString();
+    ASSERT_EQ(stored->size(), 2);
+    EXPECT_FALSE(stored->at(0).repeat);
+    EXPECT_FALSE(stored->at(1).repeat);
+    EXPECT_NE(stored->at(0).number, stored->at(1).number);
+    EXPECT_EQ(all(*storage).size(), 2);
+    EXPECT_EQ(storage->countReceived(Period{}, &error), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, StorageSchema,
