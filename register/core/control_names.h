@@ -3,9 +3,11 @@
 // The names of the wizard's controls, in one place. The fixed controls of the
 // three layouts are named constants: a misspelt constant does not compile,
 // where a misspelt text would find no control at run time. The controls that
-// the pages build from the configuration are named by the functions below,
-// which both compose and take apart those names, so the builders and the
-// readers (validation, the registration) cannot drift apart.
+// the pages build from the configuration are named by the functions below.
+// Validation and the registration do not take these names apart: they learn
+// what a control is from the record of what the pages built
+// (register/core/built_questions.h). The parsing functions below are kept
+// for the names' round trip.
 
 #include <QLatin1String>
 #include <QString>

@@ -231,8 +231,8 @@ Rendered Render_ListBox(forms::Form &form, const WizardState &state,
 {
     // The list is a real multiple-selection list: a bordered scroll box whose
     // options are check boxes inside it, named N + "opt" + k. A click toggles
-    // one option, and validation finds the chosen options by name exactly as
-    // it does for a check-box question. Its optional holder N + "_optional"
+    // one option, and validation counts the chosen options exactly as it does
+    // for a check-box question. Its optional holder N + "_optional"
     // follows the same contract: "0" when the list may stay empty, otherwise
     // the number of options.
     Control *list = findOrCreate(form, Kind::ListBox, object.name, container);
