@@ -123,7 +123,10 @@ class Cursor {
 
 class PostgresqlStorage final : public Storage {
   public:
-    explicit PostgresqlStorage(const QString &uri) : m_connection(uri.toStdString()) {}
+    explicit PostgresqlStorage(const QString &uri)
+        : m_connection(uri.toStdString()), m_reader(uri.toStdString())
+    {
+    }
 
     bool prepare(QString *error)
     {
@@ -164,8 +167,10 @@ class PostgresqlStorage final : public Storage {
                  const std::function<bool(const StoredRegistration &)> &visit,
                  QString *error) override
     {
-        std::lock_guard lock(m_mutex);
-        PGconn *conn = connectionOr(error);
+        // On a connection of its own: an export read slowly (a download over
+        // a slow link) does not hold up the commits.
+        std::lock_guard lock(m_readMutex);
+        PGconn *conn = connectionOr(m_reader, error);
         if (!conn)
             return false;
         Failure failure;
@@ -204,7 +209,7 @@ class PostgresqlStorage final : public Storage {
         }
         Result end(PQexec(conn, "ROLLBACK"));
         if (!ok) {
-            m_connection.dropIfBroken();
+            m_reader.dropIfBroken();
             return fail(error, "cannot read the registrations: " + describe(failure));
         }
         return true;
@@ -231,8 +236,8 @@ class PostgresqlStorage final : public Storage {
     std::optional<QList<Row>> readRows(const char *statement, std::span<const Value> params,
                                        QString *error) override
     {
-        std::lock_guard lock(m_mutex);
-        PGconn *conn = connectionOr(error);
+        std::lock_guard lock(m_readMutex);
+        PGconn *conn = connectionOr(m_reader, error);
         if (!conn)
             return std::nullopt;
         Params values;
@@ -247,7 +252,7 @@ class PostgresqlStorage final : public Storage {
         Result result = exec(conn, statement, values);
         if (!succeeded(result.get())) {
             fail(error, "cannot read a query's rows: " + describe(failureOf(conn, result.get())));
-            m_connection.dropIfBroken();
+            m_reader.dropIfBroken();
             return std::nullopt;
         }
         // Integer columns (counts, numbers, times) come back as numbers,
@@ -403,12 +408,13 @@ class PostgresqlStorage final : public Storage {
 
     // The open connection, or null with the reason when the database is away
     // (requests are then refused at once, never queued).
-    PGconn *connectionOr(QString *error)
+    PGconn *connectionOr(QString *error) { return connectionOr(m_connection, error); }
+    static PGconn *connectionOr(Connection &connection, QString *error)
     {
-        PGconn *conn = m_connection.get();
+        PGconn *conn = connection.get();
         if (!conn)
-            fail(error, "the database is unavailable: " +
-                            QString::fromStdString(m_connection.lastError()));
+            fail(error,
+                 "the database is unavailable: " + QString::fromStdString(connection.lastError()));
         return conn;
     }
 
@@ -561,8 +567,10 @@ class PostgresqlStorage final : public Storage {
         return true;
     }
 
-    Connection m_connection;
+    Connection m_connection; // the writes
     std::mutex m_mutex;
+    Connection m_reader; // exports and the dashboard's counts
+    std::mutex m_readMutex;
 };
 
 } // namespace

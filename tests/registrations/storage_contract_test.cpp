@@ -11,6 +11,7 @@
 #include <QTimeZone>
 #include <QtEndian>
 
+#include <future>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -528,6 +529,44 @@ const Row kRows[] = {
          EXPECT_EQ(counts(*second, wholeDay("2026-03-01")), counts(*single, all));
          EXPECT_EQ(database.scalar("SELECT count(*) FROM counters WHERE value = 'Japan'"), "0");
          EXPECT_EQ(database.scalar(kEmptyCounters), "0");
+     }},
+    {"an export in progress holds up no commit and reads its own snapshot",
+     [](const Database &, Storage &storage) {
+         store(storage, {registration("x=1", "2026-03-01T10:00:00Z"),
+                         registration("x=2", "2026-03-01T10:00:01Z")});
+         std::promise<void> inside;
+         std::promise<void> release;
+         std::shared_future<void> released = release.get_future().share();
+         int visited = 0;
+         // An export whose reader stops at its first row (a slow download).
+         auto exporting = std::async(std::launch::async, [&] {
+             QString error;
+             return storage.forEach(
+                 std::nullopt,
+                 [&](const StoredRegistration &) {
+                     if (visited++ == 0) {
+                         inside.set_value();
+                         released.wait();
+                     }
+                     return true;
+                 },
+                 &error);
+         });
+         ASSERT_EQ(inside.get_future().wait_for(std::chrono::seconds(60)),
+                   std::future_status::ready);
+         auto storing = std::async(std::launch::async, [&] {
+             return store(storage, {registration("x=3", "2026-03-01T10:00:02Z")});
+         });
+         // Bounded so that a commit waiting for the export fails the test
+         // instead of hanging it.
+         const bool committed =
+             storing.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+         release.set_value();
+         EXPECT_TRUE(committed);
+         EXPECT_EQ(storing.get().size(), 1);
+         EXPECT_TRUE(exporting.get());
+         EXPECT_EQ(visited, 2);
+         EXPECT_EQ(all(storage).size(), 3);
      }},
 };
 

@@ -160,40 +160,6 @@ TEST_F(SqliteStorageTest, ADamagedRowStopsTheExportWithItsNumberInsteadOfAnEmpty
     }
 }
 
-TEST_F(SqliteStorageTest, AnExportInProgressHoldsUpNoCommitAndReadsItsOwnSnapshot)
-{
-    store({sample("/r?1"), sample("/r?2")});
-    std::promise<void> inside;
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    int visited = 0;
-    // An export whose reader stops at its first row (a slow download).
-    auto exporting = std::async(std::launch::async, [&] {
-        QString error;
-        return m_storage->forEach(
-            std::nullopt,
-            [&](const StoredRegistration &) {
-                if (visited++ == 0) {
-                    inside.set_value();
-                    released.wait();
-                }
-                return true;
-            },
-            &error);
-    });
-    ASSERT_EQ(inside.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
-    auto storing = std::async(std::launch::async, [&] { return store({sample("/r?3")}); });
-    // Bounded so that a commit waiting for the export fails the test
-    // instead of hanging it.
-    const bool committed = storing.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
-    release.set_value();
-    EXPECT_TRUE(committed);
-    EXPECT_EQ(storing.get().value(0).number, 3);
-    EXPECT_TRUE(exporting.get());
-    EXPECT_EQ(visited, 2);
-    EXPECT_EQ(readAll(*m_storage).size(), 3);
-}
-
 TEST_F(SqliteStorageTest, LargeBatchesKeepEveryRowInOrderWhileTheLogIsCopiedBack)
 {
     // Batches of many registrations put their fields and answers in several
