@@ -4,16 +4,13 @@
 // three layouts are named constants: a misspelt constant does not compile,
 // where a misspelt text would find no control at run time. The controls that
 // the pages build from the configuration are named by the functions below.
-// Validation and the registration do not take these names apart: they learn
-// what a control is from the record of what the pages built
-// (register/core/built_questions.h). The parsing functions below are kept
-// for the names' round trip.
+// Nothing takes these names apart: validation and the registration learn what
+// a control is from the record of what the pages built
+// (register/core/built_questions.h).
 
 #include <QLatin1String>
 #include <QString>
 #include <QStringView>
-
-#include <optional>
 
 namespace names {
 
@@ -106,18 +103,6 @@ inline constexpr QLatin1String radio{"rad"};
 // The welcome page is the page after the last question page.
 QString objectName(int page, QLatin1String code, const QString &id);
 
-struct ObjectName {
-    QString page; // as written: not every name carries a number here
-    QString code;
-    QString id;
-};
-// The parts of a page object's name; nothing for any other name, or for an
-// id that itself holds a "_".
-std::optional<ObjectName> parseObjectName(const QString &name);
-// The id field of a page object's name, up to a "_" the id itself holds
-// ("page_2_txt_1_b" gives "1"); empty for a name with fewer fields.
-QString objectIdField(const QString &name);
-
 // The hidden holders that carry a field's rules to validation: the pattern
 // and the optional flag (for option groups and lists: the number of options
 // that must have a choice, "0" for none). A personal field's holder is named
@@ -125,14 +110,6 @@ QString objectIdField(const QString &name);
 // ("page_2_txt_1_optional").
 enum class Holder { Pattern, Optional };
 QString holderName(const QString &field, Holder holder);
-
-struct HolderName {
-    QString field; // the stem or the object's name
-    Holder holder;
-    std::optional<ObjectName> object; // the parts, for a page object's holder
-};
-// The parts of a holder's name; nothing for a name that is no holder.
-std::optional<HolderName> parseHolderName(const QString &name);
 
 // Option k of a check-box, list or option-group object: "<object>opt<k>".
 QString optionName(const QString &object, int k);
@@ -148,6 +125,5 @@ QString dateSeparatorName(const QString &object, QStringView part);
 // The frame around an option group: "frm_<object>". It goes with its page
 // frame and is never hidden on its own.
 QString groupFrameName(const QString &object);
-bool isGroupFrame(const QString &name);
 
 } // namespace names
