@@ -187,15 +187,23 @@ void Control::applyGeometry()
     // its first size and clamp every later resize.
     if (m_kind == Kind::Frame)
         m_widget->setFixedSize(pixels.size());
-    m_widget->setGeometry(pixels);
-    // A list box scrolls over its options: its content grows to hold each one.
-    if (m_inListBox) {
-        if (QWidget *content = m_widget->parentWidget()) {
-            const QRect g = m_widget->geometry();
-            content->resize(std::max(content->width(), g.right() + 1),
-                            std::max(content->height(), g.bottom() + 1));
-        }
+    if (!m_inListBox || !m_listContent) {
+        m_widget->setGeometry(pixels);
+        return;
     }
+    // A list box scrolls over its options, each in the band of rows where
+    // it stands (see Form::listBand); the content grows to hold each one.
+    QRect place = pixels;
+    QWidget *band = m_form->listBand(m_listContent, place);
+    if (m_widget->parentWidget() != band) {
+        // setParent() hides a widget; the control keeps its own flag.
+        m_widget->setParent(band);
+        m_widget->setVisible(m_visible);
+    }
+    m_widget->setGeometry(place);
+    const QRect g = m_widget->geometry().translated(pixels.topLeft() - place.topLeft());
+    m_listContent->resize(std::max(m_listContent->width(), g.right() + 1),
+                          std::max(m_listContent->height(), g.bottom() + 1));
 }
 
 void Control::setLeft(int twips)
@@ -659,6 +667,7 @@ void Control::setContainer(Control *frame)
         setParent(target);
         m_waitingContainer = frame;
         m_inListBox = frame && frame->kind() == Kind::ListBox;
+        m_listContent = m_inListBox ? target : nullptr;
         if (m_visible && onScreen())
             m_form->buildWidget(this);
         return;
@@ -666,6 +675,7 @@ void Control::setContainer(Control *frame)
     // setParent() hides a widget; the control keeps its own flag.
     m_widget->setParent(target);
     m_inListBox = frame && frame->kind() == Kind::ListBox;
+    m_listContent = m_inListBox ? target : nullptr;
     applyGeometry();
     m_widget->setVisible(m_visible);
 }

@@ -213,7 +213,8 @@ class Control : public QObject {
     bool m_visible = true;
     bool m_autoSize = false;
     int m_wrapWidth = 0;
-    bool m_inListBox = false; // an option inside a list box
+    bool m_inListBox = false;        // an option inside a list box
+    QPointer<QWidget> m_listContent; // that list box's scrolled content
     std::optional<QColor> m_fore, m_back;
 };
 

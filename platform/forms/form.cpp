@@ -145,6 +145,7 @@ Control *Form::make(Kind kind, const QString &name, int index, Control *containe
     c->m_stack = nextStack();
     c->m_visible = !hidden;
     c->m_inListBox = container && container->kind() == Kind::ListBox;
+    c->m_listContent = c->m_inListBox ? parent : nullptr;
     m_controls.append(c);
     m_byName[name.toCaseFolded()].append(c);
     const bool waits = (kind == Kind::TextBox || kind == Kind::ComboBox) && (design || hidden);
@@ -284,7 +285,48 @@ void Form::compact()
         it = it->isEmpty() ? m_byName.erase(it) : std::next(it);
     }
     m_byWidget.removeIf([](const auto &entry) { return !entry.value(); });
+    m_bands.removeIf([](const auto &entry) { return !entry.value(); });
     m_removed = 0;
+}
+
+namespace {
+
+// Heights in pixels of the three levels of bands: about 25 rows, 32 of
+// those, 32 of those.
+constexpr int kBandSpans[] = {512 * 32 * 32, 512 * 32, 512};
+
+int floorDivide(int a, int b)
+{
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+} // namespace
+
+QWidget *Form::listBand(QWidget *content, QRect &place)
+{
+    // Qt takes time for each widget it paints that grows with the number of
+    // widgets beside it: a list's thousands of options side by side would
+    // make showing their page quadratic. Kept in nested bands of rows, each
+    // option has a few dozen neighbours at every level.
+    QWidget *parent = content;
+    int parentTop = 0;
+    for (const int span : kBandSpans) {
+        const int index = floorDivide(place.top(), span);
+        const int top = index * span;
+        QPointer<QWidget> &band = m_bands[{parent, index}];
+        if (!band) {
+            band = new QWidget(parent);
+            band->setGeometry(0, top - parentTop, 0, 0);
+            band->show();
+        }
+        const QRect inBand = place.translated(0, -top);
+        band->resize(std::max(band->width(), inBand.right() + 1),
+                     std::max(band->height(), inBand.bottom() + 1));
+        parent = band;
+        parentTop = top;
+    }
+    place.translate(0, -parentTop);
+    return parent;
 }
 
 Control *Form::controlOf(const QObject *widget) const

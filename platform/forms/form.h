@@ -24,6 +24,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 namespace forms {
 
 class Form : public QObject {
@@ -105,6 +107,9 @@ class Form : public QObject {
     // (the inside of a list's scroll area, a combo box's edit field). One
     // lookup, however many controls share the widget's parent.
     Control *controlOf(const QObject *widget) const;
+    // The band of rows of a list box's content that holds an option placed
+    // at `place` (content coordinates, made the band's), grown to hold it.
+    QWidget *listBand(QWidget *content, QRect &place);
 
     QPointer<QWidget> m_window;
     QList<QPointer<Control>> m_controls;
@@ -113,6 +118,8 @@ class Form : public QObject {
     QHash<QString, QList<QPointer<Control>>> m_byName;
     // Each built control by its widget (entries of controls gone are null).
     QHash<const QObject *, QPointer<Control>> m_byWidget;
+    // The bands of list boxes, by the widget they lie in and their number.
+    QHash<std::pair<const QWidget *, int>, QPointer<QWidget>> m_bands;
     int m_removed = 0;
     int m_width = 0, m_height = 0;
     qint64 m_stackClock = 0;

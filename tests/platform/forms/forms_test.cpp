@@ -107,6 +107,49 @@ TEST_F(FormsTest, EachControlKnowsTheControlItStandsIn)
     EXPECT_FALSE(option->isInside(list));
 }
 
+// However many options a list holds, each stands where it is placed in the
+// list's scrolled content, and the content holds them all.
+TEST_F(FormsTest, ListOptionsStandWhereTheyArePlaced)
+{
+    Control *list = form.create(Kind::ListBox, "page_1_lst_1");
+    list->move(300, 300);
+    list->resize(3000, 1500);
+    const int rowTwips = 300; // 20 pixels
+    const int rows[] = {0, 1, 24, 25, 26, 800, 819, 820, 20000};
+    QList<Control *> options;
+    for (int row : rows) {
+        Control *option =
+            form.create(Kind::CheckBox, QStringLiteral("page_1_lst_1opt%1").arg(row), -1, list);
+        option->move(45, 45 + row * rowTwips);
+        option->resize(2700, rowTwips);
+        options.append(option);
+    }
+    window.show();
+    QWidget *content = list->contentWidget();
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        Control *option = options[i];
+        SCOPED_TRACE(rows[i]);
+        EXPECT_EQ(option->container(), list);
+        EXPECT_EQ(option->top(), 45 + rows[i] * rowTwips);
+        EXPECT_EQ(option->widget()->mapTo(content, QPoint(0, 0)), QPoint(3, 3 + rows[i] * 20));
+        EXPECT_TRUE(option->widget()->isVisible());
+        EXPECT_GE(content->height(), 3 + rows[i] * 20 + 20);
+    }
+    // Moved far up, hidden and shown again, an option follows.
+    Control *last = options.last();
+    last->move(45, 45 + 3 * rowTwips);
+    EXPECT_EQ(last->widget()->mapTo(content, QPoint(0, 0)), QPoint(3, 63));
+    EXPECT_TRUE(last->widget()->isVisible());
+    last->setVisible(false);
+    last->move(45, 45 + 900 * rowTwips);
+    EXPECT_FALSE(last->widget()->isVisible());
+    last->setVisible(true);
+    EXPECT_EQ(last->widget()->mapTo(content, QPoint(0, 0)), QPoint(3, 3 + 900 * 20));
+    EXPECT_TRUE(last->widget()->isVisible());
+    EXPECT_EQ(last->container(), list);
+    window.close();
+}
+
 TEST_F(FormsTest, LookupIgnoresLetterCaseAndKnowsArrays)
 {
     form.createDesign(Kind::TextBox, "txtFirstName");
