@@ -78,6 +78,19 @@ QString optionSuffix(int k)
     return names::optionName(QString(), k);
 }
 
+// The hidden boxes validation reads a typed object's rules from: its
+// pattern and whether it may stay empty.
+void addRuleHolders(Rendered &rendered, forms::Form &form, const QString &name,
+                    const QString &pattern, const QString &optional, Control *container)
+{
+    rendered.add(
+        setHolder(form, names::holderName(name, names::Holder::Pattern), pattern, container),
+        Role::PatternHolder);
+    rendered.add(
+        setHolder(form, names::holderName(name, names::Holder::Optional), optional, container),
+        Role::OptionalHolder);
+}
+
 } // namespace
 
 bool Render_Image(forms::Form &form, const WizardState &state, const pages::ImageObject &object,
@@ -141,12 +154,7 @@ Rendered Render_TextBox(forms::Form &form, const WizardState &state,
     c->setContainer(container);
     Rendered rendered;
     rendered.add(c, Role::Own);
-    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Pattern),
-                           object.patten, container),
-                 Role::PatternHolder);
-    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Optional),
-                           object.optional, container),
-                 Role::OptionalHolder);
+    addRuleHolders(rendered, form, object.name, object.patten, object.optional, container);
     return rendered;
 }
 
@@ -182,12 +190,7 @@ Rendered Render_Date(forms::Form &form, const WizardState &state, const pages::D
         }
         fillDateList(list, object.parts[k], currentYear);
     }
-    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Pattern),
-                           object.patten, container),
-                 Role::PatternHolder);
-    rendered.add(setHolder(form, names::holderName(object.name, names::Holder::Optional),
-                           object.optional, container),
-                 Role::OptionalHolder);
+    addRuleHolders(rendered, form, object.name, object.patten, object.optional, container);
     return rendered;
 }
 
