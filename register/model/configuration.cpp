@@ -282,6 +282,27 @@ const PersonalField *LanguageSection::personalField(QLatin1String element) const
     return nullptr;
 }
 
+void readWindow(const ConfigReader &reader, LanguageSection &s)
+{
+    const Reading r(reader);
+    const xml::Node root = reader.document().documentElement();
+    s.width = r.number(root, "width");
+    s.height = r.number(root, "height");
+    s.title = root.attribute(QStringLiteral("title"));
+    s.fore = r.colour(root, "forecolor", QStringLiteral("the default text colour stays"));
+    s.back = r.colour(root, "backcolor", QStringLiteral("the default background colour stays"));
+}
+
+void readPrompts(const ConfigReader &reader, LanguageSection &s)
+{
+    const Reading r(reader);
+    s.selectLanguage = r.text("selectlanguage", true);
+    s.errorLanguage = r.text("errorlanguage", true);
+    s.errorRegion = r.text("errorregion", true);
+    s.onlineOnly = r.text("onlineonly", false);
+    s.connectToServer = r.text("connecttoserver", true);
+}
+
 void readPages(const ConfigReader &reader, LanguageSection &s)
 {
     const Reading r(reader);
@@ -321,24 +342,14 @@ LanguageSection readSection(const xml::Document &, const xml::Node &sectionNode,
     doc.loadXml(sectionNode.xml());
     const ConfigReader reader(doc, log, sectionNode);
     const Reading r(reader);
-    const xml::Node root = doc.documentElement();
 
     LanguageSection s;
     s.id = sectionNode.attribute(QStringLiteral("id")).value_or(QString());
     s.country = sectionNode.attribute(QStringLiteral("country")).value_or(QString());
     s.name = sectionName(sectionNode);
     s.place = {sectionNode.line(), sectionNode.column()};
-    s.width = r.number(root, "width");
-    s.height = r.number(root, "height");
-    s.title = root.attribute(QStringLiteral("title"));
-    s.fore = r.colour(root, "forecolor", QStringLiteral("the default text colour stays"));
-    s.back = r.colour(root, "backcolor", QStringLiteral("the default background colour stays"));
-
-    s.selectLanguage = r.text("selectlanguage", true);
-    s.errorLanguage = r.text("errorlanguage", true);
-    s.errorRegion = r.text("errorregion", true);
-    s.onlineOnly = r.text("onlineonly", false);
-    s.connectToServer = r.text("connecttoserver", true);
+    readWindow(reader, s);
+    readPrompts(reader, s);
 
     const QString keeps = QStringLiteral("the control keeps its earlier text and place");
     s.methodText = r.placedText(QStringLiteral("//methodpage/text"), keeps);

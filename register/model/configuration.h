@@ -194,6 +194,15 @@ Configuration readConfiguration(const xml::Document &doc, ConfigProblems &log);
 
 class ConfigReader;
 
+// The section element's own settings into section: the window's width and
+// height, its title and the default colours.
+void readWindow(const ConfigReader &reader, LanguageSection &section);
+
+// The prompt of the region screen and the messages of the region and
+// language checks and of the connection, into section; onlineonly may be
+// left out, the others are reported when missing.
+void readPrompts(const ConfigReader &reader, LanguageSection &section);
+
 // The pages of the section the reader reads, into section.pages,
 // section.personalObjects and section.welcome. Only the page limit is
 // reported here: each page's own problems stay in its definition, for

@@ -65,9 +65,9 @@ void loadPicture(const model::ConfigReader &reader, const WizardState &state, co
 
 // The pages as the model reads them; their objects' problems are reported
 // when the pages are built.
-void loadPages(const model::ConfigReader &reader, WizardState &state)
+void loadPages(const model::ConfigReader &reader, model::LanguageSection &section,
+               WizardState &state)
 {
-    model::LanguageSection section;
     model::readPages(reader, section);
     state.pageCount = std::int16_t(section.pages.size());
     state.pages = QList<model::PageDefinition>(model::kMaxQuestionPages + 1);
@@ -104,49 +104,39 @@ int roundTwips(double v)
 using PlacedControls = QList<std::pair<xml::Node, forms::Control *>>;
 
 // The section element: window size and caption, background, colours.
-void applyWindow(const model::ConfigReader &reader, forms::Form &mainForm, forms::Form &cancelForm,
-                 WizardState &state)
+void applyWindow(const model::ConfigReader &reader, model::LanguageSection &section,
+                 forms::Form &mainForm, forms::Form &cancelForm, WizardState &state)
 {
-    const xml::Node section = state.languageDoc.documentElement();
-    applyNumber(reader, section, "width", [&](int v) { mainForm.setWidth(v); });
-    applyNumber(reader, section, "height", [&](int v) { mainForm.setHeight(v); });
-    if (const auto title = section.attribute(QStringLiteral("title"))) {
-        mainForm.setCaption(*title);
-        cancelForm.setCaption(*title);
+    model::readWindow(reader, section);
+    if (section.width)
+        mainForm.setWidth(*section.width);
+    if (section.height)
+        mainForm.setHeight(*section.height);
+    if (section.title) {
+        mainForm.setCaption(*section.title);
+        cancelForm.setCaption(*section.title);
     }
     // Nothing of the pictures of a section read before stays: a section
     // without pictures shows plain buttons on its own colour, as it does when
     // it is the first one read.
     forgetLanguagePictures(state);
     mainForm.control(names::imgBack)->setPicture(languagePicture(state, QStringLiteral("back")));
-    if (const auto colour =
-            reader.colour(section, "forecolor", QStringLiteral("the default text colour stays")))
-        state.defaultForeColor = forms::colourFromBgr(colour->bgr);
-    if (const auto colour = reader.colour(section, "backcolor",
-                                          QStringLiteral("the default background colour stays")))
-        state.defaultBackColor = forms::colourFromBgr(colour->bgr);
-}
-
-// A prompt or message text, taken whole. All but onlineonly are texts the
-// player must see; onlineonly may be left out (false).
-std::optional<QString> sectionText(const model::ConfigReader &reader, const char *element)
-{
-    const QString path = QStringLiteral("//") + QLatin1String(element);
-    const xml::Node n = qstrcmp(element, "onlineonly") == 0
-                            ? reader.select(path)
-                            : reader.require(path, QStringLiteral("the earlier text stays"));
-    if (!n)
-        return std::nullopt;
-    return n.text();
+    // A colour that does not convert leaves the default as it was.
+    if (section.fore.value)
+        state.defaultForeColor = forms::colourFromBgr(section.fore.value->bgr);
+    if (section.back.value)
+        state.defaultBackColor = forms::colourFromBgr(section.back.value->bgr);
 }
 
 // The region screen's prompt and the messages of the region and language
-// checks and of the connection.
-void applyPrompts(const model::ConfigReader &reader, forms::Form &mainForm, WizardState &state)
+// checks and of the connection. A text that is missing leaves the earlier one.
+void applyPrompts(const model::ConfigReader &reader, model::LanguageSection &section,
+                  forms::Form &mainForm, WizardState &state)
 {
+    model::readPrompts(reader, section);
     auto ctl = [&mainForm](QLatin1String name) { return mainForm.control(name); };
-    if (const auto t = sectionText(reader, "selectlanguage"))
-        ctl(names::lblLanguage)->setText(*t);
+    if (section.selectLanguage.present)
+        ctl(names::lblLanguage)->setText(section.selectLanguage.text);
     // The two lists share the prompt; a screen reader tells them apart by a
     // word, and would otherwise name each list by the entry it shows.
     const QString prompt = ctl(names::lblLanguage)->text();
@@ -156,14 +146,24 @@ void applyPrompts(const model::ConfigReader &reader, forms::Form &mainForm, Wiza
     ctl(names::cmbLanguage)
         ->setAccessibleName(words::captionWithWord(
             prompt, words::spokenWord(state.currentLanguage, QStringLiteral("language"))));
-    if (const auto t = sectionText(reader, "errorlanguage"))
-        state.languageErrorText = *t;
-    if (const auto t = sectionText(reader, "errorregion"))
-        state.regionErrorText = *t;
-    if (const auto t = sectionText(reader, "onlineonly"))
-        state.onlineOnly = *t == QLatin1String("1");
-    if (const auto t = sectionText(reader, "connecttoserver"))
-        state.connectToServerText = *t;
+    if (section.errorLanguage.present)
+        state.languageErrorText = section.errorLanguage.text;
+    if (section.errorRegion.present)
+        state.regionErrorText = section.errorRegion.text;
+    if (section.onlineOnly.present)
+        state.onlineOnly = section.onlineOnly.text == QLatin1String("1");
+    if (section.connectToServer.present)
+        state.connectToServerText = section.connectToServer.text;
+}
+
+// The data-error message, taken whole; missing, the earlier one stays.
+std::optional<QString> dataErrorText(const model::ConfigReader &reader)
+{
+    const xml::Node n =
+        reader.require(QStringLiteral("//dataerror"), QStringLiteral("the earlier text stays"));
+    if (!n)
+        return std::nullopt;
+    return n.text();
 }
 
 // The texts of the fixed screens, each to be checked against the window,
@@ -193,7 +193,7 @@ PlacedControls applyFixedScreens(const model::ConfigReader &reader, forms::Form 
         if (const xml::Node node =
                 applyTextElement(reader, state, f.path, f.control, f.lineBreaks, f.backColour))
             placed.append({node, f.control});
-    if (const auto t = sectionText(reader, "dataerror"))
+    if (const auto t = dataErrorText(reader))
         state.dataErrorText = *t;
     return placed;
 }
@@ -290,9 +290,14 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     state.problems.runWaitingChecks();
     const model::ConfigReader reader = sectionReader(state);
     checkLanguageSection(state);
-    applyWindow(reader, mainForm, cancelForm, state);
-    applyPrompts(reader, mainForm, state);
-    loadPages(reader, state);
+    // The section as the configuration model reads it, part by part in the
+    // order the window takes them, so that problems are reported in that
+    // order; the fixed screens, personal fields, pictures and buttons are
+    // still read here from the section's elements.
+    model::LanguageSection section;
+    applyWindow(reader, section, mainForm, cancelForm, state);
+    applyPrompts(reader, section, mainForm, state);
+    loadPages(reader, section, state);
     PlacedControls placed = applyFixedScreens(reader, mainForm, state);
     LoadPersonalFields(mainForm, state);
     applyTitlePictures(reader, mainForm, state, placed);
