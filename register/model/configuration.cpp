@@ -303,6 +303,11 @@ void readPrompts(const ConfigReader &reader, LanguageSection &s)
     s.connectToServer = r.text("connecttoserver", true);
 }
 
+void readDataError(const ConfigReader &reader, LanguageSection &s)
+{
+    s.dataError = Reading(reader).text("dataerror", true);
+}
+
 void readPages(const ConfigReader &reader, LanguageSection &s)
 {
     const Reading r(reader);
@@ -359,7 +364,7 @@ LanguageSection readSection(const xml::Document &, const xml::Node &sectionNode,
     s.errorOther = r.placedText(QStringLiteral("//errorpage/text_error"), keeps);
     s.thanksPrint = r.placedText(QStringLiteral("//thanksfax"), keeps);
     s.thanksOnline = r.placedText(QStringLiteral("//thanksonline"), keeps);
-    s.dataError = r.text("dataerror", true);
+    readDataError(reader, s);
 
     // The question pages, then what the wizard reads after them.
     readPages(reader, s);

@@ -203,6 +203,10 @@ void readWindow(const ConfigReader &reader, LanguageSection &section);
 // left out, the others are reported when missing.
 void readPrompts(const ConfigReader &reader, LanguageSection &section);
 
+// The message of data the player must correct, into section; reported when
+// missing.
+void readDataError(const ConfigReader &reader, LanguageSection &section);
+
 // The pages of the section the reader reads, into section.pages,
 // section.personalObjects and section.welcome. Only the page limit is
 // reported here: each page's own problems stay in its definition, for

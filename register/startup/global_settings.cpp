@@ -156,20 +156,10 @@ void applyPrompts(const model::ConfigReader &reader, model::LanguageSection &sec
         state.connectToServerText = section.connectToServer.text;
 }
 
-// The data-error message, taken whole; missing, the earlier one stays.
-std::optional<QString> dataErrorText(const model::ConfigReader &reader)
-{
-    const xml::Node n =
-        reader.require(QStringLiteral("//dataerror"), QStringLiteral("the earlier text stays"));
-    if (!n)
-        return std::nullopt;
-    return n.text();
-}
-
 // The texts of the fixed screens, each to be checked against the window,
 // and the data-error message.
-PlacedControls applyFixedScreens(const model::ConfigReader &reader, forms::Form &mainForm,
-                                 WizardState &state)
+PlacedControls applyFixedScreens(const model::ConfigReader &reader, model::LanguageSection &section,
+                                 forms::Form &mainForm, WizardState &state)
 {
     auto ctl = [&mainForm](QLatin1String name, int index = -1) {
         return mainForm.control(name, index);
@@ -193,8 +183,9 @@ PlacedControls applyFixedScreens(const model::ConfigReader &reader, forms::Form 
         if (const xml::Node node =
                 applyTextElement(reader, state, f.path, f.control, f.lineBreaks, f.backColour))
             placed.append({node, f.control});
-    if (const auto t = dataErrorText(reader))
-        state.dataErrorText = *t;
+    model::readDataError(reader, section);
+    if (section.dataError.present)
+        state.dataErrorText = section.dataError.text;
     return placed;
 }
 
@@ -292,13 +283,13 @@ void LoadGlobalSetting(forms::Form &mainForm, forms::Form &cancelForm, WizardSta
     checkLanguageSection(state);
     // The section as the configuration model reads it, part by part in the
     // order the window takes them, so that problems are reported in that
-    // order; the fixed screens, personal fields, pictures and buttons are
-    // still read here from the section's elements.
+    // order; the fixed screens' placed texts, personal fields, pictures and
+    // buttons are still read here from the section's elements.
     model::LanguageSection section;
     applyWindow(reader, section, mainForm, cancelForm, state);
     applyPrompts(reader, section, mainForm, state);
     loadPages(reader, section, state);
-    PlacedControls placed = applyFixedScreens(reader, mainForm, state);
+    PlacedControls placed = applyFixedScreens(reader, section, mainForm, state);
     LoadPersonalFields(mainForm, state);
     applyTitlePictures(reader, mainForm, state, placed);
     applyButtonPictures(mainForm, state);

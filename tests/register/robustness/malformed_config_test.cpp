@@ -270,23 +270,28 @@ const Mistake
              [](MainForm &w) { EXPECT_EQ(w.state().defaultForeColor, QColor(0, 0, 0)); }},
             // The section's own settings and its prompts: each fault is told in
             // the order the window takes them, and what converts still applies.
-            {"window colours and prompts that cannot be used",
+            {"window colours, prompts and messages that cannot be used",
              {{R"(forecolor="4A2D1F" backcolor="F9F2EC"> <!--)",
                R"(forecolor="4A2D1F" backcolor="zz"> <!--)"},
               {"    <selectlanguage>Please choose your region and language</selectlanguage>\n",
                QString()},
               {"    <errorregion>Please choose your region.</errorregion>\n", QString()},
-              {"<onlineonly>0</onlineonly>", "<onlineonly>1</onlineonly>"}},
+              {"<onlineonly>0</onlineonly>", "<onlineonly>1</onlineonly>"},
+              {"    <dataerror>Some information is missing or not valid.`Please check the "
+               "highlighted field.</dataerror>\n",
+               QString()}},
              {},
              {R"(config.xml:30:3: <language backcolor="zz"> in the section "english": "zz" is not a colour of hexadecimal digits BBGGRR (a colour name is not understood); the default background colour stays)",
               R"(config.xml:30:3: <selectlanguage> in the section "english": is missing; the earlier text stays)",
-              R"(config.xml:30:3: <errorregion> in the section "english": is missing; the earlier text stays)"},
+              R"(config.xml:30:3: <errorregion> in the section "english": is missing; the earlier text stays)",
+              R"(config.xml:30:3: <dataerror> in the section "english": is missing; the earlier text stays)"},
              [](MainForm &w) {
                  EXPECT_EQ(w.state().defaultForeColor, QColor(0x1F, 0x2D, 0x4A));
                  EXPECT_EQ(w.state().defaultBackColor, QColor(0, 0, 0));
                  EXPECT_EQ(w.state().languageErrorText, QLatin1String("Please choose a language."));
                  EXPECT_EQ(w.state().regionErrorText, QString());
                  EXPECT_TRUE(w.state().onlineOnly);
+                 EXPECT_EQ(w.state().dataErrorText, QString());
              }},
             {"a colour with a leading #",
              {{R"(patten="" optional="0" backcolor="FFFFFF"/>)",
