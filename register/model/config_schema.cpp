@@ -67,34 +67,48 @@ constexpr Attribute kLater[] = {{"src1", "the layout's", "the words before the n
                                 kHeight,
                                 kFore,
                                 kBack};
+
+// The label and input of a personal field.
+constexpr Attribute kShown{"visible", "1",
+                           "\"1\" shows the field; anything else hides it and its label"};
+constexpr Attribute kCaption{"src", "the layout's caption", "the label's caption"};
+constexpr Attribute kLabelX{"x1", "the layout's", "the label's left edge, twips"};
+constexpr Attribute kLabelY{"y1", "the layout's", "the label's top edge, twips"};
+constexpr Attribute kLabelWidth{"width1", "the layout's", "the label's width, twips"};
+constexpr Attribute kLabelHeight{"height1", "the layout's", "the label's height, twips"};
+constexpr Attribute kInputX{"x2", "the layout's", "the input's left edge, twips"};
+constexpr Attribute kInputY{"y2", "the layout's", "the input's top edge, twips"};
+constexpr Attribute kInputWidth{"width2", "the layout's", "the input's width, twips"};
+constexpr Attribute kFieldHeight{"height2", "the layout's",
+                                 "the input's height, twips (a list takes none)"};
 constexpr Attribute kField[] = {
-    {"visible", "1", "\"1\" shows the field; anything else hides it and its label"},
-    {"src", "the layout's caption", "the label's caption"},
-    {"x1", "the layout's", "the label's left edge, twips"},
-    {"y1", "the layout's", "the label's top edge, twips"},
-    {"width1", "the layout's", "the label's width, twips"},
-    {"height1", "the layout's", "the label's height, twips"},
-    {"x2", "the layout's", "the input's left edge, twips"},
-    {"y2", "the layout's", "the input's top edge, twips"},
-    {"width2", "the layout's", "the input's width, twips"},
-    {"height2", "the layout's", "the input's height, twips (a list takes none)"},
+    kShown,
+    kCaption,
+    kLabelX,
+    kLabelY,
+    kLabelWidth,
+    kLabelHeight,
+    kInputX,
+    kInputY,
+    kInputWidth,
+    kFieldHeight,
     {"maxlength", "0 (no limit)", "the most characters the player can type"},
     {"patten", "empty (no check)", "the answer's pattern (see Patterns)"},
     {"optional", "empty (required)", "\"1\" lets the field stay empty"},
     kFore,
     kBack};
 constexpr Attribute kCityState[] = {
-    {"visible", "1", "\"1\" shows the field; anything else hides it and its label"},
+    kShown,
     {"type", "text", "\"text\" for a text box, \"combo\" for a list"},
-    {"src", "the layout's caption", "the label's caption"},
-    {"x1", "the layout's", "the label's left edge, twips"},
-    {"y1", "the layout's", "the label's top edge, twips"},
-    {"width1", "the layout's", "the label's width, twips"},
-    {"height1", "the layout's", "the label's height, twips"},
-    {"x2", "the layout's", "the input's left edge, twips"},
-    {"y2", "the layout's", "the input's top edge, twips"},
-    {"width2", "the layout's", "the input's width, twips"},
-    {"height2", "the layout's", "the input's height, twips (a list takes none)"},
+    kCaption,
+    kLabelX,
+    kLabelY,
+    kLabelWidth,
+    kLabelHeight,
+    kInputX,
+    kInputY,
+    kInputWidth,
+    kFieldHeight,
     {"maxlength", "0 (no limit)", "the most characters the player can type (text box)"},
     {"patten", "empty (no check)", "the answer's pattern (text box)"},
     {"optional", "empty (required)", "\"1\" lets the field stay empty"},
@@ -103,18 +117,12 @@ constexpr Attribute kCityState[] = {
     kFore,
     kBack};
 constexpr Attribute kCountryField[] = {
-    {"visible", "1", "\"1\" shows the field; anything else hides it and its label"},
-    {"src", "the layout's caption", "the label's caption"},
-    {"x1", "the layout's", "the label's left edge, twips"},
-    {"y1", "the layout's", "the label's top edge, twips"},
-    {"width1", "the layout's", "the label's width, twips"},
-    {"height1", "the layout's", "the label's height, twips"},
-    {"x2", "the layout's", "the input's left edge, twips"},
-    {"y2", "the layout's", "the input's top edge, twips"},
-    {"width2", "the layout's", "the input's width, twips"},
-    {"height2", "the layout's", "the input's height, twips"},
-    kFore,
-    kBack};
+    kShown,      kCaption,
+    kLabelX,     kLabelY,
+    kLabelWidth, kLabelHeight,
+    kInputX,     kInputY,
+    kInputWidth, {"height2", "the layout's", "the input's height, twips"},
+    kFore,       kBack};
 
 #define FIELD(name, example)                                                                       \
     Element                                                                                        \
